@@ -1,0 +1,165 @@
+#include "document/Collection.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "figures/Exceptions.h"
+
+TFiguresCollection::TFiguresCollection(TCanvas* Canvas, const TRect& Rect) : FCanvas(Canvas), FImageRect(Rect) {}
+
+TFiguresCollection::TFiguresCollection(TCanvas* Canvas) : FCanvas(Canvas) {}
+
+TFiguresCollection::~TFiguresCollection() { Clear(); }
+
+PFigureNode TFiguresCollection::FindNode(const TBasicFigure* Figure) const {
+  for (PFigureNode node = FHead; node != nullptr; node = node->Next)
+    if (node->Figure == Figure) return node;
+  return nullptr;
+}
+
+int32_t TFiguresCollection::IndexOf(const TBasicFigure* Figure) const {
+  int32_t index = 0;
+  for (PFigureNode node = FHead; node != nullptr; node = node->Next, ++index)
+    if (node->Figure == Figure) return index;
+  return -1;
+}
+
+TBasicFigure* TFiguresCollection::GetFigure(uint16_t Index) const {
+  PFigureNode node = FHead;
+  for (uint16_t i = 0; node != nullptr && i < Index; ++i) node = node->Next;
+  return node != nullptr ? node->Figure : nullptr;
+}
+
+bool TFiguresCollection::Add(TBasicFigure* Figure) {
+  const PFigureNode node = new (std::nothrow) TFigureNode{Figure, nullptr, FTail};
+  if (node == nullptr) return false;
+  if (FTail != nullptr) FTail->Next = node;
+  FTail = node;
+  if (FHead == nullptr) FHead = node;
+  Figure->OnChange = [this](TBasicFigure* Sender) { FigureChanged(Sender); };
+  Figure->OnDestroy = [this](TBasicFigure* Sender) { FigureDestroyed(Sender); };
+  ++FCount;
+  FSelected = Figure;
+  return true;
+}
+
+void TFiguresCollection::Unlink(PFigureNode Node) {
+  if (Node == FTail) FTail = Node->Prev;
+  if (Node == FHead) FHead = Node->Next;
+  if (Node->Prev != nullptr) Node->Prev->Next = Node->Next;
+  if (Node->Next != nullptr) Node->Next->Prev = Node->Prev;
+  if (FSelected == Node->Figure) FSelected = FTail != nullptr ? FTail->Figure : nullptr;
+  delete Node;
+  --FCount;
+}
+
+bool TFiguresCollection::Remove(TBasicFigure* Figure, bool DestroyIt) {
+  const PFigureNode node = FindNode(Figure);
+  if (node == nullptr) return false;
+  Unlink(node);
+  // Destroyed after unlinking, so its destruction notice finds no node.
+  if (DestroyIt) delete Figure;
+  Redraw();
+  return true;
+}
+
+void TFiguresCollection::FigureDestroyed(TBasicFigure* Sender) {
+  const PFigureNode node = FindNode(Sender);
+  if (node == nullptr) return;
+  Unlink(node);
+  Redraw();
+}
+
+void TFiguresCollection::FigureChanged(TBasicFigure*) { Redraw(); }
+
+void TFiguresCollection::Clear() {
+  PFigureNode node = FHead;
+  FHead = FTail = nullptr;
+  FSelected = nullptr;
+  FCount = 0;
+  while (node != nullptr) {
+    const PFigureNode next = node->Next;
+    node->Figure->OnDestroy = nullptr;
+    delete node->Figure;
+    delete node;
+    node = next;
+  }
+}
+
+bool TFiguresCollection::MoveFigure(TBasicFigure* Figure, int32_t Offset) {
+  const PFigureNode start = FindNode(Figure);
+  if (start == nullptr) return false;
+  PFigureNode target = start;
+  for (int64_t steps = std::llabs(int64_t(Offset)); steps > 0; --steps) {
+    target = Offset > 0 ? target->Next : target->Prev;
+    if (target == nullptr) return false;
+  }
+  std::swap(start->Figure, target->Figure);
+  return true;
+}
+
+void TFiguresCollection::SetSelected(TBasicFigure* Figure) {
+  FSelected = Figure;
+  Redraw();
+}
+
+TBasicFigure* TFiguresCollection::FigureAt(const TPoint& P) {
+  for (PFigureNode node = FTail; node != nullptr; node = node->Prev)
+    if (node->Figure->IsPointInside(P) || node->Figure->FindPoint(P)) return node->Figure;
+  return nullptr;
+}
+
+void TFiguresCollection::Redraw() {
+  if (FCanvas == nullptr) throw EAbort("Canvas undefined");
+  FCanvas->Brush.Color = FBackgroundColor;
+  FCanvas->Brush.Style = bsSolid;
+  FCanvas->FillRect(FImageRect);
+  for (PFigureNode node = FHead; node != nullptr; node = node->Next) node->Figure->Draw();
+  if (FSelected != nullptr) FSelected->DrawPoints();
+}
+
+void TFiguresCollection::SetCanvas(TCanvas* Canvas) {
+  for (PFigureNode node = FHead; node != nullptr; node = node->Next) {
+    TBasicFigure* figure = node->Figure;
+    if (figure->Canvas() != FCanvas && figure->Canvas() != nullptr) continue;
+    figure->SetUpdating(true);
+    figure->SetCanvas(Canvas);
+    figure->SetUpdating(false);
+  }
+  FCanvas = Canvas;
+  Redraw();
+}
+
+void TFiguresCollection::SetBackgroundColor(TColor Color) {
+  FBackgroundColor = Color;
+  Redraw();
+}
+
+bool TFiguresCollection::Compare(TBasicFigure* F1, TBasicFigure* F2, TFigureCompareOp Op) {
+  if (F1 == nullptr || F2 == nullptr) throw EAbort("F1 = nil || F2 = nil");
+  // strcmp orders by unsigned bytes, the shorter name first on a common prefix.
+  const int order = std::strcmp(F1->ClassName(), F2->ClassName());
+  switch (Op) {
+    case coLess: return order < 0;
+    case coGreater: return order > 0;
+    case coEqual: return order == 0;
+    case coNotEqual: return order != 0;
+    case coLessOrEqual: return order <= 0;
+    case coGreaterOrEqual: return order >= 0;
+  }
+  return false;
+}
+
+namespace {
+
+bool CompareThunk(void* Data, TBasicFigure* F1, TBasicFigure* F2, TFigureCompareOp Op) {
+  return static_cast<TFiguresCollection*>(Data)->Compare(F1, F2, Op);
+}
+
+}  // namespace
+
+void TFiguresCollection::Sort() {
+  if (OnSort) OnSort(FHead, uint16_t(FCount), TFigureCompare{&CompareThunk, this});
+}

@@ -1,0 +1,96 @@
+// The document model of one image: its figures in drawing order, the
+// background, the image rectangle, the canvas it is drawn on and the
+// selected figure.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "canvas/Canvas.h"
+#include "figures/AbstractFigures.h"
+#include "ranklib/RankLib.h"
+
+// Reorders the figures among the nodes from First on: the collection's sort
+// handler, which hands the three to one routine of the sort library.
+using TFigureSortEvent = std::function<void(PFigureNode First, uint16_t Count, TFigureCompare Compare)>;
+
+class TFiguresCollection {
+ public:
+  // A new image: empty, FImageRect = Rect.
+  TFiguresCollection(TCanvas* Canvas, const TRect& Rect);
+  // Empty with a zero image rectangle, to be filled by a reader.
+  explicit TFiguresCollection(TCanvas* Canvas);
+  // Destroys every figure; does not redraw.
+  virtual ~TFiguresCollection();
+  TFiguresCollection(const TFiguresCollection&) = delete;
+  TFiguresCollection& operator=(const TFiguresCollection&) = delete;
+
+  // Positions count from 0 at the bottom of the drawing order (FHead).
+  PFigureNode FindNode(const TBasicFigure* Figure) const;
+  int32_t IndexOf(const TBasicFigure* Figure) const;
+  TBasicFigure* GetFigure(uint16_t Index) const;
+
+  // Puts the figure on top, installs this collection's listeners in it and
+  // selects it; the collection owns it from then on. False (nothing changed,
+  // ownership stays with the caller) when the node cannot be allocated. No
+  // redraw.
+  bool Add(TBasicFigure* Figure);
+  // Unlinks the figure, destroys it when asked (otherwise ownership returns
+  // to the caller), and redraws. False when absent.
+  bool Remove(TBasicFigure* Figure, bool DestroyIt);
+  // Destroys every figure and node; the rectangle, background, canvas and
+  // sort handler stay. No redraw.
+  void Clear();
+  // Exchanges the figure with the one Offset places above (positive) or
+  // below (negative). False, with nothing changed, when that runs off the
+  // list. No redraw.
+  bool MoveFigure(TBasicFigure* Figure, int32_t Offset);
+  // Membership is not checked; none is allowed.
+  void SetSelected(TBasicFigure* Figure);
+  // The topmost figure whose body or a control point is at P. Every figure
+  // asked records its found control point (FindPoint).
+  TBasicFigure* FigureAt(const TPoint& P);
+
+  // Background, every figure bottom to top, the selected figure's markers.
+  // EAbort "Canvas undefined" without a canvas.
+  void Redraw();
+  // Moves the figures that drew on the old canvas (or on none) to the new
+  // one, from then on reporting their changes; redraws.
+  void SetCanvas(TCanvas* Canvas);
+  void SetBackgroundColor(TColor Color);
+
+  // Class names compared byte by byte, case-sensitive. EAbort
+  // "F1 = nil || F2 = nil" for a missing figure.
+  virtual bool Compare(TBasicFigure* F1, TBasicFigure* F2, TFigureCompareOp Op);
+  // Hands the node list, the low 16 bits of the count and Compare to OnSort.
+  // Nothing else changes, and nothing is redrawn. Without a handler it does
+  // nothing.
+  virtual void Sort();
+
+  // The figures' listeners: a change redraws, a destruction unlinks.
+  void FigureChanged(TBasicFigure* Sender);
+  void FigureDestroyed(TBasicFigure* Sender);
+
+  int32_t Count() const { return FCount; }
+  TCanvas* Canvas() const { return FCanvas; }
+  const TRect& ImageRect() const { return FImageRect; }
+  TColor BackgroundColor() const { return FBackgroundColor; }
+  TBasicFigure* Selected() const { return FSelected; }
+  PFigureNode Head() const { return FHead; }
+  PFigureNode Tail() const { return FTail; }
+
+  TFigureSortEvent OnSort;
+
+ protected:
+  // Joins the node's neighbours, moves the selection to the new top figure
+  // when the unlinked figure was selected, frees the node.
+  void Unlink(PFigureNode Node);
+
+  PFigureNode FHead = nullptr;
+  PFigureNode FTail = nullptr;
+  int32_t FCount = 0;
+  TCanvas* FCanvas = nullptr;
+  TColor FBackgroundColor = clBlack;
+  TRect FImageRect;
+  TBasicFigure* FSelected = nullptr;
+};

@@ -1,0 +1,187 @@
+// The figure base and the four point-defined families. A figure is an ordered
+// list of control points in image pixels with line attributes, drawn through
+// the canvas it refers to; it reports changes to one listener and its
+// destruction to another.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "canvas/Canvas.h"
+
+class TStream;
+class TBasicFigure;
+
+using TDynPointsArray = std::vector<TPoint>;
+
+// A listener bound to its receiver; receives the figure that sends.
+using TFigureNotify = std::function<void(TBasicFigure* Sender)>;
+
+// Stands for a class reference with its virtual constructor: the class name
+// and a function that creates a figure of that class on a canvas.
+struct TFigureClass {
+  const char* ClassName;
+  std::unique_ptr<TBasicFigure> (*Create)(TCanvas* ACanvas);
+};
+
+// Lo gets the smaller of A and B, Hi the larger.
+void MinMax(int32_t& Lo, int32_t& Hi, int32_t A, int32_t B);
+
+// Half-size of a control-point marker and the tolerance of FindPoint, pixels.
+constexpr int32_t ControlPointRadius = 3;
+
+class TBasicFigure {
+ public:
+  explicit TBasicFigure(TCanvas* ACanvas);
+  // Calls OnDestroy, never Changed. The listener may use the figure's
+  // identity only: the descendants' parts are gone by then.
+  virtual ~TBasicFigure();
+  TBasicFigure(const TBasicFigure&) = delete;
+  TBasicFigure& operator=(const TBasicFigure&) = delete;
+
+  virtual const TFigureClass& ClassType() const = 0;
+  const char* ClassName() const { return ClassType().ClassName; }
+
+  // ERangeError when Index is outside 0 .. PointsCount() - 1.
+  virtual void GetPoint(int32_t Index, TPoint& P) const;
+  TPoint Point(int32_t Index) const;
+  // Stores P even when unchanged and notifies; ERangeError as GetPoint.
+  virtual void SetPoint(int32_t Index, const TPoint& P);
+
+  virtual void Changed();
+  // Never notifies.
+  virtual void SetUpdating(bool Value);
+  // The drawing frame: EAbort when invisible or without canvas, else the
+  // canvas pen takes colour, mode, style and width. Concrete figures draw
+  // after it and absorb its abort.
+  virtual void Draw();
+  // True when P hits the figure body.
+  virtual bool IsPointInside(const TPoint& P) = 0;
+  // The figure record; neither calls Changed.
+  virtual void LoadFromStream(TStream& Stream);
+  // The first control point within ControlPointRadius on both axes; sets
+  // SelectedPointIndex (-1 when none).
+  virtual bool FindPoint(const TPoint& P);
+  // Translates every point; false (and silent) without points or for a zero
+  // offset.
+  virtual bool MoveBy(const TPoint& Offset);
+  virtual void SetAngle(int16_t Value);
+  virtual void SaveToStream(TStream& Stream) const;
+  // The XOR markers of the control points; drawing them twice restores the
+  // canvas.
+  virtual void DrawPoints();
+  virtual void SetCanvas(TCanvas* Value);
+  virtual void SetPenColor(TColor Value);
+  virtual void SetPenStyle(TPenStyle Value);
+  virtual void SetPenWidth(int32_t Value);
+  virtual void SetPenMode(TPenMode Value);
+  // Moves the control point found near OldP to NewP; EAbort "Asked point not
+  // found" when there is none.
+  virtual void MovePoint(const TPoint& OldP, const TPoint& NewP);
+  virtual void SetScale(int8_t Value);
+  virtual void SetVisible(bool Value);
+
+  int32_t PointsCount() const { return int32_t(FPoints.size()); }
+  const TDynPointsArray& Points() const { return FPoints; }
+  TColor PenColor() const { return FPenColor; }
+  int32_t PenWidth() const { return FPenWidth; }
+  TPenMode PenMode() const { return FPenMode; }
+  int16_t Angle() const { return FAngle; }
+  int8_t Scale() const { return FScale; }
+  TPenStyle PenStyle() const { return FPenStyle; }
+  TCanvas* Canvas() const { return FCanvas; }
+  bool Visible() const { return FVisible; }
+  bool Updating() const { return FUpdating; }
+  int32_t SelectedPointIndex() const { return FSelectedPointIndex; }
+
+  TFigureNotify OnChange;
+  TFigureNotify OnDestroy;
+
+ protected:
+  // The point-list operations are for descendants; the families with a
+  // variable number of points make them public.
+  virtual void AddPoint(const TPoint& P);
+  virtual void AddPointXY(int32_t X, int32_t Y);
+  // Index 0 .. PointsCount(); anything else changes nothing.
+  virtual void InsertPoint(int32_t Index, const TPoint& P);
+  virtual bool DeletePoint(int32_t Index);
+
+  // The drawing frame's canvas, or EAbort when the figure cannot draw.
+  TCanvas& DrawingCanvas() const;
+
+  TDynPointsArray FPoints;
+  TColor FPenColor = clBlack;
+  int32_t FPenWidth = 0;
+  TPenMode FPenMode = pmCopy;
+  int16_t FAngle = 0;  // stored only
+  int8_t FScale = 0;   // stored only
+  TPenStyle FPenStyle = psSolid;
+  TCanvas* FCanvas;
+  bool FVisible = true;
+  bool FUpdating = true;
+  int32_t FSelectedPointIndex = -1;
+};
+
+// A closed figure: adds the fill.
+class TBinaryDimensionsFigure : public TBasicFigure {
+ public:
+  explicit TBinaryDimensionsFigure(TCanvas* ACanvas) : TBasicFigure(ACanvas) {}
+
+  // The fill frame: the drawing frame, then the canvas brush.
+  void Draw() override;
+  void LoadFromStream(TStream& Stream) override;
+  void SaveToStream(TStream& Stream) const override;
+
+  void SetBrushStyle(TBrushStyle Value);
+  void SetBrushColor(TColor Value);
+  TBrushStyle BrushStyle() const { return FBrushStyle; }
+  TColor BrushColor() const { return FBrushColor; }
+
+ protected:
+  TBrushStyle FBrushStyle = bsSolid;
+  TColor FBrushColor = clBlack;
+};
+
+// The open line with an editable vertex list.
+class TLine : public TBasicFigure {
+ public:
+  explicit TLine(TCanvas* ACanvas) : TBasicFigure(ACanvas) {}
+
+  void LoadFromStream(TStream& Stream) override;
+  void SaveToStream(TStream& Stream) const override;
+
+  using TBasicFigure::AddPoint;
+  using TBasicFigure::AddPointXY;
+  using TBasicFigure::DeletePoint;
+  using TBasicFigure::InsertPoint;
+
+  // Where a vertex goes, left by the last body hit test; -1 when none.
+  int32_t InsertIndex() const { return FInsertIndex; }
+  void SetInsertIndex(int32_t Value) { FInsertIndex = Value; }
+
+ protected:
+  int32_t FInsertIndex = -1;
+};
+
+// A closed figure spanned by two opposite corners, points 0 and 1, kept in
+// the order drawn.
+class TBinCoordsFigure : public TBinaryDimensionsFigure {
+ public:
+  explicit TBinCoordsFigure(TCanvas* ACanvas);
+
+  // Inside the corner rectangle, right and bottom edges excluded.
+  bool IsPointInside(const TPoint& P) override;
+};
+
+// Two corners of an ellipse's frame (points 0 and 1) and the start and end
+// radial points of its arc (points 2 and 3).
+class TQuadCoordsFigure : public TBinaryDimensionsFigure {
+ public:
+  explicit TQuadCoordsFigure(TCanvas* ACanvas);
+
+  // A new radial point is clamped into the corner rectangle.
+  void SetPoint(int32_t Index, const TPoint& P) override;
+  bool IsPointInside(const TPoint& P) override;
+};

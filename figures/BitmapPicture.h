@@ -1,0 +1,63 @@
+// The picture object of picture figures: a device-independent bitmap read
+// from and written to BMP file images.
+//
+// The picture keeps the bytes of the file image it was given and writes them
+// back unchanged, so that a record reads back byte for byte. The one
+// exception is a run-length-compressed image: it is decoded on load and kept
+// (and written) uncompressed with a 40-byte information header, so that every
+// written image can be bounded by its headers alone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "canvas/Canvas.h"
+
+class TStream;
+
+class TBitmapPicture {
+ public:
+  bool Empty() const { return FPixels.Empty(); }
+  int32_t Width() const { return FPixels.Width; }
+  int32_t Height() const { return FPixels.Height; }
+
+  // Off in a new picture. The transparent colour is the bottom-left pixel.
+  bool Transparent() const { return FTransparent; }
+  // Marks the picture modified only when the value changes.
+  void SetTransparent(bool Value);
+  uint32_t TransparentColor() const;  // 0x00RRGGBB; 0 for an empty picture
+
+  // False in a new picture; true from the first image loaded or the first
+  // switch of transparency on, never reset.
+  bool Modified() const { return FModified; }
+
+  // Reads one BMP file image from the stream's position, consuming exactly
+  // the bytes its headers bound. Not a BMP image: EInvalidGraphic ("Bitmap
+  // image is not valid"); the stream ends inside it: EReadError. On failure
+  // the picture keeps its previous image.
+  void LoadFromStream(TStream& Stream);
+  // Writes the file image; an empty picture writes nothing.
+  void SaveToStream(TStream& Stream) const;
+  void LoadFromFile(const std::string& FileName);
+  // An empty picture gives an empty file.
+  void SaveToFile(const std::string& FileName) const;
+
+  // Discards the image; the transparency and modified flags stay.
+  void Clear();
+
+  // The decoded pixels, rows top to bottom.
+  const TPixelImage& Pixels() const { return FPixels; }
+  // The BMP file image written by SaveToStream.
+  const std::vector<uint8_t>& FileImage() const { return FFileImage; }
+
+  // Stretches the picture into Dest (corners as given), leaving out the
+  // transparent colour when transparency is on.
+  void Draw(TCanvas& Canvas, const TRect& Dest) const;
+
+ private:
+  std::vector<uint8_t> FFileImage;
+  TPixelImage FPixels;
+  bool FTransparent = false;
+  bool FModified = false;
+};

@@ -1,0 +1,340 @@
+#include "figures/RealFigures.h"
+
+#include <cmath>
+
+#include "figures/Exceptions.h"
+#include "figures/Streams.h"
+
+namespace {
+
+int32_t WrapAdd(int32_t A, int32_t B) { return int32_t(uint32_t(A) + uint32_t(B)); }
+int32_t WrapSub(int32_t A, int32_t B) { return int32_t(uint32_t(A) - uint32_t(B)); }
+
+template <typename T>
+std::unique_ptr<TBasicFigure> Construct(TCanvas* ACanvas) {
+  return std::make_unique<T>(ACanvas);
+}
+
+// Runs a concrete Draw. A figure that cannot draw (invisible, without canvas)
+// is skipped, and so is one holding fewer points than its primitive uses, so
+// that one damaged figure cannot stop the rest of the image from drawing.
+template <typename Body>
+void DrawAbsorbing(Body&& DrawBody) {
+  try {
+    DrawBody();
+  } catch (const EAbort&) {
+  } catch (const ERangeError&) {
+  }
+}
+
+// Pen inset of a frame: none for psClear, else the pen width as the 16-bit
+// quantity the frame arithmetic uses.
+int32_t FrameInset(const TBasicFigure& Figure) {
+  return Figure.PenStyle() == psClear ? 0 : int32_t(uint16_t(Figure.PenWidth()));
+}
+
+}  // namespace
+
+const TFigureClass TFigurePolyLine::Class{"TFigurePolyLine", Construct<TFigurePolyLine>};
+const TFigureClass TFigureRectangle::Class{"TFigureRectangle", Construct<TFigureRectangle>};
+const TFigureClass TFigurePolygon::Class{"TFigurePolygon", Construct<TFigurePolygon>};
+const TFigureClass TFigureRoundRect::Class{"TFigureRoundRect", Construct<TFigureRoundRect>};
+const TFigureClass TFigureEllipse::Class{"TFigureEllipse", Construct<TFigureEllipse>};
+const TFigureClass TFigureChord::Class{"TFigureChord", Construct<TFigureChord>};
+const TFigureClass TFigurePie::Class{"TFigurePie", Construct<TFigurePie>};
+const TFigureClass TFigureText::Class{"TFigureText", Construct<TFigureText>};
+const TFigureClass TFigureBitmap::Class{"TFigureBitmap", Construct<TFigureBitmap>};
+
+// --------------------------------------------------------------- TFigurePolyLine
+
+void TFigurePolyLine::Draw() {
+  DrawAbsorbing([this] {
+    TBasicFigure::Draw();
+    FCanvas->Polyline(FPoints);
+  });
+}
+
+bool TFigurePolyLine::IsPointInside(const TPoint& P) {
+  const double tolerance = (double(FPenWidth) + 1) * 0.05;
+  const auto distance = [](const TPoint& U, const TPoint& V) {
+    return std::hypot(double(U.x) - double(V.x), double(U.y) - double(V.y));
+  };
+  for (int32_t i = 1; i < PointsCount(); ++i) {
+    const TPoint& a = FPoints[size_t(i - 1)];
+    const TPoint& b = FPoints[size_t(i)];
+    if (std::fabs(distance(a, b) - (distance(a, P) + distance(b, P))) <= tolerance) {
+      SetInsertIndex(i);
+      return true;
+    }
+  }
+  SetInsertIndex(-1);
+  return false;
+}
+
+// -------------------------------------------------------------- TFigureRectangle
+
+void TFigureRectangle::Draw() {
+  DrawAbsorbing([this] {
+    TBinaryDimensionsFigure::Draw();
+    const TPoint p0 = Point(0), p1 = Point(1);
+    FCanvas->Rectangle(p0.x, p0.y, p1.x, p1.y);
+  });
+}
+
+// ---------------------------------------------------------------- TFigurePolygon
+
+void TFigurePolygon::Draw() {
+  DrawAbsorbing([this] {
+    TBinaryDimensionsFigure::Draw();
+    FCanvas->Polygon(FPoints);
+  });
+}
+
+bool TFigurePolygon::IsPointInside(const TPoint& P) {
+  if (FPoints.empty()) return false;
+  int left = 0, right = 0;
+  const auto count = [&](const TPoint& A, const TPoint& B) {
+    const bool straddles = (A.y <= P.y && B.y > P.y) || (B.y <= P.y && A.y > P.y);
+    if (!straddles) return false;
+    const double xc = double(A.x) + (double(B.x) - A.x) / (double(B.y) - A.y) * (double(P.y) - A.y);
+    if (P.x > xc)
+      ++left;
+    else if (P.x < xc)
+      ++right;
+    return true;
+  };
+  for (int32_t i = 1; i < PointsCount(); ++i)
+    if (count(FPoints[size_t(i - 1)], FPoints[size_t(i)])) FInsertIndex = i;
+  // An open outline is closed by an edge of its own, which never becomes an
+  // insertion place.
+  const TPoint& first = FPoints.front();
+  const TPoint& last = FPoints.back();
+  if (first != last) count(last, first);
+  return left % 2 == 1 && right % 2 == 1;
+}
+
+void TFigurePolygon::SaveToStream(TStream& Stream) const {
+  TBinaryDimensionsFigure::SaveToStream(Stream);
+  Stream.WriteInt32(FInsertIndex);
+}
+
+void TFigurePolygon::LoadFromStream(TStream& Stream) {
+  TBinaryDimensionsFigure::LoadFromStream(Stream);
+  FInsertIndex = Stream.ReadInt32();
+}
+
+// -------------------------------------------------------------- TFigureRoundRect
+
+void TFigureRoundRect::Draw() {
+  DrawAbsorbing([this] {
+    TBinaryDimensionsFigure::Draw();
+    const TPoint p0 = Point(0), p1 = Point(1);
+    FCanvas->RoundRect(p0.x, p0.y, p1.x, p1.y, FCorners.x, FCorners.y);
+  });
+}
+
+void TFigureRoundRect::SetCorners(const TPoint& P) {
+  FCorners = P;
+  Changed();
+}
+
+void TFigureRoundRect::SaveToStream(TStream& Stream) const {
+  TBinaryDimensionsFigure::SaveToStream(Stream);
+  Stream.WriteInt32(FCorners.x);
+  Stream.WriteInt32(FCorners.y);
+}
+
+void TFigureRoundRect::LoadFromStream(TStream& Stream) {
+  TBinaryDimensionsFigure::LoadFromStream(Stream);
+  FCorners.x = Stream.ReadInt32();
+  FCorners.y = Stream.ReadInt32();
+}
+
+// ---------------------------------------------------------------- TFigureEllipse
+
+void TFigureEllipse::Draw() {
+  DrawAbsorbing([this] {
+    TBinaryDimensionsFigure::Draw();
+    const TPoint p0 = Point(0), p1 = Point(1);
+    FCanvas->Ellipse(p0.x, p0.y, p1.x, p1.y);
+  });
+}
+
+// --------------------------------------------------------- TFigureChord, TFigurePie
+
+void TFigureChord::Draw() {
+  DrawAbsorbing([this] {
+    TBinaryDimensionsFigure::Draw();
+    const TPoint p0 = Point(0), p1 = Point(1), p2 = Point(2), p3 = Point(3);
+    FCanvas->Chord(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
+  });
+}
+
+void TFigurePie::Draw() {
+  DrawAbsorbing([this] {
+    TBinaryDimensionsFigure::Draw();
+    const TPoint p0 = Point(0), p1 = Point(1), p2 = Point(2), p3 = Point(3);
+    FCanvas->Pie(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
+  });
+}
+
+// ------------------------------------------------------------------- TFigureText
+
+TFigureText::TFigureText(TCanvas* ACanvas) : TBinaryDimensionsFigure(ACanvas) { AddPoint(TPoint{0, 0}); }
+
+void TFigureText::Draw() {
+  DrawAbsorbing([this] {
+    TBinaryDimensionsFigure::Draw();
+    TCanvas& canvas = *FCanvas;
+    canvas.Font = FFont;
+    // Slanted and heavy faces overhang their advance: the box grows by
+    // twice the last character's width.
+    int32_t extra = 0;
+    if ((canvas.Font.Style & (fsBold | fsItalic)) != 0 && !FText.empty())
+      extra = int32_t(uint16_t(2 * (canvas.TextWidth(std::string_view(FText).substr(FText.size() - 1)) + 1)));
+    const int32_t a = FrameInset(*this);
+    const TPoint p = Point(0);
+    const TSize text = canvas.TextExtent(FText);
+    canvas.Rectangle(WrapSub(p.x, a), WrapSub(p.y, a), WrapAdd(WrapAdd(WrapAdd(p.x, text.cx), a), extra),
+                     WrapAdd(WrapAdd(p.y, text.cy), a));
+    canvas.TextOut(p.x, p.y, FText);
+  });
+}
+
+bool TFigureText::IsPointInside(const TPoint& P) {
+  if (FCanvas == nullptr) return false;
+  const TPoint p = Point(0);
+  const int64_t w = FPenWidth;
+  const TSize text = FCanvas->TextExtent(FText);
+  return p.x - w <= P.x && P.x < p.x + text.cx + w && p.y - w <= P.y && P.y < p.y + text.cy + w;
+}
+
+TFont& TFigureText::GetFont() {
+  Changed();
+  return FFont;
+}
+
+void TFigureText::SetFont(const TFont& Value) {
+  FFont = Value;
+  Changed();
+}
+
+void TFigureText::SetText(const std::string& Value) {
+  FText = Value;
+  Changed();
+}
+
+void TFigureText::SaveToStream(TStream& Stream) const {
+  TBinaryDimensionsFigure::SaveToStream(Stream);
+  Stream.WriteInt32(int32_t(FText.size()));
+  Stream.WriteBuffer(FText.data(), FText.size());
+  Stream.WriteUInt8(FFont.Charset);
+  Stream.WriteUInt32(FFont.Color);
+  Stream.WriteInt32(FFont.Height);
+  Stream.WriteInt32(int32_t(FFont.Name.size()));
+  Stream.WriteBuffer(FFont.Name.data(), FFont.Name.size());
+  Stream.WriteUInt8(FFont.Style);
+}
+
+namespace {
+
+// A length-prefixed string; a negative length or one the remaining bytes
+// cannot back is refused before allocating.
+std::string ReadString(TStream& Stream) {
+  const int32_t length = Stream.ReadInt32();
+  if (length < 0) throw EReadError();
+  return Stream.ReadBytes(size_t(length));
+}
+
+}  // namespace
+
+void TFigureText::LoadFromStream(TStream& Stream) {
+  TBinaryDimensionsFigure::LoadFromStream(Stream);
+  FText = ReadString(Stream);
+  FFont.Charset = Stream.ReadUInt8();
+  FFont.Color = Stream.ReadUInt32();
+  FFont.Height = Stream.ReadInt32();
+  FFont.Name = ReadString(Stream);
+  FFont.Style = Stream.ReadUInt8();
+}
+
+// ----------------------------------------------------------------- TFigureBitmap
+
+void TFigureBitmap::Draw() {
+  DrawAbsorbing([this] {
+    TBinaryDimensionsFigure::Draw();
+    const TPoint p0 = Point(0), p1 = Point(1);
+    FCanvas->Rectangle(p0.x, p0.y, p1.x, p1.y);
+    if (FBitmap.Empty()) return;
+    TRect picture{p0.x, p0.y, p1.x, p1.y};
+    if (FPenStyle != psClear) {
+      const int32_t w = FPenWidth;
+      picture.Left = WrapAdd(p0.x, w);
+      picture.Top = WrapAdd(p0.y, w);
+      picture.Right = int32_t(std::llabs(int64_t(p1.x) - w));
+      picture.Bottom = int32_t(std::llabs(int64_t(p1.y) - w));
+    }
+    FBitmap.Draw(*FCanvas, picture);
+  });
+}
+
+void TFigureBitmap::FitToPicture() {
+  const int32_t a = FrameInset(*this);
+  const TPoint p0 = Point(0);
+  SetPoint(1, TPoint{WrapAdd(WrapAdd(p0.x, FBitmap.Width()), a), WrapAdd(WrapAdd(p0.y, FBitmap.Height()), a)});
+}
+
+void TFigureBitmap::LoadPictureFromFile(const std::string& FileName) {
+  FBitmap.LoadFromFile(FileName);
+  FitToPicture();
+  Changed();
+}
+
+void TFigureBitmap::SavePictureToFile(const std::string& FileName) const { FBitmap.SaveToFile(FileName); }
+
+void TFigureBitmap::LoadPictureFromStream(TStream& Stream) {
+  FBitmap.LoadFromStream(Stream);
+  FitToPicture();
+  Changed();
+}
+
+void TFigureBitmap::SavePictureToStream(TStream& Stream) const { FBitmap.SaveToStream(Stream); }
+
+void TFigureBitmap::ClearPicture() {
+  FBitmap.Clear();
+  Changed();
+}
+
+void TFigureBitmap::SetTransparent(bool Value) {
+  FBitmap.SetTransparent(Value);
+  Changed();
+}
+
+void TFigureBitmap::SaveToStream(TStream& Stream) const {
+  TBinaryDimensionsFigure::SaveToStream(Stream);
+  FBitmap.SaveToStream(Stream);
+  Stream.WriteBoolean(FBitmap.Transparent());
+}
+
+namespace {
+
+// An empty picture is stored as no bytes at all, so a record whose picture
+// position does not start with the file signature holds an empty picture.
+bool PictureFollows(TStream& Stream) {
+  if (Stream.Remaining() < 2) return false;
+  const int64_t start = Stream.Position();
+  const uint8_t b = Stream.ReadUInt8(), m = Stream.ReadUInt8();
+  Stream.Seek(start);
+  return b == 'B' && m == 'M';
+}
+
+}  // namespace
+
+void TFigureBitmap::LoadFromStream(TStream& Stream) {
+  TBinaryDimensionsFigure::LoadFromStream(Stream);
+  if (PictureFollows(Stream))
+    FBitmap.LoadFromStream(Stream);
+  else
+    FBitmap.Clear();
+  FBitmap.SetTransparent(Stream.Remaining() >= 1 && Stream.ReadBoolean());
+}

@@ -1,0 +1,155 @@
+// The nine concrete figure classes: seven shapes drawn with one canvas
+// primitive each, the text figure and the picture figure.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "figures/AbstractFigures.h"
+#include "figures/BitmapPicture.h"
+
+class TFigurePolyLine : public TLine {
+ public:
+  static const TFigureClass Class;
+  const TFigureClass& ClassType() const override { return Class; }
+  explicit TFigurePolyLine(TCanvas* ACanvas) : TLine(ACanvas) {}
+  void Draw() override;
+  // True on the first segment whose detour through P is within
+  // (pen width + 1) * 0.05 pixels; leaves the segment's end index in
+  // InsertIndex (-1 on a miss).
+  bool IsPointInside(const TPoint& P) override;
+};
+
+class TFigureRectangle : public TBinCoordsFigure {
+ public:
+  static const TFigureClass Class;
+  const TFigureClass& ClassType() const override { return Class; }
+  explicit TFigureRectangle(TCanvas* ACanvas) : TBinCoordsFigure(ACanvas) {}
+  void Draw() override;
+};
+
+class TFigurePolygon : public TBinaryDimensionsFigure {
+ public:
+  static const TFigureClass Class;
+  const TFigureClass& ClassType() const override { return Class; }
+  explicit TFigurePolygon(TCanvas* ACanvas) : TBinaryDimensionsFigure(ACanvas) {}
+  void Draw() override;
+  // Crossing count on the horizontal line through P, even-odd on both
+  // sides. Leaves the end index of the last straddling edge in InsertIndex
+  // (not reset on a miss). A polygon without points is never hit.
+  bool IsPointInside(const TPoint& P) override;
+  void LoadFromStream(TStream& Stream) override;
+  void SaveToStream(TStream& Stream) const override;
+
+  using TBasicFigure::AddPoint;
+  using TBasicFigure::AddPointXY;
+  using TBasicFigure::DeletePoint;
+  using TBasicFigure::InsertPoint;
+
+  int32_t InsertIndex() const { return FInsertIndex; }
+  void SetInsertIndex(int32_t Value) { FInsertIndex = Value; }
+
+ protected:
+  int32_t FInsertIndex = -1;
+};
+
+class TFigureRoundRect : public TBinCoordsFigure {
+ public:
+  static const TFigureClass Class;
+  const TFigureClass& ClassType() const override { return Class; }
+  explicit TFigureRoundRect(TCanvas* ACanvas) : TBinCoordsFigure(ACanvas) {}
+  void Draw() override;
+  void LoadFromStream(TStream& Stream) override;
+  void SaveToStream(TStream& Stream) const override;
+
+  // Width (x) and height (y) of the ellipse that rounds each corner, pixels.
+  TPoint Corners() const { return FCorners; }
+  // Notifies even when unchanged.
+  void SetCorners(const TPoint& P);
+
+ protected:
+  TPoint FCorners{10, 10};
+};
+
+class TFigureEllipse : public TBinCoordsFigure {
+ public:
+  static const TFigureClass Class;
+  const TFigureClass& ClassType() const override { return Class; }
+  explicit TFigureEllipse(TCanvas* ACanvas) : TBinCoordsFigure(ACanvas) {}
+  void Draw() override;
+};
+
+class TFigureChord : public TQuadCoordsFigure {
+ public:
+  static const TFigureClass Class;
+  const TFigureClass& ClassType() const override { return Class; }
+  explicit TFigureChord(TCanvas* ACanvas) : TQuadCoordsFigure(ACanvas) {}
+  void Draw() override;
+};
+
+class TFigurePie : public TQuadCoordsFigure {
+ public:
+  static const TFigureClass Class;
+  const TFigureClass& ClassType() const override { return Class; }
+  explicit TFigurePie(TCanvas* ACanvas) : TQuadCoordsFigure(ACanvas) {}
+  void Draw() override;
+};
+
+// One line of text anchored by its top-left corner (point 0), drawn in its
+// own font inside a box with the figure's pen and fill. The text is held as
+// Windows-1251 bytes.
+class TFigureText : public TBinaryDimensionsFigure {
+ public:
+  static const TFigureClass Class;
+  const TFigureClass& ClassType() const override { return Class; }
+  explicit TFigureText(TCanvas* ACanvas);
+  void Draw() override;
+  // The text box measured in the font the canvas holds now, widened by the
+  // pen width on every side. A text figure without canvas is never hit.
+  bool IsPointInside(const TPoint& P) override;
+  void LoadFromStream(TStream& Stream) override;
+  void SaveToStream(TStream& Stream) const override;
+
+  // The owned font itself, to be changed in place; notifies every time.
+  virtual TFont& GetFont();
+  // Copies every attribute of Value, then notifies.
+  virtual void SetFont(const TFont& Value);
+  const TFont& Font() const { return FFont; }
+
+  const std::string& GetText() const { return FText; }
+  // Notifies even when unchanged.
+  void SetText(const std::string& Value);
+
+ protected:
+  std::string FText;
+  TFont FFont;
+};
+
+// A framed, filled rectangle between its two corners with a picture stretched
+// into it, inset by the pen width.
+class TFigureBitmap : public TBinCoordsFigure {
+ public:
+  static const TFigureClass Class;
+  const TFigureClass& ClassType() const override { return Class; }
+  explicit TFigureBitmap(TCanvas* ACanvas) : TBinCoordsFigure(ACanvas) {}
+  void Draw() override;
+  void LoadFromStream(TStream& Stream) override;
+  void SaveToStream(TStream& Stream) const override;
+
+  // Moves point 1 so that the frame fits the picture and the pen.
+  void FitToPicture();
+  void LoadPictureFromFile(const std::string& FileName);
+  void SavePictureToFile(const std::string& FileName) const;
+  void LoadPictureFromStream(TStream& Stream);
+  void SavePictureToStream(TStream& Stream) const;
+  void ClearPicture();
+  bool PictureEmpty() const { return FBitmap.Empty(); }
+  bool PictureModified() const { return FBitmap.Modified(); }
+  bool GetTransparent() const { return FBitmap.Transparent(); }
+  // Notifies even when unchanged.
+  void SetTransparent(bool Value);
+  const TBitmapPicture& Picture() const { return FBitmap; }
+
+ protected:
+  TBitmapPicture FBitmap;
+};
