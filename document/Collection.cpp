@@ -1,11 +1,15 @@
 #include "document/Collection.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <cstring>
 #include <new>
 #include <utility>
 
 #include "figures/Exceptions.h"
+#include "figures/RealFigures.h"
+#include "figures/Streams.h"
 
 TFiguresCollection::TFiguresCollection(TCanvas* Canvas, const TRect& Rect) : FCanvas(Canvas), FImageRect(Rect) {}
 
@@ -162,4 +166,102 @@ bool CompareThunk(void* Data, TBasicFigure* F1, TBasicFigure* F2, TFigureCompare
 
 void TFiguresCollection::Sort() {
   if (OnSort) OnSort(FHead, uint16_t(FCount), TFigureCompare{&CompareThunk, this});
+}
+
+// ------------------------------------------------------------------ container
+
+std::unique_ptr<TFiguresCollection> TFiguresCollection::CreateFromFile(TCanvas* Canvas,
+                                                                       const std::string& FileName) {
+  auto collection = std::make_unique<TFiguresCollection>(Canvas);
+  collection->LoadFromFile(FileName);
+  return collection;
+}
+
+std::unique_ptr<TFiguresCollection> TFiguresCollection::CreateFromStream(TCanvas* Canvas, TStream& Stream) {
+  auto collection = std::make_unique<TFiguresCollection>(Canvas);
+  collection->LoadFromStream(Stream);
+  return collection;
+}
+
+void TFiguresCollection::SaveToStream(TStream& Stream) const {
+  Stream.WriteBuffer(KriSignature, sizeof KriSignature);
+  Stream.WriteInt32(FCount);
+  Stream.WriteUInt32(FBackgroundColor);
+  Stream.WriteInt32(FImageRect.Left);
+  Stream.WriteInt32(FImageRect.Top);
+  Stream.WriteInt32(FImageRect.Right);
+  Stream.WriteInt32(FImageRect.Bottom);
+  Stream.WriteInt32(FSelected != nullptr ? IndexOf(FSelected) : -1);
+  for (PFigureNode node = FHead; node != nullptr; node = node->Next) {
+    const std::string_view name = node->Figure->ClassName();
+    Stream.WriteInt32(int32_t(name.size()));
+    Stream.WriteBuffer(name.data(), name.size());
+    node->Figure->SaveToStream(Stream);
+  }
+}
+
+namespace {
+
+struct TKriHeader {
+  int32_t Count = 0;
+  TColor BackgroundColor = 0;
+  TRect ImageRect;
+  int32_t Selected = -1;
+};
+
+TKriHeader ReadHeader(TStream& Stream) {
+  char signature[sizeof KriSignature];
+  Stream.ReadBuffer(signature, sizeof signature);
+  if (!std::equal(std::begin(signature), std::end(signature), std::begin(KriSignature)))
+    throw EAbort("Image signature incorrect");
+  TKriHeader header;
+  header.Count = Stream.ReadInt32();
+  header.BackgroundColor = Stream.ReadUInt32();
+  header.ImageRect.Left = Stream.ReadInt32();
+  header.ImageRect.Top = Stream.ReadInt32();
+  header.ImageRect.Right = Stream.ReadInt32();
+  header.ImageRect.Bottom = Stream.ReadInt32();
+  header.Selected = Stream.ReadInt32();
+  const auto edgeValid = [](int32_t Edge) { return Edge >= MinImageEdge && Edge <= MaxImageEdge; };
+  if (!edgeValid(header.ImageRect.Right) || !edgeValid(header.ImageRect.Bottom)) throw EImageSizeInvalid();
+  return header;
+}
+
+// The class of the next entry. A name that is empty, too long or not
+// registered stops the load: the record behind it has no stored length, so
+// nothing after it could be told apart from garbage.
+const TFigureClass& ReadFigureClass(TStream& Stream) {
+  const int32_t length = Stream.ReadInt32();
+  if (length < 0) throw EReadError();
+  if (length == 0 || length > MaxClassNameLength) throw EFigureClassUnknown();
+  const TFigureClass* cls = FindFigureClass(Stream.ReadBytes(size_t(length)));
+  if (cls == nullptr) throw EFigureClassUnknown();
+  return *cls;
+}
+
+}  // namespace
+
+void TFiguresCollection::LoadFromStream(TStream& Stream) {
+  const TKriHeader header = ReadHeader(Stream);
+  Clear();
+  FBackgroundColor = header.BackgroundColor;
+  FImageRect = header.ImageRect;
+  for (int32_t i = 0; i < header.Count; ++i) {
+    std::unique_ptr<TBasicFigure> figure = ReadFigureClass(Stream).Create(FCanvas);
+    figure->LoadFromStream(Stream);
+    if (!Add(figure.get())) throw EOutOfMemory();
+    figure.release();
+  }
+  FSelected = GetFigure(uint16_t(header.Selected));
+}
+
+void TFiguresCollection::SaveToFile(const std::string& FileName) const {
+  TMemoryStream container;
+  SaveToStream(container);
+  WriteFileAtomically(FileName, container.Data());
+}
+
+void TFiguresCollection::LoadFromFile(const std::string& FileName) {
+  TMemoryStream container(ReadFileBytes(FileName));
+  LoadFromStream(container);
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 
 #include "canvas/Canvas.h"
 #include "figures/AbstractFigures.h"
@@ -14,12 +16,27 @@
 // handler, which hands the three to one routine of the sort library.
 using TFigureSortEvent = std::function<void(PFigureNode First, uint16_t Count, TFigureCompare Compare)>;
 
+class TStream;
+
+// The image container: a 33-byte header, then per figure from the bottom its
+// class name and record.
+constexpr char KriSignature[5] = {'K', 'R', 'I', ' ', ' '};
+constexpr int KriHeaderSize = 33;
+constexpr int32_t MaxClassNameLength = 255;
+// The right and bottom edges a stored image rectangle may have, pixels.
+constexpr int32_t MinImageEdge = 1;
+constexpr int32_t MaxImageEdge = 10000;
+
 class TFiguresCollection {
  public:
   // A new image: empty, FImageRect = Rect.
   TFiguresCollection(TCanvas* Canvas, const TRect& Rect);
   // Empty with a zero image rectangle, to be filled by a reader.
   explicit TFiguresCollection(TCanvas* Canvas);
+  // A collection read from a container; the failure of the load propagates
+  // and no collection results.
+  static std::unique_ptr<TFiguresCollection> CreateFromFile(TCanvas* Canvas, const std::string& FileName);
+  static std::unique_ptr<TFiguresCollection> CreateFromStream(TCanvas* Canvas, TStream& Stream);
   // Destroys every figure; does not redraw.
   virtual ~TFiguresCollection();
   TFiguresCollection(const TFiguresCollection&) = delete;
@@ -66,6 +83,19 @@ class TFiguresCollection {
   // Nothing else changes, and nothing is redrawn. Without a handler it does
   // nothing.
   virtual void Sort();
+
+  // Writes the container at the stream's position.
+  virtual void SaveToStream(TStream& Stream) const;
+  // Replaces the figures with those of the container at the stream's
+  // position; does not redraw. A wrong signature (EAbort "Image signature
+  // incorrect"), a short or invalid header ("Stream read error", "Image size
+  // invalid") leave the collection as it was. A failure inside the entries
+  // keeps the figures read before it, the last one selected.
+  virtual void LoadFromStream(TStream& Stream);
+  // Never leaves a damaged file: the container is built in memory and
+  // replaces the file in one step.
+  void SaveToFile(const std::string& FileName) const;
+  void LoadFromFile(const std::string& FileName);
 
   // The figures' listeners: a change redraws, a destruction unlinks.
   void FigureChanged(TBasicFigure* Sender);

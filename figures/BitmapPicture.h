@@ -58,6 +58,7 @@ class TBitmapPicture {
  private:
   std::vector<uint8_t> FFileImage;
   TPixelImage FPixels;
+  int FBitCount = 0;  // bits per pixel of the kept image; 0 when empty
   bool FTransparent = false;
   bool FModified = false;
 };

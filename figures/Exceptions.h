@@ -50,6 +50,18 @@ class EFileError : public EStreamError {
   using EStreamError::EStreamError;
 };
 
+// A stored figure entry naming no registered class.
+class EFigureClassUnknown : public EStreamError {
+ public:
+  EFigureClassUnknown() : EStreamError("Figure class unknown") {}
+};
+
+// A stored image whose size no raster should be made for.
+class EImageSizeInvalid : public EStreamError {
+ public:
+  EImageSizeInvalid() : EStreamError("Image size invalid") {}
+};
+
 // Bytes that are not a picture the picture object can read.
 class EInvalidGraphic : public EKrestaError {
  public:

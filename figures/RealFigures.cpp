@@ -1,5 +1,6 @@
 #include "figures/RealFigures.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "figures/Exceptions.h"
@@ -44,6 +45,25 @@ const TFigureClass TFigureChord::Class{"TFigureChord", Construct<TFigureChord>};
 const TFigureClass TFigurePie::Class{"TFigurePie", Construct<TFigurePie>};
 const TFigureClass TFigureText::Class{"TFigureText", Construct<TFigureText>};
 const TFigureClass TFigureBitmap::Class{"TFigureBitmap", Construct<TFigureBitmap>};
+
+std::span<const TFigureClass* const> RegisteredFigureClasses() {
+  static const TFigureClass* const classes[] = {
+      &TFigurePolyLine::Class, &TFigureRectangle::Class, &TFigurePolygon::Class,
+      &TFigureRoundRect::Class, &TFigureEllipse::Class, &TFigurePie::Class,
+      &TFigureChord::Class, &TFigureText::Class, &TFigureBitmap::Class};
+  return classes;
+}
+
+const TFigureClass* FindFigureClass(std::string_view ClassName) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+  for (const TFigureClass* cls : RegisteredFigureClasses()) {
+    const std::string_view name = cls->ClassName;
+    if (name.size() == ClassName.size() &&
+        std::equal(name.begin(), name.end(), ClassName.begin(), [&](char a, char b) { return lower(a) == lower(b); }))
+      return cls;
+  }
+  return nullptr;
+}
 
 // --------------------------------------------------------------- TFigurePolyLine
 

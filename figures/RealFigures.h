@@ -3,7 +3,9 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "figures/AbstractFigures.h"
 #include "figures/BitmapPicture.h"
@@ -153,3 +155,10 @@ class TFigureBitmap : public TBinCoordsFigure {
  protected:
   TBitmapPicture FBitmap;
 };
+
+// The registry of the nine concrete classes, in registration order:
+// polyline, rectangle, polygon, rounded rectangle, ellipse, pie, chord, text,
+// picture. Readers re-create figures through it by the stored class name.
+std::span<const TFigureClass* const> RegisteredFigureClasses();
+// ASCII letters compared without regard to case; none when not registered.
+const TFigureClass* FindFigureClass(std::string_view ClassName);

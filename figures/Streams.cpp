@@ -6,6 +6,10 @@
 #include <fstream>
 #include <utility>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "figures/Exceptions.h"
 
 void TStream::ReadBuffer(void* Buffer, size_t Count) {
@@ -106,4 +110,83 @@ std::vector<uint8_t> ReadFileBytes(const std::string& FileName) {
   std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) throw EFileError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
   return data;
+}
+
+namespace {
+
+// Closes the descriptor and removes the temporary file unless committed.
+class TTemporaryFile {
+ public:
+  explicit TTemporaryFile(std::string Path) : FPath(std::move(Path)) {
+    FHandle = ::mkstemp(FPath.data());
+    FCreated = FHandle >= 0;
+  }
+  ~TTemporaryFile() {
+    if (FHandle >= 0) ::close(FHandle);
+    if (FCreated && !FCommitted) ::unlink(FPath.c_str());
+  }
+  TTemporaryFile(const TTemporaryFile&) = delete;
+  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+
+  bool Opened() const { return FHandle >= 0; }
+  int Handle() const { return FHandle; }
+  const std::string& Path() const { return FPath; }
+  bool Close() {
+    const int handle = std::exchange(FHandle, -1);
+    return ::close(handle) == 0;
+  }
+  void Commit() { FCommitted = true; }
+
+ private:
+  std::string FPath;
+  int FHandle = -1;
+  bool FCreated = false;
+  bool FCommitted = false;
+};
+
+bool WriteAll(int Handle, std::span<const uint8_t> Data) {
+  size_t done = 0;
+  while (done < Data.size()) {
+    const ssize_t n = ::write(Handle, Data.data() + done, Data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += size_t(n);
+  }
+  return true;
+}
+
+// The permissions a new file gets (0666 less the umask), or those of the
+// file being replaced.
+mode_t TargetMode(const std::string& FileName) {
+  struct stat existing;
+  if (::stat(FileName.c_str(), &existing) == 0) return existing.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& FileName, std::span<const uint8_t> Data) {
+  const auto fail = [&FileName](int Error) {
+    throw EFileError("Cannot create file \"" + FileName + "\". " + std::strerror(Error));
+  };
+  struct stat target;
+  if (::stat(FileName.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) fail(EISDIR);
+  TTemporaryFile temporary(FileName + ".XXXXXX");
+  if (!temporary.Opened()) fail(errno);
+  if (::fchmod(temporary.Handle(), TargetMode(FileName)) != 0 || !WriteAll(temporary.Handle(), Data) ||
+      ::fsync(temporary.Handle()) != 0)
+    fail(errno);
+  if (!temporary.Close()) fail(errno);
+  if (::rename(temporary.Path().c_str(), FileName.c_str()) != 0) fail(errno);
+  temporary.Commit();
+  // The rename itself reaches the disk with the folder.
+  const std::string::size_type slash = FileName.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : FileName.substr(0, slash));
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
 }

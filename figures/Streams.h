@@ -88,6 +88,13 @@ class TReadOnlyStream : public TStream {
   size_t FPosition = 0;
 };
 
+// Replaces (or creates) the file with Data without ever leaving it damaged:
+// the bytes go to a temporary file in the same folder, are flushed to disk,
+// and the temporary file is renamed over the target. On failure the old file
+// is as it was, no temporary file remains, and EFileError says
+// "Cannot create file "<name>". <reason>".
+void WriteFileAtomically(const std::string& FileName, std::span<const uint8_t> Data);
+
 // The whole content of a file; a file that cannot be read fails with
 // EFileError "Cannot open file "<name>". <reason>".
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName);

@@ -14,6 +14,7 @@
 // compares only before it copies a merged run back.
 #include "ranklib/RankLib.h"
 
+#include <tuple>
 #include <utility>
 #include <vector>
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ranklib/RankLib.h"
+#include "ranklib/ReferenceSort.h"
 
 #include <cstdint>
 #include <functional>
@@ -79,8 +80,9 @@ class TNodeChain {
   std::vector<int> Ids() const;
   std::vector<std::string> Names() const;
 
-  // Each node's own address and its links, from the head along Next; equal
-  // before and after a sort when the library left the chain alone.
+  // Each node's own address and its links, in the order the nodes were
+  // made; equal before and after a sort when the library left the chain
+  // alone.
   struct TLinks {
     const TFigureNode* Node;
     const TFigureNode* Next;
@@ -102,9 +104,16 @@ struct TRoutine {
   TSortRoutine Sort;
   TReferenceSort Reference;
   bool Stable;
+  int LargeCount;  // the longest list the suites give it: quadratic ones stay short
 };
-extern const std::vector<TRoutine> kRoutines;
+inline constexpr TRoutine kRoutines[] = {
+    {"QSort", &QSort, &ReferenceQSort, false, 65535},
+    {"BSort", &BSort, &ReferenceBSort, false, 1500},
+    {"ISort", &ISort, &ReferenceISort, true, 3000},
+    {"MSort", &MSort, &ReferenceMSort, true, 65535},
+};
 
 std::string RoutineName(const TRoutine& Routine);
+void PrintTo(const TRoutine& Routine, std::ostream* Out);
 
 }  // namespace ranktest
