@@ -100,8 +100,10 @@ void BM_Sort(benchmark::State& State, TSortRoutine Sort, TInitialOrder Order) {
 
 BENCHMARK_CAPTURE(BM_Sort, QSort_Random, &QSort, ioRandom)
     ->Arg(10000)->Arg(65535)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Sort, BSort_Random, &BSort, ioRandom)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Sort, ISort_Random, &ISort, ioRandom)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Sort, BSort_Random, &BSort, ioRandom)
+    ->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Sort, ISort_Random, &ISort, ioRandom)
+    ->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Sort, MSort_Random, &MSort, ioRandom)
     ->Arg(10000)->Arg(65535)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Sort, QSort_Descending, &QSort, ioDescending)

@@ -9,18 +9,20 @@
 
 class QImage;
 class TRasterDevice;
-class TTextRenderer;
+class TFontCache;
 
-// Resolves a colour for drawing: a plain colour comes back as 0x00BBGGRR, a
-// system colour (clSystemColor + index) as the platform palette's value for
-// that role, or a fixed classic value when no GUI application runs.
+// Resolves a colour for drawing, as 0x00BBGGRR: a plain colour keeps its
+// low 24 bits; a system colour (clSystemColor + a Windows COLOR_* index, 0
+// to 30) takes the platform palette's colour for that role, or the classic
+// Windows value when no GUI application runs; an unknown index is black.
 uint32_t ColorToRGB(TColor Color);
 
 class TRasterCanvas : public TCanvas {
  public:
-  // Draws into Image, which must outlive the canvas. The image is expected in
-  // QImage::Format_RGB32 (any 32-bit 0xAARRGGBB format works; the canvas
-  // keeps alpha at 0xFF); an image of another format is left alone.
+  // Draws into Image, which must outlive the canvas; the image may be
+  // replaced or resized between calls. The image is expected in
+  // QImage::Format_RGB32 (the ARGB32 formats work too, the canvas keeps
+  // alpha at 0xFF); an image of another format is left alone.
   explicit TRasterCanvas(QImage& Image);
   ~TRasterCanvas() override;
   TRasterCanvas(const TRasterCanvas&) = delete;
@@ -42,5 +44,11 @@ class TRasterCanvas : public TCanvas {
   void DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent) override;
 
  private:
+  // Points the raster layer at the image's pixels and hands it the pen and
+  // brush; false when the image cannot be drawn on.
+  bool Prepare();
+
   QImage& FImage;
+  std::unique_ptr<TRasterDevice> FDevice;
+  std::unique_ptr<TFontCache> FFonts;
 };

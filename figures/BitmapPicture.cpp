@@ -126,7 +126,6 @@ struct TFormat {
   int64_t Height = 0;
   bool TopDown = false;
   int BitCount = 0;
-  uint32_t Compression = biRGB;
   uint32_t Masks[3] = {};
   size_t EntrySize = 4;  // bytes per colour table entry
   uint64_t Stride = 0;  // bytes per stored row, padded to 4
@@ -148,7 +147,6 @@ TFormat CheckHeader(const TInfoHeader& h) {
       f.Width * f.Height > MaxPixels)
     throw EInvalidGraphic();
   f.BitCount = h.BitCount;
-  f.Compression = h.Compression;
   switch (h.Compression) {
     case biRGB:
       break;
@@ -303,7 +301,7 @@ struct TLoadedImage {
 
 // Rebuilds a run-length image uncompressed behind a 40-byte header, keeping
 // its colour table, resolution and important-colour count.
-TLoadedImage LoadRunLength(TFormat f, const std::vector<uint8_t>& Source, size_t PaletteOffset,
+TLoadedImage LoadRunLength(const TFormat& f, const std::vector<uint8_t>& Source, size_t PaletteOffset,
                            size_t PaletteBytes, size_t BitsOffset) {
   const uint8_t* info = Source.data() + FileHeaderSize;
   const uint32_t paletteCount = uint32_t(PaletteBytes / 4);
@@ -331,7 +329,6 @@ TLoadedImage LoadRunLength(TFormat f, const std::vector<uint8_t>& Source, size_t
   std::memcpy(h + InfoHeaderSize, Source.data() + PaletteOffset, PaletteBytes);
   ExpandRunLength(f, std::span(Source).subspan(BitsOffset), image.data() + bitsOffset);
 
-  f.Compression = biRGB;
   TLoadedImage loaded;
   loaded.Pixels = DecodePixels(f, std::span(image).subspan(FileHeaderSize + InfoHeaderSize, PaletteBytes),
                                std::span(image).subspan(bitsOffset));
@@ -340,13 +337,65 @@ TLoadedImage LoadRunLength(TFormat f, const std::vector<uint8_t>& Source, size_t
   return loaded;
 }
 
-// Reads one file image at the stream's position. The headers bound it (see
-// the class comment); beyond that, the pixel offset of the file header is
-// honoured where it points past the colour table (the gap is skipped and
-// left out of the kept bytes) and, for the core header, which has no count
-// of its own, where it cuts the colour table short (the table is kept padded
-// with black to its full size). Whenever the kept bytes differ from those
-// read, the file header's size and pixel offset are rewritten to match.
+// Where the parts of a file image lie, in bytes from the start of the file
+// header. The headers bound it as the class comment says; beyond that, the
+// pixel offset of the file header is honoured where it points past the
+// colour table (the gap is skipped) and, for the core header, which has no
+// colour count of its own, where it cuts the table short.
+struct TLayout {
+  uint64_t MaskBytes = 0;  // masks after a 40-byte header
+  uint64_t PaletteOffset = 0;
+  uint64_t PaletteRead = 0;  // table bytes present in the stream
+  uint64_t PaletteBytes = 0;  // table bytes kept: the whole stated table
+  uint64_t Gap = 0;  // unused bytes skipped before the bits
+  uint64_t BitsSize = 0;
+  uint64_t BitsOffset() const { return PaletteOffset + PaletteBytes; }
+  uint64_t ToRead() const { return MaskBytes + PaletteRead + Gap + BitsSize; }
+};
+
+TLayout PlanLayout(const TInfoHeader& h, const TFormat& f, uint32_t OffBits) {
+  TLayout l;
+  l.MaskBytes = h.Size == InfoHeaderSize && h.Compression == biBitFields ? 12 : 0;
+  l.PaletteOffset = FileHeaderSize + h.Size + l.MaskBytes;
+  const bool indexedDefault = f.BitCount == 1 || f.BitCount == 4 || f.BitCount == 8;
+  const uint64_t count = h.ClrUsed != 0 ? h.ClrUsed : indexedDefault ? 1u << f.BitCount : 0;
+  l.PaletteBytes = count * f.EntrySize;
+  l.PaletteRead = l.PaletteBytes;
+  if (OffBits > l.BitsOffset()) {
+    l.Gap = OffBits - l.BitsOffset();
+  } else if (OffBits >= l.PaletteOffset && OffBits < l.BitsOffset()) {
+    // A stated colour count whose table runs into the pixels is a contradiction.
+    if (h.Size != CoreHeaderSize) throw EInvalidGraphic();
+    l.PaletteRead = (OffBits - l.PaletteOffset) / f.EntrySize * f.EntrySize;
+    l.Gap = OffBits - l.PaletteOffset - l.PaletteRead;
+  }
+  if (f.BitCount <= 8 && l.PaletteRead == 0) throw EInvalidGraphic();
+
+  const uint64_t rowsSize = f.Stride * uint64_t(f.Height);
+  l.BitsSize = h.SizeImage != 0 ? h.SizeImage : rowsSize;
+  const bool runLength = h.Compression == biRLE8 || h.Compression == biRLE4;
+  if (!runLength && l.BitsSize < rowsSize) throw EInvalidGraphic();
+  return l;
+}
+
+// A version 5 header may name a colour profile by its offset; that lies
+// outside the bytes the headers bound, so the kept header names none and the
+// pixels count as sRGB, which is how they are shown anyway. True when the
+// header was changed.
+bool DropProfileReference(uint8_t* Info, uint32_t HeaderSize) {
+  if (HeaderSize != V5HeaderSize) return false;
+  const uint32_t space = Get32(Info + V5CSTypeOffset);
+  if (space != PROFILE_LINKED && space != PROFILE_EMBEDDED) return false;
+  Put32(Info + V5CSTypeOffset, LCS_sRGB);
+  Put32(Info + V5ProfileDataOffset, 0);
+  Put32(Info + V5ProfileSizeOffset, 0);
+  return true;
+}
+
+// Reads one file image at the stream's position. The kept bytes are those
+// read, less a skipped gap, with a short core table padded with black; when
+// they differ from the bytes read, or the pixel offset was wrong, the file
+// header's size and pixel offset are rewritten to match them.
 TLoadedImage ReadFileImage(TStream& Stream) {
   uint8_t fileHeader[FileHeaderSize];
   Stream.ReadBuffer(fileHeader, FileHeaderSize);
@@ -358,67 +407,36 @@ TLoadedImage ReadFileImage(TStream& Stream) {
   Stream.ReadBuffer(info.data() + 4, headerSize - 4);
   const TInfoHeader h = ParseInfoHeader(info);
   TFormat f = CheckHeader(h);
-
-  const bool core = headerSize == CoreHeaderSize;
-  const size_t maskBytes = headerSize == InfoHeaderSize && h.Compression == biBitFields ? 12 : 0;
-  const uint64_t paletteOffset = FileHeaderSize + headerSize + maskBytes;
-  const uint64_t declaredCount =
-      h.ClrUsed != 0 ? h.ClrUsed : (f.BitCount == 1 || f.BitCount == 4 || f.BitCount == 8) ? 1u << f.BitCount : 0;
-  const uint64_t declaredBytes = declaredCount * f.EntrySize;
-  const uint64_t bitsOffset = paletteOffset + declaredBytes;
   const uint32_t offBits = Get32(fileHeader + BfOffBitsOffset);
+  const TLayout l = PlanLayout(h, f, offBits);
+  if (l.ToRead() > uint64_t(Stream.Remaining())) throw EReadError();
 
-  uint64_t paletteRead = declaredBytes;
-  uint64_t gap = 0;
-  if (offBits > bitsOffset) {
-    gap = offBits - bitsOffset;
-  } else if (offBits >= paletteOffset && offBits < bitsOffset) {
-    // A stated colour count that runs into the pixels is a contradiction.
-    if (!core) throw EInvalidGraphic();
-    paletteRead = (offBits - paletteOffset) / f.EntrySize * f.EntrySize;
-    gap = offBits - paletteOffset - paletteRead;
-  }
-  if (f.BitCount <= 8 && paletteRead == 0) throw EInvalidGraphic();
-
-  const uint64_t rowsSize = f.Stride * uint64_t(f.Height);
-  const uint64_t bitsSize = h.SizeImage != 0 ? h.SizeImage : rowsSize;
-  const bool runLength = h.Compression == biRLE8 || h.Compression == biRLE4;
-  if (!runLength && bitsSize < rowsSize) throw EInvalidGraphic();
-  if (maskBytes + paletteRead + gap + bitsSize > uint64_t(Stream.Remaining())) throw EReadError();
-
+  const size_t bitsOffset = size_t(l.BitsOffset());
   std::vector<uint8_t> image;
-  image.reserve(size_t(bitsOffset + bitsSize));
+  image.reserve(bitsOffset + size_t(l.BitsSize));
   image.insert(image.end(), fileHeader, fileHeader + FileHeaderSize);
   image.insert(image.end(), info.begin(), info.end());
-  image.resize(size_t(paletteOffset + paletteRead));
-  Stream.ReadBuffer(image.data() + FileHeaderSize + headerSize, size_t(maskBytes + paletteRead));
-  Stream.Seek(Stream.Position() + int64_t(gap));
-  image.resize(size_t(bitsOffset + bitsSize), 0);
-  Stream.ReadBuffer(image.data() + bitsOffset, size_t(bitsSize));
+  image.resize(size_t(l.PaletteOffset + l.PaletteRead));
+  Stream.ReadBuffer(image.data() + FileHeaderSize + headerSize, size_t(l.MaskBytes + l.PaletteRead));
+  Stream.Seek(Stream.Position() + int64_t(l.Gap));
+  image.resize(bitsOffset + size_t(l.BitsSize), 0);
+  Stream.ReadBuffer(image.data() + bitsOffset, size_t(l.BitsSize));
 
-  SetMasks(f, h, image.data() + FileHeaderSize + headerSize, maskBytes != 0);
-
-  bool rewritten = offBits != bitsOffset;
-  if (headerSize == V5HeaderSize) {
-    uint8_t* v5 = image.data() + FileHeaderSize;
-    const uint32_t space = Get32(v5 + V5CSTypeOffset);
-    if (space == PROFILE_LINKED || space == PROFILE_EMBEDDED) {
-      Put32(v5 + V5CSTypeOffset, LCS_sRGB);
-      Put32(v5 + V5ProfileDataOffset, 0);
-      Put32(v5 + V5ProfileSizeOffset, 0);
-      rewritten = true;
-    }
-  }
-  if (rewritten) {
+  SetMasks(f, h, image.data() + FileHeaderSize + headerSize, l.MaskBytes != 0);
+  const bool profileDropped = DropProfileReference(image.data() + FileHeaderSize, headerSize);
+  if (profileDropped || offBits != bitsOffset) {
     Put32(image.data() + BfSizeOffset, uint32_t(image.size()));
     Put32(image.data() + BfOffBitsOffset, uint32_t(bitsOffset));
   }
 
-  if (runLength) return LoadRunLength(f, image, size_t(paletteOffset), size_t(declaredBytes), size_t(bitsOffset));
+  const size_t paletteOffset = size_t(l.PaletteOffset);
+  const size_t paletteBytes = size_t(l.PaletteBytes);
+  if (h.Compression == biRLE8 || h.Compression == biRLE4)
+    return LoadRunLength(f, image, paletteOffset, paletteBytes, bitsOffset);
 
   TLoadedImage loaded;
-  loaded.Pixels = DecodePixels(f, std::span(image).subspan(size_t(paletteOffset), size_t(declaredBytes)),
-                               std::span(image).subspan(size_t(bitsOffset)));
+  loaded.Pixels = DecodePixels(f, std::span(image).subspan(paletteOffset, paletteBytes),
+                               std::span(image).subspan(bitsOffset));
   loaded.FileImage = std::move(image);
   loaded.BitCount = f.BitCount;
   return loaded;

@@ -2,10 +2,17 @@
 // from and written to BMP file images.
 //
 // The picture keeps the bytes of the file image it was given and writes them
-// back unchanged, so that a record reads back byte for byte. The one
-// exception is a run-length-compressed image: it is decoded on load and kept
-// (and written) uncompressed with a 40-byte information header, so that every
-// written image can be bounded by its headers alone.
+// back unchanged, so that a record reads back byte for byte. The exceptions
+// keep every written image bounded by its headers alone:
+// - a run-length-compressed image is decoded on load and kept (and written)
+//   uncompressed with a 40-byte information header;
+// - an image whose pixel offset disagrees with its headers (unused bytes
+//   before the bits, an offset inside the headers, a core-header colour
+//   table cut short by the offset) is kept without the unused bytes and with
+//   the table padded to its full size;
+// - a version 5 header that names a colour profile is kept naming none.
+// Whenever the kept bytes differ from those read, the file header's size and
+// pixel offset are rewritten to match them.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +29,8 @@ class TBitmapPicture {
   int32_t Width() const { return FPixels.Width; }
   int32_t Height() const { return FPixels.Height; }
 
-  // Off in a new picture. The transparent colour is the bottom-left pixel.
+  // Off in a new picture. The transparent colour is the bottom-left pixel,
+  // but white for a two-colour (1 bit per pixel) picture.
   bool Transparent() const { return FTransparent; }
   // Marks the picture modified only when the value changes.
   void SetTransparent(bool Value);
@@ -33,9 +41,11 @@ class TBitmapPicture {
   bool Modified() const { return FModified; }
 
   // Reads one BMP file image from the stream's position, consuming exactly
-  // the bytes its headers bound. Not a BMP image: EInvalidGraphic ("Bitmap
-  // image is not valid"); the stream ends inside it: EReadError. On failure
-  // the picture keeps its previous image.
+  // the bytes its headers bound (and unused bytes before the bits that its
+  // pixel offset skips). Not a BMP image, or one this reader refuses:
+  // EInvalidGraphic ("Bitmap image is not valid"); the stream ends inside
+  // it: EReadError. On failure the picture keeps its previous image and the
+  // stream its position.
   void LoadFromStream(TStream& Stream);
   // Writes the file image; an empty picture writes nothing.
   void SaveToStream(TStream& Stream) const;

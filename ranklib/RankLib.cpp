@@ -1,9 +1,9 @@
 // The four sort routines. Each makes exactly the comparisons (operands, order
-// and operator codes) and the exchanges of its classic algorithm, walked
-// position by position; only the way positions are reached differs: the
-// caller's nodes are indexed once per call instead of walking Next from the
-// first node for every access, and MSort's buffer is allocated once per sort
-// instead of once per merge.
+// and operator codes) and the exchanges of its classic algorithm over list
+// positions. Two things are cheaper than a literal reading: the caller's
+// nodes are indexed once per call instead of walking Next from the first node
+// for every access, and MSort's buffer is allocated once per sort instead of
+// once per merge.
 //
 // The library reads Figure and Next of the caller's nodes and writes only
 // Figure: it never relinks, allocates or frees a caller's node.

@@ -11,7 +11,7 @@
 #include "figures/BitmapPicture.h"
 #include "figures/Exceptions.h"
 #include "figures/Streams.h"
-#include "tests/picture/BmpBuilder.h"
+#include "picture/HandBuiltBmp.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::vector<uint32_t> Rows(const TBitmapPicture& Picture) { return Picture.Pixel
 }  // namespace
 
 TEST(PictureDecode, TrueColourRowsAreBottomUpInBlueGreenRedOrder) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 2;
   s.Height = 2;
   s.Bits = {0x11, 0x22, 0x33, 0xFF, 0x00, 0x00, 0, 0,   // bottom row
@@ -41,7 +41,7 @@ TEST(PictureDecode, TrueColourRowsAreBottomUpInBlueGreenRedOrder) {
 }
 
 TEST(PictureDecode, NegativeHeightStoresRowsTopDown) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 3;
   s.Height = -2;
   s.BitCount = 8;
@@ -55,7 +55,7 @@ TEST(PictureDecode, NegativeHeightStoresRowsTopDown) {
 }
 
 TEST(PictureDecode, IndexedPixelsTakeTheHighBitsFirst) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 10;
   s.Height = 2;
   s.BitCount = 1;
@@ -69,7 +69,7 @@ TEST(PictureDecode, IndexedPixelsTakeTheHighBitsFirst) {
 }
 
 TEST(PictureDecode, IndicesPastTheColourTableAreBlack) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 3;
   s.BitCount = 4;
   s.ClrUsed = 2;
@@ -79,7 +79,7 @@ TEST(PictureDecode, IndicesPastTheColourTableAreBlack) {
 }
 
 TEST(PictureDecode, CoreHeaderHasThreeByteTableEntries) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Core = true;
   s.Width = 3;
   s.BitCount = 1;
@@ -93,7 +93,7 @@ TEST(PictureDecode, CoreHeaderHasThreeByteTableEntries) {
 // 5-5-5 without masks; the top bit is unused. A channel value v of n bits
 // becomes round(v * 255 / (2^n - 1)): 1 -> 8, 16 -> 132, 31 -> 255.
 TEST(PictureDecode, SixteenBitsDefaultToFiveFiveFive) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 4;
   s.BitCount = 16;
   s.Bits = {0xFF, 0x7F, 0x00, 0x7C, 0x01, 0x00, 0x10, 0x82};  // 7FFF 7C00 0001 8210
@@ -101,7 +101,7 @@ TEST(PictureDecode, SixteenBitsDefaultToFiveFiveFive) {
 }
 
 TEST(PictureDecode, SixteenBitMasksFollowTheHeader) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 3;
   s.BitCount = 16;
   s.Compression = 3;
@@ -111,7 +111,7 @@ TEST(PictureDecode, SixteenBitMasksFollowTheHeader) {
 }
 
 TEST(PictureDecode, ThirtyTwoBitsIgnoreTheFourthByteWithoutMasks) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 2;
   s.BitCount = 32;
   s.Bits = {0x01, 0x02, 0x03, 0xFF, 0x10, 0x20, 0x30, 0x80};
@@ -119,7 +119,7 @@ TEST(PictureDecode, ThirtyTwoBitsIgnoreTheFourthByteWithoutMasks) {
 }
 
 TEST(PictureDecode, ThirtyTwoBitMasksInAnyOrder) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 1;
   s.BitCount = 32;
   s.Compression = 3;
@@ -129,7 +129,7 @@ TEST(PictureDecode, ThirtyTwoBitMasksInAnyOrder) {
 }
 
 TEST(PictureDecode, MissingMaskGivesAZeroChannel) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 1;
   s.BitCount = 16;
   s.Compression = 3;
@@ -141,7 +141,7 @@ TEST(PictureDecode, MissingMaskGivesAZeroChannel) {
 // Runs, an absolute run with its pad byte, end of line with pixels left
 // over (they take index 0), a delta, and the end-of-bitmap code.
 TEST(PictureDecode, RunLengthEightBits) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 4;
   s.Height = 3;
   s.BitCount = 8;
@@ -162,7 +162,7 @@ TEST(PictureDecode, RunLengthEightBits) {
 // Runs alternate the two nibbles of their byte; absolute runs take nibbles
 // high first and pad their bytes to an even count.
 TEST(PictureDecode, RunLengthFourBits) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 5;
   s.Height = 3;
   s.BitCount = 4;
@@ -179,7 +179,7 @@ TEST(PictureDecode, RunLengthFourBits) {
 }
 
 TEST(PictureDecode, RunLengthWithoutEndCodeKeepsWhatItDrew) {
-  TBmpSpec s;
+  TBmpFields s;
   s.Width = 2;
   s.Height = 2;
   s.BitCount = 8;
@@ -203,7 +203,7 @@ TEST(PictureDecode, RunLengthOutsideTheImageIsRefused) {
       {0x00, 0x02, 0x01},                    // delta cut short
   };
   for (const std::vector<uint8_t>& data : cases) {
-    TBmpSpec s;
+    TBmpFields s;
     s.Width = 4;
     s.Height = 2;
     s.BitCount = 8;
@@ -211,7 +211,8 @@ TEST(PictureDecode, RunLengthOutsideTheImageIsRefused) {
     s.ClrUsed = 2;
     s.Palette = {0x000000, 0xFFFFFF};
     s.Bits = data;
-    TReadOnlyStream stream(BuildBmp(s));
+    const std::vector<uint8_t> bytes = BuildBmp(s);
+    TReadOnlyStream stream(bytes);
     TBitmapPicture picture;
     EXPECT_THROW(picture.LoadFromStream(stream), EInvalidGraphic) << "data of " << data.size() << " bytes";
     EXPECT_EQ(stream.Position(), 0);

@@ -59,9 +59,10 @@ TEST_P(SortEdgeCases, EqualPairAboveTwoSmallerNames) {
 }
 
 TEST_P(SortEdgeCases, NamesCompareByCaseSensitiveBytes) {
-  for (const auto& [Lower, Upper] : {std::pair<std::string, std::string>{"TFigurePolyLine", "TFigurePolygon"},
-                                     {"TFigureRectangle", "TFigureRoundRect"},
-                                     {"TFigurePoly", "TFigurePolyLine"}}) {
+  using TPair = std::pair<std::string, std::string>;  // the smaller name, then the greater
+  for (const auto& [Lower, Upper] : {TPair{"TFigurePolyLine", "TFigurePolygon"},
+                                     TPair{"TFigureRectangle", "TFigureRoundRect"},
+                                     TPair{"TFigurePoly", "TFigurePolyLine"}}) {
     SCOPED_TRACE(Upper + " above " + Lower);
     std::vector<TFakeFigure> Figures = MakeFigures({Lower, Upper});
     TNodeChain Chain(Figures);

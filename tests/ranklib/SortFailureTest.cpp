@@ -79,7 +79,8 @@ TEST_P(SortFailures, SelfContradictingComparisonStaysWithinCount) {
       {"random", [&Random](TFigureCompareOp) { return std::bernoulli_distribution(0.5)(Random); }},
       {"each greater than all",
        [](TFigureCompareOp Op) { return Op == coGreater || Op == coGreaterOrEqual; }},
-      {"each less than all", [](TFigureCompareOp Op) { return Op == coLess || Op == coLessOrEqual; }},
+      {"each less than all",
+       [](TFigureCompareOp Op) { return Op == coLess || Op == coLessOrEqual; }},
   };
   for (const auto& [Label, Answer] : Answers)
     for (int NameCount : {1, 9}) {

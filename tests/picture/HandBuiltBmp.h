@@ -34,7 +34,7 @@ class TBytes {
 
 // The fields of one image; unset sizes and offsets are filled in as a
 // correct writer would.
-struct TBmpSpec {
+struct TBmpFields {
   bool Core = false;  // 12-byte header with 3-byte colour table entries
   int32_t Width = 1;
   int32_t Height = 1;
@@ -54,7 +54,7 @@ struct TBmpSpec {
   std::vector<uint8_t> Bits;
 };
 
-inline std::vector<uint8_t> BuildBmp(const TBmpSpec& s) {
+inline std::vector<uint8_t> BuildBmp(const TBmpFields& s) {
   const uint32_t headerSize = s.Core ? 12 : 40;
   const uint32_t entrySize = s.Core ? 3 : 4;
   const uint32_t bitsOffset =

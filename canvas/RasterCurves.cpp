@@ -1,0 +1,167 @@
+#include "canvas/RasterCurves.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// Corner ellipses up to this size are traced exactly, pixel by pixel; larger
+// ones only near the viewport, where a piece of the curve is split until it
+// stays within a quarter pixel of its chord.
+constexpr int64_t kExactLimit = 4096;
+constexpr double kFlatness = 0.25;
+constexpr int kMaxDepth = 48;
+
+// The quarter of a W x H ellipse inscribed in [0, W - 1] x [0, H - 1] from
+// (W - 1, H / 2) to (W / 2, H - 1), traced with the integer midpoint method
+// of A. Zingl ("A Rasterizing Algorithm for Drawing Curves", 2012).
+void ExactQuarter(int64_t W, int64_t H, std::vector<TPoint>& Out) {
+  const int64_t a = W - 1, b = H - 1;
+  const int64_t asq = 8 * a * a, bsq = 8 * b * b;
+  int64_t dx = 4 * b * b * (1 - a);
+  int64_t dy = 4 * a * a * (1 + b % 2);
+  int64_t err = dx + dy + a * a * (b % 2);
+  int64_t x = a, y = H / 2;
+  while (x >= W / 2) {
+    Out.push_back({int32_t(x), int32_t(y)});
+    const int64_t e2 = 2 * err;
+    if (e2 >= dx) {
+      --x;
+      dx += bsq;
+      err += dx;
+    }
+    if (e2 <= dy) {
+      ++y;
+      dy += asq;
+      err += dy;
+    }
+  }
+  // An ellipse one or two pixels wide stops before reaching its tip.
+  if (W <= 2) {
+    for (TPoint tip = Out.back(); tip.y < b;) {
+      ++tip.y;
+      Out.push_back(tip);
+    }
+  }
+}
+
+struct TBoxD {
+  double X0, Y0, X1, Y1;
+  bool Meets(const TBoxD& O) const { return X0 <= O.X1 && O.X0 <= X1 && Y0 <= O.Y1 && O.Y0 <= Y1; }
+};
+
+class TApproxQuarter {
+ public:
+  TApproxQuarter(int64_t W, int64_t H, std::span<const TBoxD> Views, std::vector<TPoint>& Out)
+      : FW(W), FH(H), FRx(double(W - 1) / 2), FRy(double(H - 1) / 2), FViews(Views), FOut(Out) {
+    Refine(0, std::numbers::pi / 2, 0);
+    Emit(std::numbers::pi / 2);
+  }
+
+ private:
+  double X(double T) const { return FRx + FRx * std::cos(T); }
+  double Y(double T) const { return FRy + FRy * std::sin(T); }
+
+  void Refine(double T0, double T1, int Depth) {
+    const TBoxD piece{X(T1), Y(T0), X(T0), Y(T1)};
+    const bool near = std::any_of(FViews.begin(), FViews.end(), [&](const TBoxD& v) { return v.Meets(piece); });
+    const double step = T1 - T0;
+    const double sagitta = std::max(FRx, FRy) * step * step / 8;
+    if (!near || sagitta < kFlatness || Depth >= kMaxDepth) {
+      Emit(T0);
+      return;
+    }
+    Refine(T0, T0 + step / 2, Depth + 1);
+    Refine(T0 + step / 2, T1, Depth + 1);
+  }
+
+  void Emit(double T) {
+    const TPoint p{int32_t(std::clamp<int64_t>(std::llround(X(T)), FW / 2, FW - 1)),
+                   int32_t(std::clamp<int64_t>(std::llround(Y(T)), FH / 2, FH - 1))};
+    if (FOut.empty() || !(FOut.back() == p)) FOut.push_back(p);
+  }
+
+  int64_t FW, FH;
+  double FRx, FRy;
+  std::span<const TBoxD> FViews;
+  std::vector<TPoint>& FOut;
+};
+
+// Where each quadrant's copy of the quarter goes on screen:
+// (Ox + Sx * X, Oy + Sy * Y), in the order top-right, top-left, bottom-left,
+// bottom-right.
+struct TPlacement {
+  int64_t Ox, Oy, Sx, Sy;
+};
+
+std::array<TPlacement, 4> Placements(const TCurveBox& B) {
+  const int64_t right = B.Right - B.CornerW, left = B.Left + B.CornerW - 1;
+  const int64_t top = B.Top + B.CornerH - 1, bottom = B.Bottom - B.CornerH;
+  return {{{right, top, 1, -1}, {left, top, -1, -1}, {left, bottom, -1, 1}, {right, bottom, 1, 1}}};
+}
+
+TBoxD ToQuarterSpace(const TViewport& V, const TPlacement& P) {
+  const double x0 = (V.Left - double(P.Ox)) * double(P.Sx), x1 = (V.Right - double(P.Ox)) * double(P.Sx);
+  const double y0 = (V.Top - double(P.Oy)) * double(P.Sy), y1 = (V.Bottom - double(P.Oy)) * double(P.Sy);
+  return {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+}
+
+}  // namespace
+
+void TCurveChain::Build(const TCurveBox& Box, const TViewport& View) {
+  const int64_t cw = Box.CornerW, ch = Box.CornerH;
+  const std::array<TPlacement, 4> places = Placements(Box);
+  FQuarter.clear();
+  if (cw <= kExactLimit && ch <= kExactLimit) {
+    ExactQuarter(cw, ch, FQuarter);
+  } else {
+    std::array<TBoxD, 4> views;
+    for (size_t q = 0; q < 4; ++q) views[q] = ToQuarterSpace(View, places[q]);
+    TApproxQuarter(cw, ch, views, FQuarter);
+  }
+  const size_t n = FQuarter.size();
+  FPoints.resize(4 * n);
+  for (size_t i = 0; i < n; ++i) {
+    const int64_t x = FQuarter[i].x, y = FQuarter[i].y;
+    // Each quadrant runs counter-clockwise: the quarter forwards in the
+    // top-right and bottom-left corners, backwards in the other two.
+    const size_t index[4] = {i, 2 * n - 1 - i, 2 * n + i, 4 * n - 1 - i};
+    for (size_t q = 0; q < 4; ++q) {
+      const TPlacement& p = places[q];
+      FPoints[index[q]] = {int32_t(p.Ox + p.Sx * x), int32_t(p.Oy + p.Sy * y)};
+    }
+    FQuarter[i] = {int32_t(x - cw / 2), int32_t(y - ch / 2)};
+  }
+  FCentre = {int32_t(Box.Left + (Box.Right - Box.Left) / 2), int32_t(Box.Top + (Box.Bottom - Box.Top) / 2)};
+}
+
+void TCurveChain::Direction(size_t Position, int64_t& Vx, int64_t& Vy) const {
+  const size_t n = FQuarter.size();
+  const size_t quadrant = Position / n;
+  const size_t index[4] = {Position, 2 * n - 1 - Position, Position - 2 * n, 4 * n - 1 - Position};
+  const TPoint v = FQuarter[index[quadrant]];
+  Vx = quadrant == 0 || quadrant == 3 ? v.x : -int64_t(v.x);
+  Vy = quadrant <= 1 ? v.y : -int64_t(v.y);
+}
+
+size_t TCurveChain::FindRay(int64_t Rx, int64_t Ry) const {
+  const size_t n = FQuarter.size();
+  const size_t quadrant = Ry >= 0 ? (Rx >= 0 ? 0 : 1) : (Rx < 0 ? 2 : 3);
+  for (size_t p = quadrant * n; p < (quadrant + 1) * n; ++p) {
+    int64_t vx = 0, vy = 0;
+    Direction(p, vx, vy);
+    if (__int128(Rx) * vy - __int128(Ry) * vx >= 0) return p;
+  }
+  return (quadrant + 1) * n;
+}
+
+void TCurveChain::AppendArc(TPoint Start, TPoint End, std::vector<TPoint>& Out) const {
+  const size_t count = FPoints.size();
+  if (count == 0) return;
+  const size_t from = FindRay(int64_t(Start.x) - FCentre.x, int64_t(FCentre.y) - Start.y) % count;
+  size_t to = FindRay(int64_t(End.x) - FCentre.x, int64_t(FCentre.y) - End.y) % count;
+  if (to <= from) to += count;
+  for (size_t p = from; p < to; ++p) Out.push_back(FPoints[p % count]);
+}

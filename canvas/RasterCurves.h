@@ -1,0 +1,59 @@
+// Outlines of ellipses and rounded rectangles as chains of pixel positions,
+// and the arcs of chords and pies cut out of them. Internal to canvas/.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "canvas/Canvas.h"
+
+// A normalised box (Left < Right, Top < Bottom; right and bottom exclusive)
+// whose corners are quarter ellipses CornerW x CornerH pixels, each between
+// 1 and the box's size. An ellipse is the box whose corners span it.
+struct TCurveBox {
+  int64_t Left = 0;
+  int64_t Top = 0;
+  int64_t Right = 0;
+  int64_t Bottom = 0;
+  int64_t CornerW = 1;
+  int64_t CornerH = 1;
+};
+
+// Columns and rows of the surface plus a margin; a curve is traced pixel
+// by pixel only where it comes near them.
+struct TViewport {
+  double Left = 0;
+  double Top = 0;
+  double Right = 0;
+  double Bottom = 0;
+};
+
+// The closed outline of a TCurveBox: four copies of one quarter of the
+// corner ellipse (traced with the integer midpoint method, pixel by pixel),
+// mirrored into the corners and listed counter-clockwise on screen, starting
+// at the right end of the upper half. Consecutive positions are one pixel
+// apart along a corner and joined by straight runs between corners.
+class TCurveChain {
+ public:
+  void Build(const TCurveBox& Box, const TViewport& View);
+
+  std::span<const TPoint> Points() const { return FPoints; }
+  // The arc from the ray through Start to the ray through End, counter-
+  // clockwise; both rays leave the centre (Left + W / 2, Top + H / 2). A
+  // point at the centre counts as angle 0; equal rays give the whole chain.
+  // Appends the positions of the arc to Out.
+  void AppendArc(TPoint Start, TPoint End, std::vector<TPoint>& Out) const;
+  TPoint Centre() const { return FCentre; }
+
+ private:
+  // Position of the first chain point at or past the ray's angle.
+  size_t FindRay(int64_t Rx, int64_t Ry) const;
+  // The quarter point behind a position, signed into the position's
+  // quadrant (y up), relative to the corner ellipse's centre.
+  void Direction(size_t Position, int64_t& Vx, int64_t& Vy) const;
+
+  std::vector<TPoint> FQuarter;  // relative to the corner ellipse's centre
+  std::vector<TPoint> FPoints;
+  TPoint FCentre;
+};

@@ -1,0 +1,355 @@
+#include "canvas/RasterDevice.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// Pens wider than this trace curves near the surface as if they were this
+// wide; nothing visible changes, but the work stays bounded.
+constexpr int64_t kMaxCurveMargin = int64_t(1) << 16;
+// Round pen ends up to this width are traced like ellipses; wider ones are
+// plain circles.
+constexpr int64_t kMaxDiscTable = 4096;
+
+int64_t FloorDiv(__int128 Num, int64_t Den) {
+  __int128 q = Num / Den;
+  if (Num % Den != 0 && (Num < 0) != (Den < 0)) --q;
+  return int64_t(q);
+}
+
+int64_t CeilDiv(__int128 Num, int64_t Den) { return -FloorDiv(-Num, Den); }
+
+// Source indices [J0, J1), in the axis's own order, that destination index
+// I of Dst takes from Src: one centred pick when enlarging, every index that
+// rounds down onto I when shrinking.
+void SourceRange(int64_t I, int64_t Dst, int64_t Src, int64_t& J0, int64_t& J1) {
+  if (Dst >= Src) {
+    J0 = FloorDiv(__int128(2 * I + 1) * Src, 2 * Dst);
+    J1 = J0 + 1;
+  } else {
+    J0 = CeilDiv(__int128(I) * Src, Dst);
+    J1 = CeilDiv(__int128(I + 1) * Src, Dst);
+  }
+}
+
+// One axis of a stretch: destination pixels From + Dir * i for 0 <= i < Size,
+// source pixels Start + SrcDir * j for 0 <= j < SrcSize. Rows are matched
+// from the last towards the first, as the classic bottom-up bitmaps are.
+struct TStretchAxis {
+  int64_t From, Dir, Size;
+  int64_t Start, SrcDir, SrcSize;
+  bool FromEnd;
+
+  TStretchAxis(int64_t X, int64_t W, int64_t XS, int64_t WS, bool Reverse)
+      : From(X), Dir(W < 0 ? -1 : 1), Size(W < 0 ? -W : W), Start(XS), SrcDir(WS < 0 ? -1 : 1),
+        SrcSize(WS < 0 ? -WS : WS), FromEnd(Reverse) {}
+
+  int64_t First() const { return Dir > 0 ? From : From - Size + 1; }
+  int64_t Last() const { return Dir > 0 ? From + Size - 1 : From; }
+
+  // Source pixels [P0, P1) (picture coordinates, clipped to Limit) for
+  // destination pixel D.
+  void Sources(int64_t D, int64_t Limit, int64_t& P0, int64_t& P1) const {
+    const int64_t i = (D - From) * Dir;
+    int64_t j0 = 0, j1 = 0;
+    if (FromEnd) {
+      int64_t k0 = 0, k1 = 0;
+      SourceRange(Size - 1 - i, Size, SrcSize, k0, k1);
+      j0 = SrcSize - k1;
+      j1 = SrcSize - k0;
+    } else {
+      SourceRange(i, Size, SrcSize, j0, j1);
+    }
+    P0 = SrcDir > 0 ? Start + j0 : Start - j1 + 1;
+    P1 = SrcDir > 0 ? Start + j1 : Start - j0 + 1;
+    P0 = std::max<int64_t>(P0, 0);
+    P1 = std::min(P1, Limit);
+  }
+};
+
+}  // namespace
+
+// Interior rows of a shape, asked for one row after the other.
+struct TRasterDevice::TFillSource {
+  virtual ~TFillSource() = default;
+  virtual int64_t Top() const = 0;
+  virtual int64_t Bottom() const = 0;
+  // Rows then come one by one from First.
+  virtual void Start(int64_t First) = 0;
+  virtual void Row(int64_t Y, TSpanList& Out) = 0;
+};
+
+struct TRasterDevice::TRectFill final : TFillSource {
+  int64_t Left, FTop, Right, FBottom;
+  TRectFill(int64_t L, int64_t T, int64_t R, int64_t B) : Left(L), FTop(T), Right(R), FBottom(B) {}
+  int64_t Top() const override { return FTop; }
+  int64_t Bottom() const override { return Left < Right ? FBottom : FTop; }
+  void Start(int64_t) override {}
+  void Row(int64_t Y, TSpanList& Out) override {
+    Out.clear();
+    if (Y >= FTop && Y < FBottom && Left < Right) Out.push_back({Left, Right});
+  }
+};
+
+struct TRasterDevice::TRowsFill final : TFillSource {
+  const std::vector<TSpan>& Rows;
+  int64_t First;
+  TRowsFill(const std::vector<TSpan>& R, int64_t F) : Rows(R), First(F) {}
+  int64_t Top() const override { return First; }
+  int64_t Bottom() const override { return First + int64_t(Rows.size()); }
+  void Start(int64_t) override {}
+  void Row(int64_t Y, TSpanList& Out) override {
+    Out.clear();
+    if (Y < First || Y >= Bottom()) return;
+    const TSpan& s = Rows[size_t(Y - First)];
+    if (s.X0 < s.X1) Out.push_back(s);
+  }
+};
+
+struct TRasterDevice::TPolygonFill final : TFillSource {
+  TPolygonScan& Scan;
+  TPolygonFill(TPolygonScan& S, std::span<const TPoint> Points) : Scan(S) { Scan.Begin(Points); }
+  int64_t Top() const override { return Scan.Top(); }
+  int64_t Bottom() const override { return Scan.Bottom(); }
+  void Start(int64_t First) override { Scan.Seek(First); }
+  void Row(int64_t, TSpanList& Out) override { Scan.NextRow(Out); }
+};
+
+TBrushPaint TRasterDevice::BrushPaint(TPenMode Mode) const {
+  TBrushPaint paint;
+  paint.Fore = MakePixelOp(Mode, State.BrushColor);
+  if (State.OpaqueBack) paint.Back = MakePixelOp(Mode, State.BackColor);
+  paint.Pattern = HatchPattern(State.BrushStyle);
+  return paint;
+}
+
+TPenPaint TRasterDevice::PenPaint() const {
+  TPenPaint paint;
+  paint.Fore = MakePixelOp(State.Mode, State.PenColor);
+  PenStylePattern(State.PenStyle, paint.Mask, paint.Period);
+  if (State.OpaqueBack && paint.Period > 1) paint.Back = MakePixelOp(State.Mode, State.BackColor);
+  return paint;
+}
+
+TViewport TRasterDevice::Viewport() const {
+  const double margin = double(2 + std::min(FPenWidth, kMaxCurveMargin));
+  return {-margin, -margin, FSurface.Width + margin, FSurface.Height + margin};
+}
+
+std::span<const TSpan> TRasterDevice::PenDisc() {
+  if (FPenWidth > kMaxDiscTable) return {};
+  if (FDiscWidth != FPenWidth) {
+    // The pixels of the ellipse inscribed in the pen's square, as filled.
+    const TCurveBox box{0, 0, FPenWidth, FPenWidth, FPenWidth, FPenWidth};
+    TCurveChain chain;
+    chain.Build(box, {0, 0, double(FPenWidth), double(FPenWidth)});
+    FDisc.assign(size_t(FPenWidth), {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()});
+    AccumulatePathRows(chain.Points(), true, 0, FDisc);
+    FDiscWidth = FPenWidth;
+  }
+  return FDisc;
+}
+
+void TRasterDevice::BeginPrimitive() { FPenWidth = std::max<int64_t>(State.PenWidth, 1); }
+
+bool TRasterDevice::PrepareBox(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TCurveBox& Box) {
+  Box.Left = std::min(X1, X2);
+  Box.Right = std::max(X1, X2);
+  Box.Top = std::min(Y1, Y2);
+  Box.Bottom = std::max(Y1, Y2);
+  if (Box.Left == Box.Right || Box.Top == Box.Bottom) return false;
+  if (State.PenStyle == psInsideFrame && FPenWidth > 1) {
+    // The whole line stays inside the box; a pen wider than the box is
+    // narrowed to it.
+    FPenWidth = std::min({FPenWidth, Box.Right - Box.Left, Box.Bottom - Box.Top});
+    Box.Left += FPenWidth / 2;
+    Box.Top += FPenWidth / 2;
+    Box.Right -= (FPenWidth - 1) / 2;
+    Box.Bottom -= (FPenWidth - 1) / 2;
+  }
+  Box.CornerW = Box.Right - Box.Left;
+  Box.CornerH = Box.Bottom - Box.Top;
+  return true;
+}
+
+void TRasterDevice::DrawShape(TFillSource* Fill, std::span<const TPoint> Path, bool Closed) {
+  if (FSurface.Empty()) return;
+  if (State.BrushStyle == bsClear) Fill = nullptr;
+  const TBrushPaint brush = BrushPaint(State.Mode);
+  if (HasPen() && FPenWidth > 1) {
+    FillWithWidePen(Fill, brush, Path, Closed);
+    return;
+  }
+  if (Fill != nullptr) FillRows(*Fill, brush);
+  if (HasPen()) DrawThinPath(FSurface, Path, Closed, PenPaint());
+}
+
+void TRasterDevice::FillRows(TFillSource& Fill, const TBrushPaint& Brush) {
+  const int64_t top = std::max<int64_t>(Fill.Top(), 0);
+  const int64_t bottom = std::min<int64_t>(Fill.Bottom(), FSurface.Height);
+  if (top >= bottom) return;
+  Fill.Start(top);
+  for (int64_t y = top; y < bottom; ++y) {
+    Fill.Row(y, FFillSpans);
+    for (const TSpan& s : FFillSpans) Brush.Span(FSurface, int32_t(y), s.X0, s.X1);
+  }
+}
+
+// A wide pen's region and the interior share no pixel: the interior is
+// painted where the pen does not reach, then the pen region once.
+void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush, std::span<const TPoint> Path,
+                                    bool Closed) {
+  FWide.Begin(Path, Closed, FPenWidth, PenDisc());
+  int64_t top = FWide.Top(), bottom = FWide.Bottom();
+  if (Fill != nullptr) {
+    top = std::min(top, Fill->Top());
+    bottom = std::max(bottom, Fill->Bottom());
+  }
+  top = std::max<int64_t>(top, 0);
+  bottom = std::min<int64_t>(bottom, FSurface.Height);
+  if (top >= bottom) return;
+  if (Fill != nullptr) Fill->Start(top);
+  TBrushPaint pen;
+  pen.Fore = MakePixelOp(State.Mode, State.PenColor);
+  for (int64_t y = top; y < bottom; ++y) {
+    FPenSpans.clear();
+    if (y >= FWide.Top() && y < FWide.Bottom()) FWide.Row(y, FPenSpans);
+    if (Fill != nullptr) {
+      Fill->Row(y, FFillSpans);
+      SubtractSpans(FFillSpans, FPenSpans, FPaintSpans);
+      for (const TSpan& s : FPaintSpans) Brush.Span(FSurface, int32_t(y), s.X0, s.X1);
+    }
+    for (const TSpan& s : FPenSpans) pen.Span(FSurface, int32_t(y), s.X0, s.X1);
+  }
+}
+
+void TRasterDevice::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
+  BeginPrimitive();
+  TCurveBox box;
+  if (!PrepareBox(X1, Y1, X2, Y2, box)) return;
+  const int64_t l = box.Left, t = box.Top, r = box.Right, b = box.Bottom;
+  // The outline starts at the top-right corner and runs counter-clockwise.
+  FPath.assign({{int32_t(r - 1), int32_t(t)}, {int32_t(l), int32_t(t)}, {int32_t(l), int32_t(b - 1)},
+                {int32_t(r - 1), int32_t(b - 1)}});
+  // The interior stays inside the pen; without a pen it still loses the
+  // right column and the bottom row.
+  const int64_t before = HasPen() ? (FPenWidth - 1) / 2 + 1 : 0;
+  const int64_t after = HasPen() ? FPenWidth / 2 + 1 : 1;
+  TRectFill fill(l + before, t + before, r - after, b - after);
+  DrawShape(&fill, FPath, true);
+}
+
+void TRasterDevice::Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
+  BeginPrimitive();
+  TCurveBox box;
+  if (PrepareBox(X1, Y1, X2, Y2, box)) DrawCurve(box);
+}
+
+void TRasterDevice::RoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t CornerW, int32_t CornerH) {
+  BeginPrimitive();
+  TCurveBox box;
+  if (!PrepareBox(X1, Y1, X2, Y2, box)) return;
+  box.CornerW = std::clamp<int64_t>(std::llabs(CornerW), 1, box.CornerW);
+  box.CornerH = std::clamp<int64_t>(std::llabs(CornerH), 1, box.CornerH);
+  DrawCurve(box);
+}
+
+void TRasterDevice::DrawCurve(const TCurveBox& Box) {
+  FChain.Build(Box, Viewport());
+  const std::span<const TPoint> outline = FChain.Points();
+  const int64_t w = Box.Right - Box.Left, h = Box.Bottom - Box.Top;
+  if (std::min(w - 1, Box.CornerW) < 2 || std::min(h - 1, Box.CornerH) < 2) {
+    // Too small to round: the interior is the box less its right column
+    // and bottom row.
+    TRectFill fill(Box.Left, Box.Top, Box.Right - 1, Box.Bottom - 1);
+    DrawShape(&fill, outline, true);
+    return;
+  }
+  // The interior spans, row by row, everything the outline lights.
+  const int64_t top = std::max<int64_t>(Box.Top, 0);
+  const int64_t bottom = std::min<int64_t>(Box.Bottom, FSurface.Height);
+  FRows.assign(size_t(std::max<int64_t>(bottom - top, 0)),
+               {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()});
+  if (State.BrushStyle != bsClear) AccumulatePathRows(outline, true, int32_t(top), FRows);
+  TRowsFill fill(FRows, top);
+  DrawShape(&fill, outline, true);
+}
+
+void TRasterDevice::Arc(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4,
+                        int32_t Y4, TArcKind Kind) {
+  BeginPrimitive();
+  TCurveBox box;
+  if (!PrepareBox(X1, Y1, X2, Y2, box)) return;
+  FChain.Build(box, Viewport());
+  FPath.clear();
+  FChain.AppendArc({X3, Y3}, {X4, Y4}, FPath);
+  if (Kind == TArcKind::Pie) FPath.push_back(FChain.Centre());
+  if (Kind == TArcKind::Arc) {
+    DrawShape(nullptr, FPath, false);
+    return;
+  }
+  TPolygonFill fill(FPolygon, FPath);
+  DrawShape(&fill, FPath, true);
+}
+
+void TRasterDevice::Polyline(std::span<const TPoint> Points) {
+  BeginPrimitive();
+  if (Points.size() >= 2) DrawShape(nullptr, Points, false);
+}
+
+void TRasterDevice::Polygon(std::span<const TPoint> Points) {
+  BeginPrimitive();
+  if (Points.size() < 2) return;
+  TPolygonFill fill(FPolygon, Points);
+  DrawShape(&fill, Points, true);
+}
+
+void TRasterDevice::FillRect(const TRect& R) {
+  if (FSurface.Empty() || State.BrushStyle == bsClear) return;
+  // Reversed corners count as a negative extent: from the second corner
+  // (exclusive) back to the first (inclusive).
+  const auto range = [](int64_t From, int64_t To, int64_t& Lo, int64_t& Hi) {
+    Lo = From <= To ? From : To + 1;
+    Hi = From <= To ? To : From + 1;
+  };
+  int64_t l = 0, r = 0, t = 0, b = 0;
+  range(R.Left, R.Right, l, r);
+  range(R.Top, R.Bottom, t, b);
+  TRectFill fill(l, t, r, b);
+  FillRows(fill, BrushPaint(pmCopy));
+}
+
+void TRasterDevice::StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source,
+                               int64_t XS, int64_t YS, int64_t WS, int64_t HS, std::optional<uint32_t> Transparent) {
+  if (FSurface.Empty() || Source.Empty() || WD == 0 || HD == 0 || WS == 0 || HS == 0) return;
+  if (Source.Pixels.size() < size_t(Source.Width) * size_t(Source.Height)) return;
+  const TStretchAxis columns(XD, WD, XS, WS, false);
+  const TStretchAxis rows(YD, HD, YS, HS, true);
+  const int64_t x0 = std::max<int64_t>(columns.First(), 0);
+  const int64_t x1 = std::min<int64_t>(columns.Last() + 1, FSurface.Width);
+  const int64_t y0 = std::max<int64_t>(rows.First(), 0);
+  const int64_t y1 = std::min<int64_t>(rows.Last() + 1, FSurface.Height);
+  if (x0 >= x1 || y0 >= y1) return;
+  FColumns.resize(size_t(x1 - x0));
+  for (int64_t x = x0; x < x1; ++x) {
+    TSpan& c = FColumns[size_t(x - x0)];
+    columns.Sources(x, Source.Width, c.X0, c.X1);
+  }
+  for (int64_t y = y0; y < y1; ++y) {
+    int64_t r0 = 0, r1 = 0;
+    rows.Sources(y, Source.Height, r0, r1);
+    if (r0 >= r1) continue;
+    uint32_t* out = FSurface.Row(int32_t(y));
+    for (int64_t x = x0; x < x1; ++x) {
+      const TSpan& c = FColumns[size_t(x - x0)];
+      if (c.X0 >= c.X1) continue;
+      uint32_t value = 0x00FFFFFFu;
+      for (int64_t sy = r0; sy < r1; ++sy)
+        for (int64_t sx = c.X0; sx < c.X1; ++sx) value &= Source.At(int32_t(sx), int32_t(sy));
+      value &= 0x00FFFFFFu;
+      if (Transparent && value == (*Transparent & 0x00FFFFFFu)) continue;
+      out[x] = 0xFF000000u | value;
+    }
+  }
+}

@@ -1,0 +1,77 @@
+// Pixel-level building blocks of the raster layer: the 32-bit surface, the
+// raster operations reduced to an AND/XOR pair, horizontal spans and the
+// brush and pen pixel rules. Internal to canvas/.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "canvas/Canvas.h"
+
+// Pixels 0xAARRGGBB (QImage::Format_RGB32 layout); Stride in pixels.
+struct TSurface {
+  uint32_t* Bits = nullptr;
+  int32_t Width = 0;
+  int32_t Height = 0;
+  std::ptrdiff_t Stride = 0;
+
+  bool Empty() const { return Bits == nullptr || Width <= 0 || Height <= 0; }
+  uint32_t* Row(int32_t Y) const { return Bits + std::ptrdiff_t(Y) * Stride; }
+};
+
+// A raster operation with its source fixed: D' = (D & And) ^ Xor. Every one
+// of the sixteen binary raster operations has this form once the source is
+// known, bit by bit. The alpha byte always comes out as 0xFF.
+struct TPixelOp {
+  uint32_t And = 0xFFFFFFFFu;
+  uint32_t Xor = 0;
+
+  uint32_t Apply(uint32_t D) const { return (D & And) ^ Xor; }
+  // True for the operation that leaves every pixel as it was.
+  bool Identity() const { return And == 0xFFFFFFFFu && Xor == 0; }
+};
+
+// Source is a pixel value 0x00RRGGBB; an unknown mode acts as pmCopy.
+TPixelOp MakePixelOp(TPenMode Mode, uint32_t Source);
+
+// Columns [X0, X1) of one row.
+struct TSpan {
+  int64_t X0 = 0;
+  int64_t X1 = 0;
+};
+using TSpanList = std::vector<TSpan>;
+
+// Sorts spans and merges those that overlap or touch.
+void NormalizeSpans(TSpanList& Spans);
+// Out = A minus B; both normalised.
+void SubtractSpans(const TSpanList& A, const TSpanList& B, TSpanList& Out);
+
+// How a brush paints: pattern pixels with Fore, the others with Back (the
+// identity for a transparent background). Patterns are 8 x 8 cells tied to
+// the surface origin; bit x of row y is set for a pattern pixel.
+struct TBrushPaint {
+  TPixelOp Fore;
+  TPixelOp Back;
+  const uint8_t* Pattern = nullptr;  // 8 rows; null for a solid brush
+
+  // Paints columns [X0, X1) of row Y, clipped to the surface.
+  void Span(const TSurface& Surface, int32_t Y, int64_t X0, int64_t X1) const;
+};
+
+// The 8 x 8 cell of a hatch style, or null for bsSolid (and bsClear).
+const uint8_t* HatchPattern(TBrushStyle Style);
+
+// How a one-pixel pen paints: pixel k of the path (counted along the path)
+// is "on" when bit (k mod Period) of Mask is set; on pixels get Fore, off
+// pixels Back (the identity for a transparent background).
+struct TPenPaint {
+  TPixelOp Fore;
+  TPixelOp Back;
+  uint32_t Mask = 1;
+  uint32_t Period = 1;
+};
+
+// The cosmetic run pattern of a pen style: dash 18/6, dot 3/3, dash-dot
+// 9/6/3/6, dash-dot-dot 9/3/3/3/3/3; solid for every other style.
+void PenStylePattern(TPenStyle Style, uint32_t& Mask, uint32_t& Period);

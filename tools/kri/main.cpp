@@ -1,0 +1,78 @@
+// kri: inspects, converts and renders image files from the command line.
+// Exit status 0 on success, 1 on a failure (its message on standard error,
+// no output file left), 2 on a usage error.
+#include <QGuiApplication>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "document/Collection.h"
+#include "figures/Exceptions.h"
+#include "figures/Streams.h"
+#include "tools/kri/BmpExport.h"
+#include "tools/kri/KriInfo.h"
+#include "tools/kri/KriJson.h"
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: kri info FILE.kri           summary of the image\n"
+    "       kri dump FILE.kri           the image as JSON on standard output\n"
+    "       kri build FILE.json OUT.kri the image a JSON file describes\n"
+    "       kri render FILE.kri OUT.bmp the image drawn as a 24-bit BMP file\n";
+
+std::unique_ptr<TFiguresCollection> LoadImage(const std::string& FileName) {
+  return TFiguresCollection::CreateFromFile(nullptr, FileName);
+}
+
+// All or nothing: a failed write reports instead of ending silently.
+void WriteStandardOutput(const std::string& Text) {
+  if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size() || std::fflush(stdout) != 0)
+    throw EWriteError();
+}
+
+int Run(int& argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::string command = args.empty() ? std::string() : args[0];
+  if (args.size() == 1 && (command == "-h" || command == "--help")) {
+    std::fputs(Usage, stdout);
+    return 0;
+  }
+  if (args.size() == 2 && command == "info") {
+    WriteStandardOutput(DescribeImage(*LoadImage(args[1])));
+  } else if (args.size() == 2 && command == "dump") {
+    const QByteArray json = ImageToJson(*LoadImage(args[1]));
+    WriteStandardOutput(json.toStdString());
+  } else if (args.size() == 3 && command == "build") {
+    const std::vector<uint8_t> json = ReadFileBytes(args[1]);
+    ImageFromJson(QByteArray(reinterpret_cast<const char*>(json.data()), qsizetype(json.size())))->SaveToFile(args[2]);
+  } else if (args.size() == 3 && command == "render") {
+    const std::unique_ptr<TFiguresCollection> image = LoadImage(args[1]);
+    // Text needs the font system, hence a GUI application; without a
+    // platform chosen it runs offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QGuiApplication application(argc, argv);
+    ExportBmp(*image, args[2]);
+  } else {
+    std::fputs(Usage, stderr);
+    return 2;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "kri: " << EOutOfMemory().what() << '\n';
+  } catch (const std::exception& e) {
+    std::cerr << "kri: " << e.what() << '\n';
+  }
+  return 1;
+}
