@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "canvas/RasterMath.h"
+
 namespace {
 
 // Corner ellipses up to this size are traced exactly, pixel by pixel; larger
@@ -17,7 +19,7 @@ constexpr int kMaxDepth = 48;
 // The quarter of a W x H ellipse inscribed in [0, W - 1] x [0, H - 1] from
 // (W - 1, H / 2) to (W / 2, H - 1), traced with the integer midpoint method
 // of A. Zingl ("A Rasterizing Algorithm for Drawing Curves", 2012).
-void ExactQuarter(int64_t W, int64_t H, std::vector<TPoint>& Out) {
+void ExactQuarter(int64_t W, int64_t H, std::vector<TOffset64>& Out) {
   const int64_t a = W - 1, b = H - 1;
   const int64_t asq = 8 * a * a, bsq = 8 * b * b;
   int64_t dx = 4 * b * b * (1 - a);
@@ -25,7 +27,7 @@ void ExactQuarter(int64_t W, int64_t H, std::vector<TPoint>& Out) {
   int64_t err = dx + dy + a * a * (b % 2);
   int64_t x = a, y = H / 2;
   while (x >= W / 2) {
-    Out.push_back({int32_t(x), int32_t(y)});
+    Out.push_back({x, y});
     const int64_t e2 = 2 * err;
     if (e2 >= dx) {
       --x;
@@ -40,8 +42,8 @@ void ExactQuarter(int64_t W, int64_t H, std::vector<TPoint>& Out) {
   }
   // An ellipse one or two pixels wide stops before reaching its tip.
   if (W <= 2) {
-    for (TPoint tip = Out.back(); tip.y < b;) {
-      ++tip.y;
+    for (auto tip = Out.back(); tip.Y < b;) {
+      ++tip.Y;
       Out.push_back(tip);
     }
   }
@@ -54,7 +56,7 @@ struct TBoxD {
 
 class TApproxQuarter {
  public:
-  TApproxQuarter(int64_t W, int64_t H, std::span<const TBoxD> Views, std::vector<TPoint>& Out)
+  TApproxQuarter(int64_t W, int64_t H, std::span<const TBoxD> Views, std::vector<TOffset64>& Out)
       : FW(W), FH(H), FRx(double(W - 1) / 2), FRy(double(H - 1) / 2), FViews(Views), FOut(Out) {
     Refine(0, std::numbers::pi / 2, 0);
     Emit(std::numbers::pi / 2);
@@ -78,15 +80,15 @@ class TApproxQuarter {
   }
 
   void Emit(double T) {
-    const TPoint p{int32_t(std::clamp<int64_t>(std::llround(X(T)), FW / 2, FW - 1)),
-                   int32_t(std::clamp<int64_t>(std::llround(Y(T)), FH / 2, FH - 1))};
-    if (FOut.empty() || !(FOut.back() == p)) FOut.push_back(p);
+    const int64_t x = std::clamp<int64_t>(std::llround(X(T)), FW / 2, FW - 1);
+    const int64_t y = std::clamp<int64_t>(std::llround(Y(T)), FH / 2, FH - 1);
+    if (FOut.empty() || FOut.back().X != x || FOut.back().Y != y) FOut.push_back({x, y});
   }
 
   int64_t FW, FH;
   double FRx, FRy;
   std::span<const TBoxD> FViews;
-  std::vector<TPoint>& FOut;
+  std::vector<TOffset64>& FOut;
 };
 
 // Where each quadrant's copy of the quarter goes on screen:
@@ -124,7 +126,7 @@ void TCurveChain::Build(const TCurveBox& Box, const TViewport& View) {
   const size_t n = FQuarter.size();
   FPoints.resize(4 * n);
   for (size_t i = 0; i < n; ++i) {
-    const int64_t x = FQuarter[i].x, y = FQuarter[i].y;
+    const int64_t x = FQuarter[i].X, y = FQuarter[i].Y;
     // Each quadrant runs counter-clockwise: the quarter forwards in the
     // top-right and bottom-left corners, backwards in the other two.
     const size_t index[4] = {i, 2 * n - 1 - i, 2 * n + i, 4 * n - 1 - i};
@@ -132,7 +134,7 @@ void TCurveChain::Build(const TCurveBox& Box, const TViewport& View) {
       const TPlacement& p = places[q];
       FPoints[index[q]] = {int32_t(p.Ox + p.Sx * x), int32_t(p.Oy + p.Sy * y)};
     }
-    FQuarter[i] = {int32_t(x - cw / 2), int32_t(y - ch / 2)};
+    FQuarter[i] = {x - cw / 2, y - ch / 2};
   }
   FCentre = {int32_t(Box.Left + (Box.Right - Box.Left) / 2), int32_t(Box.Top + (Box.Bottom - Box.Top) / 2)};
 }
@@ -141,9 +143,9 @@ void TCurveChain::Direction(size_t Position, int64_t& Vx, int64_t& Vy) const {
   const size_t n = FQuarter.size();
   const size_t quadrant = Position / n;
   const size_t index[4] = {Position, 2 * n - 1 - Position, Position - 2 * n, 4 * n - 1 - Position};
-  const TPoint v = FQuarter[index[quadrant]];
-  Vx = quadrant == 0 || quadrant == 3 ? v.x : -int64_t(v.x);
-  Vy = quadrant <= 1 ? v.y : -int64_t(v.y);
+  const TOffset64 v = FQuarter[index[quadrant]];
+  Vx = quadrant == 0 || quadrant == 3 ? v.X : -v.X;
+  Vy = quadrant <= 1 ? v.Y : -v.Y;
 }
 
 size_t TCurveChain::FindRay(int64_t Rx, int64_t Ry) const {
@@ -152,7 +154,7 @@ size_t TCurveChain::FindRay(int64_t Rx, int64_t Ry) const {
   for (size_t p = quadrant * n; p < (quadrant + 1) * n; ++p) {
     int64_t vx = 0, vy = 0;
     Direction(p, vx, vy);
-    if (__int128(Rx) * vy - __int128(Ry) * vx >= 0) return p;
+    if (int128_t(Rx) * vy - int128_t(Ry) * vx >= 0) return p;
   }
   return (quadrant + 1) * n;
 }

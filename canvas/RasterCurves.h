@@ -8,6 +8,12 @@
 
 #include "canvas/Canvas.h"
 
+// A point of a quarter ellipse, whose box may exceed the 32-bit range.
+struct TOffset64 {
+  int64_t X = 0;
+  int64_t Y = 0;
+};
+
 // A normalised box (Left < Right, Top < Bottom; right and bottom exclusive)
 // whose corners are quarter ellipses CornerW x CornerH pixels, each between
 // 1 and the box's size. An ellipse is the box whose corners span it.
@@ -53,7 +59,7 @@ class TCurveChain {
   // quadrant (y up), relative to the corner ellipse's centre.
   void Direction(size_t Position, int64_t& Vx, int64_t& Vy) const;
 
-  std::vector<TPoint> FQuarter;  // relative to the corner ellipse's centre
+  std::vector<TOffset64> FQuarter;  // relative to the corner ellipse's centre
   std::vector<TPoint> FPoints;
   TPoint FCentre;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "canvas/RasterMath.h"
+
 namespace {
 
 // Pens wider than this trace curves near the surface as if they were this
@@ -12,24 +14,16 @@ constexpr int64_t kMaxCurveMargin = int64_t(1) << 16;
 // plain circles.
 constexpr int64_t kMaxDiscTable = 4096;
 
-int64_t FloorDiv(__int128 Num, int64_t Den) {
-  __int128 q = Num / Den;
-  if (Num % Den != 0 && (Num < 0) != (Den < 0)) --q;
-  return int64_t(q);
-}
-
-int64_t CeilDiv(__int128 Num, int64_t Den) { return -FloorDiv(-Num, Den); }
-
 // Source indices [J0, J1), in the axis's own order, that destination index
 // I of Dst takes from Src: one centred pick when enlarging, every index that
 // rounds down onto I when shrinking.
 void SourceRange(int64_t I, int64_t Dst, int64_t Src, int64_t& J0, int64_t& J1) {
   if (Dst >= Src) {
-    J0 = FloorDiv(__int128(2 * I + 1) * Src, 2 * Dst);
+    J0 = FloorDiv(int128_t(2 * I + 1) * Src, 2 * Dst);
     J1 = J0 + 1;
   } else {
-    J0 = CeilDiv(__int128(I) * Src, Dst);
-    J1 = CeilDiv(__int128(I + 1) * Src, Dst);
+    J0 = CeilDiv(int128_t(I) * Src, Dst);
+    J1 = CeilDiv(int128_t(I + 1) * Src, Dst);
   }
 }
 
@@ -200,14 +194,17 @@ void TRasterDevice::FillRows(TFillSource& Fill, const TBrushPaint& Brush) {
 // painted where the pen does not reach, then the pen region once.
 void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush, std::span<const TPoint> Path,
                                     bool Closed) {
-  FWide.Begin(Path, Closed, FPenWidth, PenDisc());
-  int64_t top = FWide.Top(), bottom = FWide.Bottom();
-  if (Fill != nullptr) {
-    top = std::min(top, Fill->Top());
-    bottom = std::max(bottom, Fill->Bottom());
-  }
-  top = std::max<int64_t>(top, 0);
-  bottom = std::min<int64_t>(bottom, FSurface.Height);
+  FWide.Begin(Path, Closed, FPenWidth, PenDisc(), 0, FSurface.Height);
+  int64_t top = FSurface.Height, bottom = 0;
+  const auto include = [&](int64_t From, int64_t To) {
+    From = std::max<int64_t>(From, 0);
+    To = std::min<int64_t>(To, FSurface.Height);
+    if (From >= To) return;
+    top = std::min(top, From);
+    bottom = std::max(bottom, To);
+  };
+  include(FWide.Top(), FWide.Bottom());
+  if (Fill != nullptr) include(Fill->Top(), Fill->Bottom());
   if (top >= bottom) return;
   if (Fill != nullptr) Fill->Start(top);
   TBrushPaint pen;

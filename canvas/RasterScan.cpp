@@ -4,17 +4,9 @@
 #include <cmath>
 #include <limits>
 
+#include "canvas/RasterMath.h"
+
 namespace {
-
-using int128 = __int128;
-
-int64_t FloorDiv(int128 Num, int64_t Den) {
-  int128 q = Num / Den;
-  if ((Num % Den != 0) && ((Num < 0) != (Den < 0))) --q;
-  return int64_t(q);
-}
-
-int64_t CeilDiv(int128 Num, int64_t Den) { return -FloorDiv(-Num, Den); }
 
 // A one-pixel segment: pixel k (0 <= k < N) sits at major coordinate
 // Major0 + MajorStep * k and minor coordinate Minor0 + MinorStep * u(k) with
@@ -45,12 +37,12 @@ struct TLine {
     Bias = minor > 0 ? 1 : 0;
   }
 
-  int128 Numerator(int64_t K) const { return int128(2 * D) * K + N - Bias; }
+  int128_t Numerator(int64_t K) const { return int128_t(2 * D) * K + N - Bias; }
   int64_t Offset(int64_t K) const { return FloorDiv(Numerator(K), 2 * N); }
   // First step whose rounded minor offset reaches U.
   int64_t FirstStepAt(int64_t U) const {
     if (D == 0) return U <= 0 ? 0 : N;
-    return std::max<int64_t>(0, CeilDiv(int128(2 * N) * U - N + Bias, 2 * D));
+    return std::max<int64_t>(0, CeilDiv(int128_t(2 * N) * U - N + Bias, 2 * D));
   }
   // Steps K in [Lo, Hi] whose major coordinate lies in [0, Limit).
   void ClipMajor(int64_t Limit, int64_t& Lo, int64_t& Hi) const {
@@ -72,9 +64,9 @@ struct TOffsetWalk {
   int64_t TwoN;
 
   TOffsetWalk(const TLine& L, int64_t K) : TwoD(2 * L.D), TwoN(2 * L.N) {
-    const int128 num = L.Numerator(K);
+    const int128_t num = L.Numerator(K);
     U = FloorDiv(num, TwoN);
-    Err = int64_t(num - int128(U) * TwoN);
+    Err = int64_t(num - int128_t(U) * TwoN);
   }
   void Step() {
     Err += TwoD;
@@ -202,9 +194,9 @@ void TPolygonScan::Seek(int64_t Row) {
 
 void TPolygonScan::Activate(TEdge& Edge, int64_t Row) const {
   // Crossing on Row: ceil((X0 * Dy + Dx * (Row - YStart)) / Dy).
-  const int128 t = int128(Edge.X0) * Edge.Dy + int128(Edge.Dx) * (Row - Edge.YStart) + Edge.Dy - 1;
+  const int128_t t = int128_t(Edge.X0) * Edge.Dy + int128_t(Edge.Dx) * (Row - Edge.YStart) + Edge.Dy - 1;
   Edge.X = FloorDiv(t, Edge.Dy);
-  Edge.Rem = int64_t(t - int128(Edge.X) * Edge.Dy);
+  Edge.Rem = int64_t(t - int128_t(Edge.X) * Edge.Dy);
 }
 
 void TPolygonScan::NextRow(TSpanList& Out) {
@@ -233,29 +225,55 @@ void TPolygonScan::NextRow(TSpanList& Out) {
   ++FRow;
 }
 
-void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc) {
+void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
+                         int64_t ClipTop, int64_t ClipBottom) {
   FPieces.clear();
   FActive.clear();
-  FNext = 0;
   FWidth = Width;
   FDisc = Disc;
-  for (TPoint p : Points) AddDisc(p);
+  FClipTop = ClipTop;
+  FClipBottom = ClipBottom;
+  for (size_t i = 0; i < Points.size(); ++i) {
+    if (i == 0 || !(Points[i] == Points[i - 1])) AddDisc(Points[i]);
+  }
   for (size_t i = 1; i < Points.size(); ++i) AddSegment(Points[i - 1], Points[i]);
   if (Closed && Points.size() > 2) AddSegment(Points.back(), Points.front());
-  std::sort(FPieces.begin(), FPieces.end(), [](const TPiece& a, const TPiece& b) { return a.Top < b.Top; });
-  FTop = FPieces.empty() ? 0 : FPieces.front().Top;
-  FBottom = FTop;
-  for (const TPiece& piece : FPieces) FBottom = std::max(FBottom, piece.Bottom);
+  SortByFirstRow();
+}
+
+void TWidePenScan::SortByFirstRow() {
+  FTop = FClipBottom;
+  FBottom = FClipTop;
+  for (const TPiece& piece : FPieces) {
+    FTop = std::min(FTop, std::max(piece.Top, FClipTop));
+    FBottom = std::max(FBottom, std::min(piece.Bottom, FClipBottom));
+  }
+  if (FTop >= FBottom) {
+    FTop = FBottom = FClipTop;
+    FPieces.clear();
+  }
+  // Counting sort by the first row within the clip.
+  FRowStarts.assign(size_t(FBottom - FTop) + 1, 0);
+  for (const TPiece& piece : FPieces) ++FRowStarts[size_t(std::max(piece.Top, FTop) - FTop) + 1];
+  for (size_t r = 1; r < FRowStarts.size(); ++r) FRowStarts[r] += FRowStarts[r - 1];
+  FOrder.resize(FPieces.size());
+  std::vector<size_t>& next = FActive;  // scratch until the first row
+  next.assign(FRowStarts.begin(), FRowStarts.end() - 1);
+  for (size_t i = 0; i < FPieces.size(); ++i) FOrder[next[size_t(std::max(FPieces[i].Top, FTop) - FTop)]++] = i;
+  FActive.clear();
 }
 
 void TWidePenScan::AddDisc(TPoint Centre) {
   const int64_t left = Centre.x - FWidth / 2, top = Centre.y - FWidth / 2;
-  FPieces.push_back({true, top, top + FWidth, {left, top}});
+  if (top + FWidth > FClipTop && top < FClipBottom) FPieces.push_back({true, top, top + FWidth, {left, top}});
 }
 
 void TWidePenScan::AddSegment(TPoint A, TPoint B) {
   const int64_t dx = int64_t(B.x) - A.x, dy = int64_t(B.y) - A.y;
   const int64_t half = FWidth / 2;
+  // A unit step along an axis adds nothing to the discs at its ends, whose
+  // middle row and column span the whole width.
+  if (std::llabs(dx) + std::llabs(dy) <= 1) return;
   if (dy == 0) {
     const int64_t l = std::min(A.x, B.x), r = std::max(A.x, B.x), t = A.y - half, b = t + FWidth;
     AddQuad({l, t, r, t, r, b, l, b});
@@ -283,12 +301,13 @@ void TWidePenScan::AddSegment(TPoint A, TPoint B) {
 void TWidePenScan::AddQuad(std::array<int64_t, 8> P) {
   const int64_t top = std::min({P[1], P[3], P[5], P[7]});
   const int64_t bottom = std::max({P[1], P[3], P[5], P[7]});
-  if (top < bottom) FPieces.push_back({false, top, bottom, P});
+  if (top < bottom && bottom > FClipTop && top < FClipBottom) FPieces.push_back({false, top, bottom, P});
 }
 
 void TWidePenScan::Row(int64_t Y, TSpanList& Out) {
   Out.clear();
-  for (; FNext < FPieces.size() && FPieces[FNext].Top <= Y; ++FNext) FActive.push_back(FNext);
+  const size_t row = size_t(Y - FTop);
+  for (size_t i = FRowStarts[row]; i < FRowStarts[row + 1]; ++i) FActive.push_back(FOrder[i]);
   std::erase_if(FActive, [&](size_t p) { return FPieces[p].Bottom <= Y; });
   for (size_t p : FActive) AddSpan(FPieces[p], Y, Out);
   NormalizeSpans(Out);
@@ -320,7 +339,7 @@ void TWidePenScan::AddSpan(const TPiece& Piece, int64_t Y, TSpanList& Out) const
       std::swap(y0, y1);
     }
     if (Y < y0 || Y >= y1) continue;
-    const int64_t x = CeilDiv(int128(x0) * (y1 - y0) + int128(x1 - x0) * (Y - y0), y1 - y0);
+    const int64_t x = CeilDiv(int128_t(x0) * (y1 - y0) + int128_t(x1 - x0) * (Y - y0), y1 - y0);
     lo = std::min(lo, x);
     hi = std::max(hi, x);
   }

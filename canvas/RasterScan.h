@@ -74,16 +74,18 @@ class TPolygonScan {
 // large for a table). Rows are visited top to bottom.
 class TWidePenScan {
  public:
-  void Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc);
-  // Rows that may hold pixels of the region, bottom exclusive.
+  // Keeps the pieces that reach rows [ClipTop, ClipBottom).
+  void Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
+             int64_t ClipTop, int64_t ClipBottom);
+  // The rows, within the clip, that may hold pixels; bottom exclusive.
   int64_t Top() const { return FTop; }
   int64_t Bottom() const { return FBottom; }
-  // Normalised spans of row Y; Y must not decrease between calls.
+  // Normalised spans of row Y, for consecutive rows from Top().
   void Row(int64_t Y, TSpanList& Out);
 
  private:
-  // A disc (its box's top-left corner in P[0]) or a quadrangle, convex, its
-  // rows counted with the polygon rule.
+  // A disc (its box's top-left corner in P[0], P[1]) or a convex
+  // quadrangle, its rows counted with the polygon rule.
   struct TPiece {
     bool IsDisc;
     int64_t Top, Bottom;
@@ -92,13 +94,17 @@ class TWidePenScan {
   void AddDisc(TPoint Centre);
   void AddSegment(TPoint A, TPoint B);
   void AddQuad(std::array<int64_t, 8> P);
+  void SortByFirstRow();
   void AddSpan(const TPiece& Piece, int64_t Y, TSpanList& Out) const;
 
-  std::vector<TPiece> FPieces;  // sorted by Top
+  std::vector<TPiece> FPieces;
+  std::vector<size_t> FOrder;      // pieces by the first clipped row they reach
+  std::vector<size_t> FRowStarts;  // FOrder index per row from FTop
   std::vector<size_t> FActive;
   std::span<const TSpan> FDisc;
-  size_t FNext = 0;
   int64_t FWidth = 1;
+  int64_t FClipTop = 0;
+  int64_t FClipBottom = 0;
   int64_t FTop = 0;
   int64_t FBottom = 0;
 };

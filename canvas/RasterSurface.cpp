@@ -58,7 +58,17 @@ TPixelOp MakePixelOp(TPenMode Mode, uint32_t Source) {
 }
 
 void NormalizeSpans(TSpanList& Spans) {
-  std::sort(Spans.begin(), Spans.end(), [](const TSpan& a, const TSpan& b) { return a.X0 < b.X0; });
+  const auto before = [](const TSpan& a, const TSpan& b) { return a.X0 < b.X0; };
+  if (Spans.size() > 16) {
+    std::sort(Spans.begin(), Spans.end(), before);
+  } else {
+    for (size_t i = 1; i < Spans.size(); ++i) {
+      const TSpan s = Spans[i];
+      size_t j = i;
+      for (; j > 0 && before(s, Spans[j - 1]); --j) Spans[j] = Spans[j - 1];
+      Spans[j] = s;
+    }
+  }
   size_t out = 0;
   for (const TSpan& s : Spans) {
     if (s.X1 <= s.X0) continue;

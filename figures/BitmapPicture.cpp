@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -483,12 +481,7 @@ void TBitmapPicture::LoadFromFile(const std::string& FileName) {
 }
 
 void TBitmapPicture::SaveToFile(const std::string& FileName) const {
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(FileName.c_str(), "wb"), &std::fclose);
-  if (!file) throw EFileError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
-  if (Empty()) return;
-  if (std::fwrite(FFileImage.data(), 1, FFileImage.size(), file.get()) != FFileImage.size() ||
-      std::fflush(file.get()) != 0)
-    throw EWriteError();
+  WriteFileAtomically(FileName, Empty() ? std::span<const uint8_t>() : std::span<const uint8_t>(FFileImage));
 }
 
 void TBitmapPicture::Clear() {

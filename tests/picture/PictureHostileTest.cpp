@@ -14,8 +14,8 @@
 #include "figures/BitmapPicture.h"
 #include "figures/Exceptions.h"
 #include "figures/Streams.h"
-#include "support/TestData.h"
 #include "picture/HandBuiltBmp.h"
+#include "support/TestData.h"
 
 // The largest single request to the global allocator since the last reset,
 // so that a refusal can be shown to have happened before a big allocation.

@@ -20,9 +20,9 @@
 #include "figures/BitmapPicture.h"
 #include "figures/Exceptions.h"
 #include "figures/Streams.h"
+#include "picture/HandBuiltBmp.h"
 #include "support/RasterTestSupport.h"
 #include "support/TestData.h"
-#include "picture/HandBuiltBmp.h"
 
 namespace {
 

@@ -1,0 +1,108 @@
+#include "document/ClipBoardUnit.h"
+
+#include <QByteArray>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QString>
+
+#include <cstdint>
+#include <new>
+#include <string>
+
+#include "document/Collection.h"
+#include "figures/AbstractFigures.h"
+#include "figures/Exceptions.h"
+#include "figures/RealFigures.h"
+#include "figures/Streams.h"
+
+const TClipboardFormat CF_IMAGE{"Kresta Image"};
+const TClipboardFormat CF_FIGURE{"Kresta Figure"};
+
+namespace {
+
+// The application's clipboard, or none when no GUI application runs (asking
+// Qt for it then would abort the program).
+QClipboard* SystemClipboard() {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return nullptr;
+  return QGuiApplication::clipboard();
+}
+
+// What the clipboard offers now; none when it is empty (the offscreen
+// platform has no data object then) or unreachable.
+const QMimeData* ClipboardData() {
+  QClipboard* clipboard = SystemClipboard();
+  return clipboard != nullptr ? clipboard->mimeData() : nullptr;
+}
+
+bool ClipboardHasFormat(const TClipboardFormat& Format) {
+  const QMimeData* data = ClipboardData();
+  return data != nullptr && data->hasFormat(QString::fromLatin1(Format.Name));
+}
+
+}  // namespace
+
+void PutStreamToClipboard(TMemoryStream& Stream, const TClipboardFormat& Format) {
+  try {
+    QClipboard* clipboard = SystemClipboard();
+    if (clipboard == nullptr) return;
+    QByteArray block(qsizetype(Stream.Remaining()), Qt::Uninitialized);
+    Stream.ReadBuffer(block.data(), size_t(block.size()));
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QString::fromLatin1(Format.Name), block);
+    // The clipboard takes the data object and drops whatever it held before.
+    clipboard->setMimeData(data.release());
+  } catch (...) {
+    // The put side reports nothing; the clipboard keeps its contents.
+  }
+}
+
+void GetStreamFromClipboard(TMemoryStream& Stream, const TClipboardFormat& Format) {
+  if (!ClipboardHasFormat(Format)) throw EOutOfMemory();
+  try {
+    const QByteArray block = ClipboardData()->data(QString::fromLatin1(Format.Name));
+    Stream.WriteBuffer(block.constData(), size_t(block.size()));
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory();
+  }
+}
+
+void CopyImageToClipboard(const TFiguresCollection& Collection) {
+  TMemoryStream stream;
+  Collection.SaveToStream(stream);
+  stream.Seek(0);
+  PutStreamToClipboard(stream, CF_IMAGE);
+}
+
+void PasteImageFromClipboard(TFiguresCollection& Collection) {
+  TMemoryStream stream;
+  GetStreamFromClipboard(stream, CF_IMAGE);
+  stream.Seek(0);
+  Collection.LoadFromStream(stream);
+}
+
+bool ClipboardHasImage() { return ClipboardHasFormat(CF_IMAGE); }
+
+void CopyFigureToClipboard(const TBasicFigure& Figure) {
+  const std::string name = Figure.ClassName();
+  TMemoryStream stream;
+  stream.WriteInt32(int32_t(name.size()));
+  stream.WriteBuffer(name.data(), name.size());
+  Figure.SaveToStream(stream);
+  stream.Seek(0);
+  PutStreamToClipboard(stream, CF_FIGURE);
+}
+
+std::unique_ptr<TBasicFigure> PasteFigureFromClipboard() {
+  TMemoryStream stream;
+  GetStreamFromClipboard(stream, CF_FIGURE);
+  stream.Seek(0);
+  const int32_t length = stream.ReadInt32();
+  if (length < 0) throw EReadError();
+  // ReadBytes refuses a length the block cannot back before allocating.
+  const TFigureClass* cls = FindFigureClass(stream.ReadBytes(size_t(length)));
+  if (cls == nullptr) throw EAbort("Figure class unknown");
+  std::unique_ptr<TBasicFigure> figure = cls->Create(nullptr);
+  figure->LoadFromStream(stream);
+  return figure;
+}
