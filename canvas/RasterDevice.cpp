@@ -194,7 +194,7 @@ void TRasterDevice::FillRows(TFillSource& Fill, const TBrushPaint& Brush) {
 // painted where the pen does not reach, then the pen region once.
 void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush, std::span<const TPoint> Path,
                                     bool Closed) {
-  FWide.Begin(Path, Closed, FPenWidth, PenDisc(), 0, FSurface.Height);
+  FWide.Begin(Path, Closed, FPenWidth, PenDisc(), FSurface.Width, FSurface.Height);
   int64_t top = FSurface.Height, bottom = 0;
   const auto include = [&](int64_t From, int64_t To) {
     From = std::max<int64_t>(From, 0);

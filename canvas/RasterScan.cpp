@@ -1,6 +1,7 @@
 #include "canvas/RasterScan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -41,8 +42,15 @@ struct TLine {
   int64_t Offset(int64_t K) const { return FloorDiv(Numerator(K), 2 * N); }
   // First step whose rounded minor offset reaches U.
   int64_t FirstStepAt(int64_t U) const {
-    if (D == 0) return U <= 0 ? 0 : N;
+    if (D == 0) return U <= 0 ? 0 : N + 1;
     return std::max<int64_t>(0, CeilDiv(int128_t(2 * N) * U - N + Bias, 2 * D));
+  }
+  // Narrows [Lo, Hi] to the steps whose minor coordinate lies in [0, Limit).
+  void ClipMinor(int64_t Limit, int64_t& Lo, int64_t& Hi) const {
+    const int64_t uLo = MinorStep > 0 ? -Minor0 : Minor0 - (Limit - 1);
+    const int64_t uHi = MinorStep > 0 ? Limit - 1 - Minor0 : Minor0;
+    Lo = std::max(Lo, FirstStepAt(uLo));
+    Hi = std::min(Hi, FirstStepAt(uHi + 1) - 1);
   }
   // Steps K in [Lo, Hi] whose major coordinate lies in [0, Limit).
   void ClipMajor(int64_t Limit, int64_t& Lo, int64_t& Hi) const {
@@ -89,9 +97,13 @@ void WidenRow(std::vector<TSpan>& Rows, int64_t Index, int64_t X0, int64_t X1) {
 }
 
 void AccumulateSegmentRows(TPoint A, TPoint B, int32_t Top, std::vector<TSpan>& Rows) {
-  const TLine line(A, B);
-  if (line.N == 0) return;
   const int64_t rows = int64_t(Rows.size());
+  if (std::abs(int64_t(B.x) - A.x) <= 1 && std::abs(int64_t(B.y) - A.y) <= 1) {
+    // A step to a neighbour lights its start alone (or nothing).
+    if (!(A == B) && A.y >= Top && A.y - int64_t(Top) < rows) WidenRow(Rows, A.y - int64_t(Top), A.x, A.x);
+    return;
+  }
+  const TLine line(A, B);
   if (!line.XMajor) {
     // One pixel per row: the rows are the major coordinates.
     int64_t lo = 0, hi = 0;
@@ -121,11 +133,99 @@ void AccumulateSegmentRows(TPoint A, TPoint B, int32_t Top, std::vector<TSpan>& 
   }
 }
 
+// Steps [Lo, Hi] of a horizontal or vertical solid line, already clipped.
+void DrawSolidRun(const TSurface& Surface, const TLine& Line, int64_t Lo, int64_t Hi, TPixelOp Op) {
+  const int64_t first = Line.Major0 + Line.MajorStep * (Line.MajorStep > 0 ? Lo : Hi);
+  const size_t count = size_t(Hi - Lo + 1);
+  if (Line.XMajor) {
+    ApplySpan(Surface.Row(int32_t(Line.Minor0)) + first, count, Op);
+    return;
+  }
+  uint32_t* pixel = Surface.Row(int32_t(first)) + Line.Minor0;
+  for (size_t i = 0; i < count; ++i, pixel += Surface.Stride) *pixel = Op.Apply(*pixel);
+}
+
+// The quadrangle a wide pen puts on a slanted segment: across the segment
+// the width splits into a narrow and a wide half in each axis, rounded to
+// whole pixels; the wide half lies on the side of growing x.
+std::array<int64_t, 8> SlantedQuad(TPoint A, TPoint B, int64_t Width) {
+  const int64_t dx = int64_t(B.x) - A.x, dy = int64_t(B.y) - A.y;
+  const double length = std::hypot(double(dx), double(dy));
+  const double wx = double(Width) * double(std::llabs(dy)) / length;
+  const double wy = double(Width) * double(std::llabs(dx)) / length;
+  const auto round = [](double v) { return int64_t(std::floor(v + 0.5)); };
+  const int64_t narrowX = round(wx / 2), wideX = round((wx + 1) / 2);
+  const int64_t sy = (dx > 0) == (dy > 0) ? -1 : 1;  // y direction of that side
+  const int64_t narrowY = sy * round(wy / 2), wideY = sy * round((wy + 1) / 2);
+  return {A.x + wideX, A.y + wideY, A.x - narrowX, A.y - narrowY,
+          B.x - narrowX, B.y - narrowY, B.x + wideX, B.y + wideY};
+}
+
+// Calls Row(y, x0, x1) for the rows of a convex quadrangle within [From,
+// To), with its columns [x0, x1) by the polygon rule.
+template <class TRow>
+void ForQuadRows(const std::array<int64_t, 8>& Corners, int64_t From, int64_t To, TRow&& Row) {
+  const int64_t top = std::max(From, std::min({Corners[1], Corners[3], Corners[5], Corners[7]}));
+  const int64_t bottom = std::min(To, std::max({Corners[1], Corners[3], Corners[5], Corners[7]}));
+  if (top >= bottom) return;
+  std::array<TEdgeCrossing, 4> edges;
+  size_t count = 0;
+  for (size_t i = 0; i < 8; i += 2) {
+    const size_t j = (i + 2) % 8;
+    if (Corners[i + 1] == Corners[j + 1]) continue;
+    edges[count] = TEdgeCrossing::Between(Corners[i], Corners[i + 1], Corners[j], Corners[j + 1]);
+    edges[count++].MoveTo(top);
+  }
+  for (int64_t y = top; y < bottom; ++y) {
+    int64_t lo = std::numeric_limits<int64_t>::max(), hi = std::numeric_limits<int64_t>::min();
+    for (size_t e = 0; e < count; ++e) {
+      if (y >= edges[e].YStart && y < edges[e].YEnd) {
+        lo = std::min(lo, edges[e].X);
+        hi = std::max(hi, edges[e].X);
+      }
+      edges[e].Step();
+    }
+    Row(y, lo, hi);
+  }
+}
+
 }  // namespace
 
+TEdgeCrossing TEdgeCrossing::Between(int64_t Ax, int64_t Ay, int64_t Bx, int64_t By) {
+  if (Ay > By) {
+    std::swap(Ax, Bx);
+    std::swap(Ay, By);
+  }
+  TEdgeCrossing edge;
+  edge.YStart = Ay;
+  edge.YEnd = By;
+  edge.X0 = Ax;
+  edge.Dx = Bx - Ax;
+  edge.Dy = By - Ay;
+  edge.StepX = FloorDiv(edge.Dx, edge.Dy);
+  edge.StepRem = edge.Dx - edge.StepX * edge.Dy;
+  return edge;
+}
+
+void TEdgeCrossing::MoveTo(int64_t Row) {
+  // ceil((X0 * Dy + Dx * (Row - YStart)) / Dy), kept as quotient and rest.
+  const int128_t t = int128_t(X0) * Dy + int128_t(Dx) * (Row - YStart) + Dy - 1;
+  X = FloorDiv(t, Dy);
+  Rem = int64_t(t - int128_t(X) * Dy);
+}
+
 void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPaint& Pen, uint32_t& Phase) {
+  if (std::abs(int64_t(B.x) - A.x) <= 1 && std::abs(int64_t(B.y) - A.y) <= 1) {
+    // A step to a neighbour lights its start alone (or nothing).
+    if (A == B) return;
+    if (A.x >= 0 && A.x < Surface.Width && A.y >= 0 && A.y < Surface.Height) {
+      uint32_t& pixel = Surface.Row(A.y)[A.x];
+      pixel = ((Pen.Mask >> Phase) & 1u ? Pen.Fore : Pen.Back).Apply(pixel);
+    }
+    if (++Phase == Pen.Period) Phase = 0;
+    return;
+  }
   const TLine line(A, B);
-  if (line.N == 0) return;
   const uint32_t startPhase = Phase;
   Phase = uint32_t((uint64_t(Phase) + uint64_t(line.N)) % Pen.Period);
   if (OutsideSurface(Surface, A, B)) return;
@@ -133,19 +233,30 @@ void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPain
   int64_t lo = 0, hi = 0;
   line.ClipMajor(line.XMajor ? Surface.Width : Surface.Height, lo, hi);
   if (lo > hi) return;
-  const int64_t minorLimit = line.XMajor ? Surface.Height : Surface.Width;
-  uint32_t phase = uint32_t((uint64_t(startPhase) + uint64_t(lo)) % Pen.Period);
+  if (line.D == 0 && Pen.Period == 1) {
+    DrawSolidRun(Surface, line, lo, hi, Pen.Fore);
+    return;
+  }
+  line.ClipMinor(line.XMajor ? Surface.Height : Surface.Width, lo, hi);
+  if (lo > hi) return;
   TOffsetWalk walk(line, lo);
-  for (int64_t k = lo; k <= hi; ++k, walk.Step()) {
-    const int64_t major = line.Major0 + line.MajorStep * k;
-    const int64_t minor = line.Minor0 + line.MinorStep * walk.U;
-    if (minor >= 0 && minor < minorLimit) {
-      const int32_t x = int32_t(line.XMajor ? major : minor);
-      const int32_t y = int32_t(line.XMajor ? minor : major);
-      uint32_t& pixel = Surface.Row(y)[x];
-      pixel = ((Pen.Mask >> phase) & 1u ? Pen.Fore : Pen.Back).Apply(pixel);
-    }
+  const int64_t major = line.Major0 + line.MajorStep * lo;
+  const int64_t minor = line.Minor0 + line.MinorStep * walk.U;
+  uint32_t* pixel = line.XMajor ? Surface.Row(int32_t(minor)) + major : Surface.Row(int32_t(major)) + minor;
+  const std::ptrdiff_t majorStep = line.XMajor ? line.MajorStep : line.MajorStep * Surface.Stride;
+  const std::ptrdiff_t minorStep = line.XMajor ? line.MinorStep * Surface.Stride : line.MinorStep;
+  const TPixelOp fore = Pen.Fore, back = Pen.Back;
+  uint32_t phase = uint32_t((uint64_t(startPhase) + uint64_t(lo)) % Pen.Period);
+  for (int64_t k = lo;;) {
+    *pixel = ((Pen.Mask >> phase) & 1u ? fore : back).Apply(*pixel);
+    if (++k > hi) break;
     if (++phase == Pen.Period) phase = 0;
+    pixel += majorStep;
+    walk.Err += walk.TwoD;
+    if (walk.Err >= walk.TwoN) {
+      walk.Err -= walk.TwoN;
+      pixel += minorStep;
+    }
   }
 }
 
@@ -164,26 +275,35 @@ void TPolygonScan::Begin(std::span<const TPoint> Points) {
   FEdges.clear();
   FTop = std::numeric_limits<int64_t>::max();
   FBottom = std::numeric_limits<int64_t>::min();
-  for (size_t i = 0; i < Points.size(); ++i) {
-    TPoint a = Points[i];
-    TPoint b = Points[(i + 1) % Points.size()];
-    if (a.y == b.y) continue;
-    if (a.y > b.y) std::swap(a, b);
-    TEdge edge{};
-    edge.YStart = a.y;
-    edge.YEnd = b.y;
-    edge.X0 = a.x;
-    edge.Dx = int64_t(b.x) - a.x;
-    edge.Dy = int64_t(b.y) - a.y;
-    edge.StepX = FloorDiv(edge.Dx, edge.Dy);
-    edge.StepRem = edge.Dx - edge.StepX * edge.Dy;
-    FEdges.push_back(edge);
-    FTop = std::min(FTop, edge.YStart);
-    FBottom = std::max(FBottom, edge.YEnd);
+  // A vertex in the middle of a straight run changes no crossing: runs of
+  // edges in one direction become one edge (curve outlines have many).
+  size_t i = 0;
+  while (i < Points.size()) {
+    const TPoint a = Points[i];
+    size_t j = i + 1;
+    const auto at = [&](size_t k) { return Points[k % Points.size()]; };
+    while (j < Points.size() && Continues(a, at(j), at(j + 1))) ++j;
+    AddEdge(a, at(j));
+    i = j;
   }
   if (FEdges.empty()) FTop = FBottom = 0;
-  std::sort(FEdges.begin(), FEdges.end(), [](const TEdge& a, const TEdge& b) { return a.YStart < b.YStart; });
+  std::sort(FEdges.begin(), FEdges.end(),
+            [](const TEdgeCrossing& a, const TEdgeCrossing& b) { return a.YStart < b.YStart; });
   Seek(FTop);
+}
+
+bool TPolygonScan::Continues(TPoint A, TPoint B, TPoint C) {
+  const int64_t abx = int64_t(B.x) - A.x, aby = int64_t(B.y) - A.y;
+  const int64_t bcx = int64_t(C.x) - B.x, bcy = int64_t(C.y) - B.y;
+  const bool parallel = int128_t(abx) * bcy == int128_t(aby) * bcx;
+  return parallel && int128_t(abx) * bcx + int128_t(aby) * bcy > 0;
+}
+
+void TPolygonScan::AddEdge(TPoint A, TPoint B) {
+  if (A.y == B.y) return;
+  FEdges.push_back(TEdgeCrossing::Between(A.x, A.y, B.x, B.y));
+  FTop = std::min(FTop, FEdges.back().YStart);
+  FBottom = std::max(FBottom, FEdges.back().YEnd);
 }
 
 void TPolygonScan::Seek(int64_t Row) {
@@ -192,31 +312,18 @@ void TPolygonScan::Seek(int64_t Row) {
   FRow = Row;
 }
 
-void TPolygonScan::Activate(TEdge& Edge, int64_t Row) const {
-  // Crossing on Row: ceil((X0 * Dy + Dx * (Row - YStart)) / Dy).
-  const int128_t t = int128_t(Edge.X0) * Edge.Dy + int128_t(Edge.Dx) * (Row - Edge.YStart) + Edge.Dy - 1;
-  Edge.X = FloorDiv(t, Edge.Dy);
-  Edge.Rem = int64_t(t - int128_t(Edge.X) * Edge.Dy);
-}
-
 void TPolygonScan::NextRow(TSpanList& Out) {
   Out.clear();
   for (; FNext < FEdges.size() && FEdges[FNext].YStart <= FRow; ++FNext) {
     if (FEdges[FNext].YEnd <= FRow) continue;
-    Activate(FEdges[FNext], FRow);
+    FEdges[FNext].MoveTo(FRow);
     FActive.push_back(FNext);
   }
   std::erase_if(FActive, [&](size_t e) { return FEdges[e].YEnd <= FRow; });
   FCrossings.clear();
   for (size_t e : FActive) {
-    TEdge& edge = FEdges[e];
-    FCrossings.push_back(edge.X);
-    edge.X += edge.StepX;
-    edge.Rem += edge.StepRem;
-    if (edge.Rem >= edge.Dy) {
-      edge.Rem -= edge.Dy;
-      ++edge.X;
-    }
+    FCrossings.push_back(FEdges[e].X);
+    FEdges[e].Step();
   }
   std::sort(FCrossings.begin(), FCrossings.end());
   for (size_t i = 1; i < FCrossings.size(); i += 2) {
@@ -226,46 +333,107 @@ void TPolygonScan::NextRow(TSpanList& Out) {
 }
 
 void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
-                         int64_t ClipTop, int64_t ClipBottom) {
-  FPieces.clear();
-  FActive.clear();
+                         int64_t ClipWidth, int64_t ClipHeight) {
   FWidth = Width;
   FDisc = Disc;
-  FClipTop = ClipTop;
-  FClipBottom = ClipBottom;
+  PrepareStamps();
+  // Every piece lies within the width of the path's points.
+  int64_t left = ClipWidth, right = 0, top = ClipHeight, bottom = 0;
+  for (TPoint p : Points) {
+    left = std::min<int64_t>(left, p.x - Width);
+    right = std::max<int64_t>(right, p.x + Width + 1);
+    top = std::min<int64_t>(top, p.y - Width);
+    bottom = std::max<int64_t>(bottom, p.y + Width + 1);
+  }
+  FLeft = std::max<int64_t>(left, 0) & ~int64_t(63);
+  FRight = std::min(right, ClipWidth);
+  FTop = std::max<int64_t>(top, 0);
+  FBottom = std::min(bottom, ClipHeight);
+  if (FLeft >= FRight || FTop >= FBottom) {
+    FTop = FBottom = 0;
+    return;
+  }
+  FWords = size_t(FRight - FLeft + 63) / 64;
+  FBits.assign(FWords * size_t(FBottom - FTop), 0);
   for (size_t i = 0; i < Points.size(); ++i) {
     if (i == 0 || !(Points[i] == Points[i - 1])) AddDisc(Points[i]);
   }
   for (size_t i = 1; i < Points.size(); ++i) AddSegment(Points[i - 1], Points[i]);
   if (Closed && Points.size() > 2) AddSegment(Points.back(), Points.front());
-  SortByFirstRow();
 }
 
-void TWidePenScan::SortByFirstRow() {
-  FTop = FClipBottom;
-  FBottom = FClipTop;
-  for (const TPiece& piece : FPieces) {
-    FTop = std::min(FTop, std::max(piece.Top, FClipTop));
-    FBottom = std::max(FBottom, std::min(piece.Bottom, FClipBottom));
+void TWidePenScan::PrepareStamps() {
+  if (FStampWidth == FWidth || FDisc.empty()) return;
+  for (size_t s = 0; s < 4; ++s) {
+    const std::array<int64_t, 8> quad = SlantedQuad({0, 0}, {s & 1 ? -1 : 1, s & 2 ? -1 : 1}, FWidth);
+    FStampTops[s] = std::min({quad[1], quad[3], quad[5], quad[7]});
+    FStamps[s].clear();
+    ForQuadRows(quad, FStampTops[s], std::numeric_limits<int64_t>::max(),
+                [&](int64_t, int64_t X0, int64_t X1) { FStamps[s].push_back(X0 < X1 ? TSpan{X0, X1} : TSpan{}); });
   }
-  if (FTop >= FBottom) {
-    FTop = FBottom = FClipTop;
-    FPieces.clear();
-  }
-  // Counting sort by the first row within the clip.
-  FRowStarts.assign(size_t(FBottom - FTop) + 1, 0);
-  for (const TPiece& piece : FPieces) ++FRowStarts[size_t(std::max(piece.Top, FTop) - FTop) + 1];
-  for (size_t r = 1; r < FRowStarts.size(); ++r) FRowStarts[r] += FRowStarts[r - 1];
-  FOrder.resize(FPieces.size());
-  std::vector<size_t>& next = FActive;  // scratch until the first row
-  next.assign(FRowStarts.begin(), FRowStarts.end() - 1);
-  for (size_t i = 0; i < FPieces.size(); ++i) FOrder[next[size_t(std::max(FPieces[i].Top, FTop) - FTop)]++] = i;
-  FActive.clear();
+  FStampWidth = FWidth;
 }
 
 void TWidePenScan::AddDisc(TPoint Centre) {
-  const int64_t left = Centre.x - FWidth / 2, top = Centre.y - FWidth / 2;
-  if (top + FWidth > FClipTop && top < FClipBottom) FPieces.push_back({true, top, top + FWidth, {left, top}});
+  if (!FDisc.empty()) {
+    AddRows(Centre.y - FWidth / 2, FDisc, Centre.x - FWidth / 2);
+    return;
+  }
+  const int64_t top = Centre.y - FWidth / 2;
+  for (int64_t y = std::max(top, FTop); y < std::min(top + FWidth, FBottom); ++y) {
+    const TSpan row = DiscRow(y - top);
+    Cover(y, Centre.x - FWidth / 2 + row.X0, Centre.x - FWidth / 2 + row.X1);
+  }
+}
+
+void TWidePenScan::AddRows(int64_t Top, std::span<const TSpan> Rows, int64_t Left) {
+  const int64_t first = std::max(Top, FTop), last = std::min(Top + int64_t(Rows.size()), FBottom);
+  for (int64_t y = first; y < last; ++y) {
+    const TSpan& row = Rows[size_t(y - Top)];
+    Cover(y, Left + row.X0, Left + row.X1);
+  }
+}
+
+void TWidePenScan::Cover(int64_t Y, int64_t X0, int64_t X1) {
+  X0 = std::max(X0, FLeft) - FLeft;
+  X1 = std::min(X1, FRight) - FLeft;
+  if (X0 >= X1) return;
+  uint64_t* row = FBits.data() + size_t(Y - FTop) * FWords;
+  const size_t first = size_t(X0) / 64, last = size_t(X1 - 1) / 64;
+  const uint64_t head = ~uint64_t(0) << (X0 % 64), tail = ~uint64_t(0) >> (63 - (X1 - 1) % 64);
+  if (first == last) {
+    row[first] |= head & tail;
+    return;
+  }
+  row[first] |= head;
+  for (size_t w = first + 1; w < last; ++w) row[w] = ~uint64_t(0);
+  row[last] |= tail;
+}
+
+void TWidePenScan::Row(int64_t Y, TSpanList& Out) const {
+  // A run starts at a set bit after a clear one and ends at a clear bit
+  // after a set one.
+  Out.clear();
+  const uint64_t* row = FBits.data() + size_t(Y - FTop) * FWords;
+  uint64_t carry = 0;
+  for (size_t w = 0; w <= FWords; ++w) {
+    const uint64_t bits = w < FWords ? row[w] : 0;
+    const uint64_t before = bits << 1 | carry;
+    uint64_t starts = bits & ~before, ends = ~bits & before;
+    carry = bits >> 63;
+    const int64_t base = FLeft + int64_t(w) * 64;
+    while ((starts | ends) != 0) {
+      const int start = starts != 0 ? std::countr_zero(starts) : 64;
+      const int end = ends != 0 ? std::countr_zero(ends) : 64;
+      if (start < end) {
+        Out.push_back({base + start, base + start});
+        starts &= starts - 1;
+      } else {
+        Out.back().X1 = base + end;
+        ends &= ends - 1;
+      }
+    }
+  }
 }
 
 void TWidePenScan::AddSegment(TPoint A, TPoint B) {
@@ -277,71 +445,26 @@ void TWidePenScan::AddSegment(TPoint A, TPoint B) {
   if (dy == 0) {
     const int64_t l = std::min(A.x, B.x), r = std::max(A.x, B.x), t = A.y - half, b = t + FWidth;
     AddQuad({l, t, r, t, r, b, l, b});
-    return;
-  }
-  if (dx == 0) {
+  } else if (dx == 0) {
     const int64_t l = A.x - half, r = l + FWidth, t = std::min(A.y, B.y), b = std::max(A.y, B.y);
     AddQuad({l, t, r, t, r, b, l, b});
-    return;
+  } else if (FStampWidth == FWidth && std::llabs(dx) == 1 && std::llabs(dy) == 1) {
+    const size_t s = (dx < 0 ? 1 : 0) + (dy < 0 ? 2 : 0);
+    AddRows(A.y + FStampTops[s], FStamps[s], A.x);
+  } else {
+    AddQuad(SlantedQuad(A, B, FWidth));
   }
-  // Across the segment the width splits into a narrow and a wide half in
-  // each axis, rounded to whole pixels; the wide half lies on the side of
-  // growing x.
-  const double length = std::hypot(double(dx), double(dy));
-  const double wx = double(FWidth) * double(std::llabs(dy)) / length;
-  const double wy = double(FWidth) * double(std::llabs(dx)) / length;
-  const auto round = [](double v) { return int64_t(std::floor(v + 0.5)); };
-  const int64_t narrowX = round(wx / 2), wideX = round((wx + 1) / 2);
-  const int64_t sy = (dx > 0) == (dy > 0) ? -1 : 1;  // y direction of that side
-  const int64_t narrowY = sy * round(wy / 2), wideY = sy * round((wy + 1) / 2);
-  AddQuad({A.x + wideX, A.y + wideY, A.x - narrowX, A.y - narrowY, B.x - narrowX, B.y - narrowY, B.x + wideX,
-           B.y + wideY});
 }
 
-void TWidePenScan::AddQuad(std::array<int64_t, 8> P) {
-  const int64_t top = std::min({P[1], P[3], P[5], P[7]});
-  const int64_t bottom = std::max({P[1], P[3], P[5], P[7]});
-  if (top < bottom && bottom > FClipTop && top < FClipBottom) FPieces.push_back({false, top, bottom, P});
+void TWidePenScan::AddQuad(const std::array<int64_t, 8>& Corners) {
+  ForQuadRows(Corners, FTop, FBottom, [&](int64_t Y, int64_t X0, int64_t X1) { Cover(Y, X0, X1); });
 }
 
-void TWidePenScan::Row(int64_t Y, TSpanList& Out) {
-  Out.clear();
-  const size_t row = size_t(Y - FTop);
-  for (size_t i = FRowStarts[row]; i < FRowStarts[row + 1]; ++i) FActive.push_back(FOrder[i]);
-  std::erase_if(FActive, [&](size_t p) { return FPieces[p].Bottom <= Y; });
-  for (size_t p : FActive) AddSpan(FPieces[p], Y, Out);
-  NormalizeSpans(Out);
-}
-
-void TWidePenScan::AddSpan(const TPiece& Piece, int64_t Y, TSpanList& Out) const {
-  if (Piece.IsDisc) {
-    const int64_t left = Piece.P[0];
-    if (!FDisc.empty()) {
-      const TSpan& row = FDisc[size_t(Y - Piece.Top)];
-      if (row.X0 < row.X1) Out.push_back({left + row.X0, left + row.X1});
-      return;
-    }
-    const double radius = double(FWidth) / 2, centre = double(FWidth - 1) / 2;
-    const double d = double(Y - Piece.Top) - centre;
-    const double h2 = radius * radius - d * d;
-    if (h2 < 0) return;
-    const double h = std::sqrt(h2);
-    Out.push_back({left + int64_t(std::ceil(centre - h)), left + int64_t(std::floor(centre + h)) + 1});
-    return;
-  }
-  int64_t lo = std::numeric_limits<int64_t>::max(), hi = std::numeric_limits<int64_t>::min();
-  for (size_t i = 0; i < 4; ++i) {
-    int64_t x0 = Piece.P[2 * i], y0 = Piece.P[2 * i + 1];
-    int64_t x1 = Piece.P[(2 * i + 2) % 8], y1 = Piece.P[(2 * i + 3) % 8];
-    if (y0 == y1) continue;
-    if (y0 > y1) {
-      std::swap(x0, x1);
-      std::swap(y0, y1);
-    }
-    if (Y < y0 || Y >= y1) continue;
-    const int64_t x = CeilDiv(int128_t(x0) * (y1 - y0) + int128_t(x1 - x0) * (Y - y0), y1 - y0);
-    lo = std::min(lo, x);
-    hi = std::max(hi, x);
-  }
-  if (lo < hi) Out.push_back({lo, hi});
+TSpan TWidePenScan::DiscRow(int64_t R) const {
+  const double radius = double(FWidth) / 2, centre = double(FWidth - 1) / 2;
+  const double d = double(R) - centre;
+  const double h2 = radius * radius - d * d;
+  if (h2 < 0) return {};
+  const double h = std::sqrt(h2);
+  return {int64_t(std::ceil(centre - h)), int64_t(std::floor(centre + h)) + 1};
 }

@@ -28,6 +28,34 @@ void DrawThinPath(const TSurface& Surface, std::span<const TPoint> Points, bool 
 // keeps an empty span with X0 >= X1).
 void AccumulatePathRows(std::span<const TPoint> Points, bool Closed, int32_t Top, std::vector<TSpan>& Rows);
 
+// An edge and the ceiling of its crossing with one row after the other,
+// which is where the polygon rule starts or ends a span.
+struct TEdgeCrossing {
+  int64_t YStart = 0;  // the edge crosses rows [YStart, YEnd)
+  int64_t YEnd = 0;
+  int64_t X0 = 0;  // upper end point
+  int64_t Dx = 0;
+  int64_t Dy = 1;
+  int64_t X = 0;    // ceiling of the crossing on the current row
+  int64_t Rem = 0;  // its fraction, in [0, Dy)
+  int64_t StepX = 0;
+  int64_t StepRem = 0;
+
+  // The edge between two points on different rows.
+  static TEdgeCrossing Between(int64_t Ax, int64_t Ay, int64_t Bx, int64_t By);
+  // Makes X the crossing of the edge's line with Row.
+  void MoveTo(int64_t Row);
+  // Moves X to the next row.
+  void Step() {
+    X += StepX;
+    Rem += StepRem;
+    if (Rem >= Dy) {
+      Rem -= Dy;
+      ++X;
+    }
+  }
+};
+
 // Interior of a polygon with the alternate (even-odd) rule. Pixel (x, y) is
 // inside when the point (x, y) is: left and top edges included, right and
 // bottom edges excluded. Rows are visited top to bottom.
@@ -43,20 +71,11 @@ class TPolygonScan {
   int64_t Bottom() const { return FBottom; }  // exclusive
 
  private:
-  struct TEdge {
-    int64_t YEnd;     // first row below the edge
-    int64_t X;        // ceiling of the crossing on the current row
-    int64_t Rem;      // fraction of the crossing, in [0, Dy)
-    int64_t Dy;
-    int64_t StepX;    // floor(Dx / Dy)
-    int64_t StepRem;  // Dx - StepX * Dy
-    int64_t YStart;
-    int64_t X0;       // upper end point
-    int64_t Dx;
-  };
-  void Activate(TEdge& Edge, int64_t Row) const;
+  void AddEdge(TPoint A, TPoint B);
+  // Whether B -> C goes on straight in the direction of A -> B.
+  static bool Continues(TPoint A, TPoint B, TPoint C);
 
-  std::vector<TEdge> FEdges;  // sorted by YStart
+  std::vector<TEdgeCrossing> FEdges;  // sorted by YStart
   std::vector<size_t> FActive;
   std::vector<int64_t> FCrossings;
   size_t FNext = 0;
@@ -67,44 +86,44 @@ class TPolygonScan {
 
 // The region a wide pen of Width pixels covers along a path: one quadrangle
 // per segment, Width across, its corners offset from the end points by
-// rounded halves of the width (left and above taking the larger half), and
-// a round disc at every point for the round ends and joins. Disc holds the
-// rows of that disc ([X0, X1) from the left of its Width x Width box, box
-// top first), or is empty to take the geometric circle (for widths too
-// large for a table). Rows are visited top to bottom.
+// rounded halves of the width (the side of growing x taking the larger
+// half), and a round disc at every point for the round ends and joins.
+// Disc holds the rows of that disc ([X0, X1) from the left of its Width x
+// Width box, box top first), or is empty to take the geometric circle (for
+// widths too large for a table).
 class TWidePenScan {
  public:
-  // Keeps the pieces that reach rows [ClipTop, ClipBottom).
+  // Traces the region within columns [0, ClipWidth) and rows [0, ClipHeight).
   void Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
-             int64_t ClipTop, int64_t ClipBottom);
-  // The rows, within the clip, that may hold pixels; bottom exclusive.
+             int64_t ClipWidth, int64_t ClipHeight);
+  // The rows that may hold pixels; bottom exclusive.
   int64_t Top() const { return FTop; }
   int64_t Bottom() const { return FBottom; }
-  // Normalised spans of row Y, for consecutive rows from Top().
-  void Row(int64_t Y, TSpanList& Out);
+  // Normalised spans of row Y (Top() <= Y < Bottom()).
+  void Row(int64_t Y, TSpanList& Out) const;
 
  private:
-  // A disc (its box's top-left corner in P[0], P[1]) or a convex
-  // quadrangle, its rows counted with the polygon rule.
-  struct TPiece {
-    bool IsDisc;
-    int64_t Top, Bottom;
-    std::array<int64_t, 8> P;  // x0, y0, x1, y1, ...
-  };
   void AddDisc(TPoint Centre);
   void AddSegment(TPoint A, TPoint B);
-  void AddQuad(std::array<int64_t, 8> P);
-  void SortByFirstRow();
-  void AddSpan(const TPiece& Piece, int64_t Y, TSpanList& Out) const;
+  void AddQuad(const std::array<int64_t, 8>& Corners);
+  void AddRows(int64_t Top, std::span<const TSpan> Rows, int64_t Left);
+  void Cover(int64_t Y, int64_t X0, int64_t X1);
+  void PrepareStamps();
+  TSpan DiscRow(int64_t R) const;
 
-  std::vector<TPiece> FPieces;
-  std::vector<size_t> FOrder;      // pieces by the first clipped row they reach
-  std::vector<size_t> FRowStarts;  // FOrder index per row from FTop
-  std::vector<size_t> FActive;
-  std::span<const TSpan> FDisc;
-  int64_t FWidth = 1;
-  int64_t FClipTop = 0;
-  int64_t FClipBottom = 0;
+  // The region as bits: FWords words per row from column FLeft, for rows
+  // [FTop, FBottom).
+  std::vector<uint64_t> FBits;
+  int64_t FLeft = 0;
+  int64_t FRight = 0;
+  size_t FWords = 0;
   int64_t FTop = 0;
   int64_t FBottom = 0;
+  int64_t FWidth = 1;
+  std::span<const TSpan> FDisc;
+  // The quadrangles of the four unit diagonal steps from (0, 0), as rows
+  // from their top (FStampTops) for pens of width FStampWidth.
+  std::array<std::vector<TSpan>, 4> FStamps;
+  std::array<int64_t, 4> FStampTops{};
+  int64_t FStampWidth = 0;
 };

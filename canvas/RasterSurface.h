@@ -35,6 +35,9 @@ struct TPixelOp {
 // Source is a pixel value 0x00RRGGBB; an unknown mode acts as pmCopy.
 TPixelOp MakePixelOp(TPenMode Mode, uint32_t Source);
 
+// Applies Op to Count consecutive pixels.
+void ApplySpan(uint32_t* Pixels, size_t Count, TPixelOp Op);
+
 // Columns [X0, X1) of one row.
 struct TSpan {
   int64_t X0 = 0;

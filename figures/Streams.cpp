@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <utility>
 
 #include <fcntl.h>
@@ -105,11 +104,27 @@ size_t TReadOnlyStream::DoRead(void* Buffer, size_t Count) {
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) throw EFileError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
-  std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw EFileError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
-  return data;
+  const auto fail = [&FileName](int Error) {
+    throw EFileError("Cannot open file \"" + FileName + "\". " + std::strerror(Error));
+  };
+  const int handle = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (handle < 0) fail(errno);
+  struct TCloser {
+    int Handle;
+    ~TCloser() { ::close(Handle); }
+  } closer{handle};
+  struct stat info;
+  if (::fstat(handle, &info) != 0) fail(errno);
+  if (S_ISDIR(info.st_mode)) fail(EISDIR);
+  std::vector<uint8_t> data;
+  uint8_t buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(handle, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) fail(errno);
+    if (n == 0) return data;
+    data.insert(data.end(), buffer, buffer + n);
+  }
 }
 
 namespace {

@@ -58,8 +58,7 @@ inline std::unique_ptr<TBasicFigure> MakeFigure(const TFigureClass& Class, int32
     polygon->AddPoint({50 + Seed, 2});
     polygon->AddPoint({25, 60});
   } else {
-    figure->SetPoint(0, {5 + Seed, 6});
-    figure->SetPoint(1, {80, 90 + Seed});
+    for (int32_t i = 0; i < figure->PointsCount(); ++i) figure->SetPoint(i, {5 + Seed + 20 * i, 6 + 30 * i});
   }
   if (auto* closed = dynamic_cast<TBinaryDimensionsFigure*>(figure.get())) {
     closed->SetBrushStyle(bsCross);

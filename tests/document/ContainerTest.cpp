@@ -310,6 +310,15 @@ TEST_F(FileTest, FailedSaveLeavesNothingBehind) {
   EXPECT_THROW(Image.SaveToFile(missing.string()), EFileError);
 }
 
+TEST_F(FileTest, FolderFailsToOpenLikeAFile) {
+  try {
+    TFiguresCollection::CreateFromFile(nullptr, Folder.string());
+    ADD_FAILURE() << "opened a folder";
+  } catch (const EFileError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + Folder.string() + "\". Is a directory");
+  }
+}
+
 TEST_F(FileTest, MissingFileFailsToOpenWithItsName) {
   const fs::path missing = Folder / "missing.kri";
   try {

@@ -43,6 +43,19 @@ TEST(KriDump, ImageKeys) {
   EXPECT_EQ(json.keys(), (QStringList{"background", "figures", "rect", "selected"}));
 }
 
+// Arrays of numbers are written on one line each, the rest one value a line.
+TEST(KriDump, NumberArraysStayOnOneLine) {
+  TFiguresCollection image(&IdleCanvas(), TRect{0, -1, 650, 400});
+  auto roundRect = std::make_unique<TFigureRoundRect>(nullptr);
+  roundRect->SetPoint(1, {-3, 4});
+  image.Add(roundRect.release());
+  const QByteArray json = ImageToJson(image);
+  EXPECT_NE(json.indexOf("\"rect\": [0, -1, 650, 400],\n"), -1) << json.toStdString();
+  EXPECT_NE(json.indexOf("\"corners\": [10, 10],\n"), -1) << json.toStdString();
+  EXPECT_NE(json.indexOf("\"points\": [\n                [0, 0],\n                [-3, 4]\n            ],\n"), -1)
+      << json.toStdString();
+}
+
 TEST(KriDump, BaseAndClassKeys) {
   const QJsonArray figures = Dump(*Reloaded(*MakeEveryClassImage()))["figures"].toArray();
 

@@ -1,8 +1,9 @@
-// Test entry for suites that drive real widgets: a QApplication on the
-// offscreen platform unless told otherwise.
+// Test entry for suites that drive real widgets: the program's application
+// object (with its top-level error report) on the offscreen platform unless
+// told otherwise.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "ui/Application.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -10,7 +11,7 @@ int main(int argc, char** argv) {
   // Qt wants a private runtime folder; root has none by default.
   if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) qputenv("XDG_RUNTIME_DIR", KRESTA_TEST_RUNTIME_DIR);
 #endif
-  QApplication app(argc, argv);
+  TApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QSet>
 #include <QString>
 #include <cmath>
@@ -205,11 +207,29 @@ QJsonObject FigureToJson(const TBasicFigure& Figure) {
   return o;
 }
 
+// Qt puts every array element on a line of its own; arrays of numbers
+// (points, rectangles, corners) read better on one. A JSON string never holds
+// a raw line break, so only the layout changes.
+QByteArray JoinNumberArrays(const QByteArray& Json) {
+  static const QRegularExpression numbers(R"(\[\n\s*(-?\d+(?:,\n\s*-?\d+)*)\n\s*\])");
+  static const QRegularExpression separator(R"(,\n\s*)");
+  const QString text = QString::fromUtf8(Json);
+  QString joined;
+  qsizetype done = 0;
+  for (const QRegularExpressionMatch& m : numbers.globalMatch(text)) {
+    joined += QStringView(text).mid(done, m.capturedStart() - done);
+    joined += "[" + m.captured(1).replace(separator, ", ") + "]";
+    done = m.capturedEnd();
+  }
+  joined += QStringView(text).mid(done);
+  return joined.toUtf8();
+}
+
 // -------------------------------------------------------------------- build
 
 QString Describe(const QJsonValue& Value) {
   switch (Value.type()) {
-    case QJsonValue::Double: return QString::number(Value.toDouble(), 'g', 17);
+    case QJsonValue::Double: return QString::number(Value.toDouble(), 'g', QLocale::FloatingPointShortest);
     case QJsonValue::String: return "a string";
     case QJsonValue::Bool: return Value.toBool() ? "true" : "false";
     case QJsonValue::Array: return QString("an array of %1").arg(Value.toArray().size());
@@ -436,7 +456,7 @@ QByteArray ImageToJson(const TFiguresCollection& Image) {
                           {"rect", QJsonArray{qint64(r.Left), qint64(r.Top), qint64(r.Right), qint64(r.Bottom)}},
                           {"selected", qint64(Image.Selected() != nullptr ? Image.IndexOf(Image.Selected()) : -1)},
                           {"figures", figures}};
-  return QJsonDocument(image).toJson(QJsonDocument::Indented);
+  return JoinNumberArrays(QJsonDocument(image).toJson(QJsonDocument::Indented));
 }
 
 std::unique_ptr<TFiguresCollection> ImageFromJson(const QByteArray& Json) {

@@ -29,7 +29,7 @@ std::unique_ptr<TFiguresCollection> LoadImage(const std::string& FileName) {
   return TFiguresCollection::CreateFromFile(nullptr, FileName);
 }
 
-// All or nothing: a failed write reports instead of ending silently.
+// A failed write (a full disk, a closed pipe) is reported, not ignored.
 void WriteStandardOutput(const std::string& Text) {
   if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size() || std::fflush(stdout) != 0)
     throw EWriteError();
@@ -55,6 +55,9 @@ int Run(int& argc, char** argv) {
     // Text needs the font system, hence a GUI application; without a
     // platform chosen it runs offscreen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Standard error carries the tool's own failures only, not the
+    // platform's notes about its environment.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QGuiApplication application(argc, argv);
     ExportBmp(*image, args[2]);
   } else {
