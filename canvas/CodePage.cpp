@@ -104,8 +104,8 @@ TCp1251Text Utf16ToCp1251(std::u16string_view Text) {
   out.Bytes.reserve(Text.size());
   for (size_t i = 0; i < Text.size(); ++i) {
     const char16_t c = Text[i];
-    const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < Text.size() && Text[i + 1] >= 0xDC00 &&
-                      Text[i + 1] <= 0xDFFF;
+    const bool pair =
+        c >= 0xD800 && c <= 0xDBFF && i + 1 < Text.size() && Text[i + 1] >= 0xDC00 && Text[i + 1] <= 0xDFFF;
     // A surrogate pair is one character, and none the code page has.
     Append(out, pair ? char32_t(0x10000) : char32_t(c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c), i);
     if (pair) ++i;

@@ -31,37 +31,37 @@ constexpr TSystemColor kRole(QPalette::ColorRole Role, uint32_t Classic, QPalett
 
 // Indexed by COLOR_SCROLLBAR (0) .. COLOR_MENUBAR (30).
 constexpr TSystemColor kSystemColors[] = {
-    kRole(QPalette::Button, 0xC8D0D4),           // COLOR_SCROLLBAR
-    kFixed(0xA56E3A),                            // COLOR_BACKGROUND (desktop)
-    kRole(QPalette::Highlight, 0x6A240A),        // COLOR_ACTIVECAPTION
-    kFixed(0x808080),                            // COLOR_INACTIVECAPTION
-    kRole(QPalette::Window, 0xC8D0D4),           // COLOR_MENU
-    kRole(QPalette::Base, 0xFFFFFF),             // COLOR_WINDOW
-    kRole(QPalette::Shadow, 0x000000),           // COLOR_WINDOWFRAME
-    kRole(QPalette::WindowText, 0x000000),       // COLOR_MENUTEXT
-    kRole(QPalette::Text, 0x000000),             // COLOR_WINDOWTEXT
-    kRole(QPalette::HighlightedText, 0xFFFFFF),  // COLOR_CAPTIONTEXT
-    kRole(QPalette::Window, 0xC8D0D4),           // COLOR_ACTIVEBORDER
-    kRole(QPalette::Window, 0xC8D0D4),           // COLOR_INACTIVEBORDER
-    kRole(QPalette::Dark, 0x808080),             // COLOR_APPWORKSPACE
-    kRole(QPalette::Highlight, 0x6A240A),        // COLOR_HIGHLIGHT
-    kRole(QPalette::HighlightedText, 0xFFFFFF),  // COLOR_HIGHLIGHTTEXT
-    kRole(QPalette::Button, 0xC8D0D4),           // COLOR_BTNFACE
-    kRole(QPalette::Dark, 0x808080),             // COLOR_BTNSHADOW
+    kRole(QPalette::Button, 0xC8D0D4),                    // COLOR_SCROLLBAR
+    kFixed(0xA56E3A),                                     // COLOR_BACKGROUND (desktop)
+    kRole(QPalette::Highlight, 0x6A240A),                 // COLOR_ACTIVECAPTION
+    kFixed(0x808080),                                     // COLOR_INACTIVECAPTION
+    kRole(QPalette::Window, 0xC8D0D4),                    // COLOR_MENU
+    kRole(QPalette::Base, 0xFFFFFF),                      // COLOR_WINDOW
+    kRole(QPalette::Shadow, 0x000000),                    // COLOR_WINDOWFRAME
+    kRole(QPalette::WindowText, 0x000000),                // COLOR_MENUTEXT
+    kRole(QPalette::Text, 0x000000),                      // COLOR_WINDOWTEXT
+    kRole(QPalette::HighlightedText, 0xFFFFFF),           // COLOR_CAPTIONTEXT
+    kRole(QPalette::Window, 0xC8D0D4),                    // COLOR_ACTIVEBORDER
+    kRole(QPalette::Window, 0xC8D0D4),                    // COLOR_INACTIVEBORDER
+    kRole(QPalette::Dark, 0x808080),                      // COLOR_APPWORKSPACE
+    kRole(QPalette::Highlight, 0x6A240A),                 // COLOR_HIGHLIGHT
+    kRole(QPalette::HighlightedText, 0xFFFFFF),           // COLOR_HIGHLIGHTTEXT
+    kRole(QPalette::Button, 0xC8D0D4),                    // COLOR_BTNFACE
+    kRole(QPalette::Dark, 0x808080),                      // COLOR_BTNSHADOW
     kRole(QPalette::Text, 0x808080, QPalette::Disabled),  // COLOR_GRAYTEXT
-    kRole(QPalette::ButtonText, 0x000000),       // COLOR_BTNTEXT
-    kFixed(0xC8D0D4),                            // COLOR_INACTIVECAPTIONTEXT
-    kRole(QPalette::Light, 0xFFFFFF),            // COLOR_BTNHIGHLIGHT
-    kRole(QPalette::Shadow, 0x404040),           // COLOR_3DDKSHADOW
-    kRole(QPalette::Midlight, 0xC8D0D4),         // COLOR_3DLIGHT
-    kRole(QPalette::ToolTipText, 0x000000),      // COLOR_INFOTEXT
-    kRole(QPalette::ToolTipBase, 0xE1FFFF),      // COLOR_INFOBK
-    kFixed(0xB5B5B5),                            // 25, unassigned
-    kRole(QPalette::Link, 0x800000),             // COLOR_HOTLIGHT
-    kFixed(0xF0CAA6),                            // COLOR_GRADIENTACTIVECAPTION
-    kFixed(0xC0C0C0),                            // COLOR_GRADIENTINACTIVECAPTION
-    kRole(QPalette::Highlight, 0x6A240A),        // COLOR_MENUHILIGHT
-    kRole(QPalette::Window, 0xC8D0D4),           // COLOR_MENUBAR
+    kRole(QPalette::ButtonText, 0x000000),                // COLOR_BTNTEXT
+    kFixed(0xC8D0D4),                                     // COLOR_INACTIVECAPTIONTEXT
+    kRole(QPalette::Light, 0xFFFFFF),                     // COLOR_BTNHIGHLIGHT
+    kRole(QPalette::Shadow, 0x404040),                    // COLOR_3DDKSHADOW
+    kRole(QPalette::Midlight, 0xC8D0D4),                  // COLOR_3DLIGHT
+    kRole(QPalette::ToolTipText, 0x000000),               // COLOR_INFOTEXT
+    kRole(QPalette::ToolTipBase, 0xE1FFFF),               // COLOR_INFOBK
+    kFixed(0xB5B5B5),                                     // 25, unassigned
+    kRole(QPalette::Link, 0x800000),                      // COLOR_HOTLIGHT
+    kFixed(0xF0CAA6),                                     // COLOR_GRADIENTACTIVECAPTION
+    kFixed(0xC0C0C0),                                     // COLOR_GRADIENTINACTIVECAPTION
+    kRole(QPalette::Highlight, 0x6A240A),                 // COLOR_MENUHILIGHT
+    kRole(QPalette::Window, 0xC8D0D4),                    // COLOR_MENUBAR
 };
 
 uint32_t FromQColor(const QColor& C) { return uint32_t(C.red()) | uint32_t(C.green()) << 8 | uint32_t(C.blue()) << 16; }
@@ -78,9 +78,10 @@ int32_t ClampToInt32(int64_t V) {
   return int32_t(std::clamp<int64_t>(V, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-// Glyphs are laid out in fixed point by the paint engine, so text is never
-// placed further than this from the image; leading characters that end
-// before it are dropped instead.
+// Glyphs are laid out in fixed point by the paint engine, so text never
+// starts further left of the image than this; leading characters that end
+// before it are dropped instead. (Text reaching the image from further above
+// or below would need a glyph taller than any font here.)
 constexpr int64_t kTextReach = int64_t(1) << 20;
 
 }  // namespace
@@ -106,8 +107,8 @@ bool TRasterCanvas::Prepare() {
   if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
       format != QImage::Format_ARGB32_Premultiplied)
     return false;
-  FDevice->Attach({reinterpret_cast<uint32_t*>(FImage.bits()), FImage.width(), FImage.height(),
-                   FImage.bytesPerLine() / 4});
+  FDevice->Attach(
+      {reinterpret_cast<uint32_t*>(FImage.bits()), FImage.width(), FImage.height(), FImage.bytesPerLine() / 4});
   TDeviceState& state = FDevice->State;
   state.PenColor = SwapRedBlue(ColorToRGB(Pen.Color));
   state.PenWidth = Pen.Width;
@@ -151,8 +152,8 @@ void TRasterCanvas::DoFillRect(const TRect& R) {
 
 void TRasterCanvas::DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent) {
   if (!Prepare()) return;
-  FDevice->StretchBlt(Dest.Left, Dest.Top, int64_t(Dest.Right) - Dest.Left, int64_t(Dest.Bottom) - Dest.Top, Picture,
-                      0, 0, Picture.Width, Picture.Height, Transparent);
+  FDevice->StretchBlt(Dest.Left, Dest.Top, int64_t(Dest.Right) - Dest.Left, int64_t(Dest.Bottom) - Dest.Top, Picture, 0,
+                      0, Picture.Width, Picture.Height, Transparent);
 }
 
 TSize TRasterCanvas::DoTextExtent(std::string_view Text) {
@@ -171,15 +172,16 @@ void TRasterCanvas::DoTextOut(int32_t X, int32_t Y, std::string_view Text) {
     FDevice->FillRect({X, Y, ClampToInt32(int64_t(X) + width), ClampToInt32(int64_t(Y) + font.Cell)});
   }
   if (int64_t(X) + width <= 0 || X >= FImage.width() || int64_t(Y) + font.Cell <= 0 || Y >= FImage.height()) return;
-  if (Y < -kTextReach) return;
   int64_t x = X;
   if (x < -kTextReach) {
     // Drop the longest prefix that still ends left of the reach.
     qsizetype lo = 0, hi = text.size();
     while (lo < hi) {
       const qsizetype mid = lo + (hi - lo + 1) / 2;
-      if (x + font.Metrics.horizontalAdvance(text.left(mid)) <= -kTextReach) lo = mid;
-      else hi = mid - 1;
+      if (x + font.Metrics.horizontalAdvance(text.left(mid)) <= -kTextReach)
+        lo = mid;
+      else
+        hi = mid - 1;
     }
     x += font.Metrics.horizontalAdvance(text.left(lo));
     text.remove(0, lo);

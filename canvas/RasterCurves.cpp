@@ -116,7 +116,9 @@ void TCurveChain::Build(const TCurveBox& Box, const TViewport& View) {
   const int64_t cw = Box.CornerW, ch = Box.CornerH;
   const std::array<TPlacement, 4> places = Placements(Box);
   FQuarter.clear();
-  if (cw <= kExactLimit && ch <= kExactLimit) {
+  FBox = Box;
+  FExact = cw <= kExactLimit && ch <= kExactLimit;
+  if (FExact) {
     ExactQuarter(cw, ch, FQuarter);
   } else {
     std::array<TBoxD, 4> views;
@@ -162,8 +164,24 @@ size_t TCurveChain::FindRay(int64_t Rx, int64_t Ry) const {
 void TCurveChain::AppendArc(TPoint Start, TPoint End, std::vector<TPoint>& Out) const {
   const size_t count = FPoints.size();
   if (count == 0) return;
-  const size_t from = FindRay(int64_t(Start.x) - FCentre.x, int64_t(FCentre.y) - Start.y) % count;
-  size_t to = FindRay(int64_t(End.x) - FCentre.x, int64_t(FCentre.y) - End.y) % count;
+  const int64_t sx = int64_t(Start.x) - FCentre.x, sy = int64_t(FCentre.y) - Start.y;
+  const int64_t ex = int64_t(End.x) - FCentre.x, ey = int64_t(FCentre.y) - End.y;
+  const size_t from = FindRay(sx, sy) % count;
+  size_t to = FindRay(ex, ey) % count;
   if (to <= from) to += count;
+  if (!FExact) Out.push_back(Crossing(sx, sy));
   for (size_t p = from; p < to; ++p) Out.push_back(FPoints[p % count]);
+  if (!FExact) Out.push_back(Crossing(ex, ey));
+}
+
+TPoint TCurveChain::Crossing(int64_t Rx, int64_t Ry) const {
+  const double a = std::max(double(FBox.Right - FBox.Left - 1) / 2, 0.5);
+  const double b = std::max(double(FBox.Bottom - FBox.Top - 1) / 2, 0.5);
+  const double x = Rx == 0 && Ry == 0 ? 1 : double(Rx), y = double(Ry);
+  const double scale = 1 / std::hypot(x / a, y / b);
+  const auto clamp = [](double v, int64_t lo, int64_t hi) {
+    return int32_t(std::clamp<int64_t>(std::llround(v), lo, hi));
+  };
+  return {clamp(double(FBox.Left) + a + x * scale, FBox.Left, FBox.Right - 1),
+          clamp(double(FBox.Top) + b - y * scale, FBox.Top, FBox.Bottom - 1)};
 }

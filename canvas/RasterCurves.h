@@ -48,7 +48,8 @@ class TCurveChain {
   // The arc from the ray through Start to the ray through End, counter-
   // clockwise; both rays leave the centre (Left + W / 2, Top + H / 2). A
   // point at the centre counts as angle 0; equal rays give the whole chain.
-  // Appends the positions of the arc to Out.
+  // Appends the positions of the arc to Out; an ellipse traced only near
+  // the viewport also gets the points where the rays cross it.
   void AppendArc(TPoint Start, TPoint End, std::vector<TPoint>& Out) const;
   TPoint Centre() const { return FCentre; }
 
@@ -59,7 +60,12 @@ class TCurveChain {
   // quadrant (y up), relative to the corner ellipse's centre.
   void Direction(size_t Position, int64_t& Vx, int64_t& Vy) const;
 
+  // The point of the ellipse in the direction (Rx, Ry), y up.
+  TPoint Crossing(int64_t Rx, int64_t Ry) const;
+
   std::vector<TOffset64> FQuarter;  // relative to the corner ellipse's centre
   std::vector<TPoint> FPoints;
   TPoint FCentre;
+  TCurveBox FBox;
+  bool FExact = true;
 };

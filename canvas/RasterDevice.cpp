@@ -28,16 +28,22 @@ void SourceRange(int64_t I, int64_t Dst, int64_t Src, int64_t& J0, int64_t& J1) 
 }
 
 // One axis of a stretch: destination pixels From + Dir * i for 0 <= i < Size,
-// source pixels Start + SrcDir * j for 0 <= j < SrcSize. Rows are matched
-// from the last towards the first, as the classic bottom-up bitmaps are.
+// source pixels Start + SrcDir * j for 0 <= j < SrcSize. FromEnd matches
+// them from the last pixel towards the first, as the classic stretch does
+// with the rows of its bottom-up bitmaps.
 struct TStretchAxis {
   int64_t From, Dir, Size;
   int64_t Start, SrcDir, SrcSize;
   bool FromEnd;
 
   TStretchAxis(int64_t X, int64_t W, int64_t XS, int64_t WS, bool Reverse)
-      : From(X), Dir(W < 0 ? -1 : 1), Size(W < 0 ? -W : W), Start(XS), SrcDir(WS < 0 ? -1 : 1),
-        SrcSize(WS < 0 ? -WS : WS), FromEnd(Reverse) {}
+      : From(X),
+        Dir(W < 0 ? -1 : 1),
+        Size(W < 0 ? -W : W),
+        Start(XS),
+        SrcDir(WS < 0 ? -1 : 1),
+        SrcSize(WS < 0 ? -WS : WS),
+        FromEnd(Reverse) {}
 
   int64_t First() const { return Dir > 0 ? From : From - Size + 1; }
   int64_t Last() const { return Dir > 0 ? From + Size - 1 : From; }
@@ -74,18 +80,20 @@ struct TRasterDevice::TFillSource {
   virtual void Row(int64_t Y, TSpanList& Out) = 0;
 };
 
+// The box [X0, X1) x [Y0, Y1).
 struct TRasterDevice::TRectFill final : TFillSource {
-  int64_t Left, FTop, Right, FBottom;
-  TRectFill(int64_t L, int64_t T, int64_t R, int64_t B) : Left(L), FTop(T), Right(R), FBottom(B) {}
-  int64_t Top() const override { return FTop; }
-  int64_t Bottom() const override { return Left < Right ? FBottom : FTop; }
+  int64_t X0, Y0, X1, Y1;
+  TRectFill(int64_t L, int64_t T, int64_t R, int64_t B) : X0(L), Y0(T), X1(R), Y1(B) {}
+  int64_t Top() const override { return Y0; }
+  int64_t Bottom() const override { return X0 < X1 ? Y1 : Y0; }
   void Start(int64_t) override {}
   void Row(int64_t Y, TSpanList& Out) override {
     Out.clear();
-    if (Y >= FTop && Y < FBottom && Left < Right) Out.push_back({Left, Right});
+    if (Y >= Y0 && Y < Y1 && X0 < X1) Out.push_back({X0, X1});
   }
 };
 
+// One span per row, from row First.
 struct TRasterDevice::TRowsFill final : TFillSource {
   const std::vector<TSpan>& Rows;
   int64_t First;
@@ -101,6 +109,7 @@ struct TRasterDevice::TRowsFill final : TFillSource {
   }
 };
 
+// The even-odd interior of a polygon.
 struct TRasterDevice::TPolygonFill final : TFillSource {
   TPolygonScan& Scan;
   TPolygonFill(TPolygonScan& S, std::span<const TPoint> Points) : Scan(S) { Scan.Begin(Points); }
@@ -111,11 +120,8 @@ struct TRasterDevice::TPolygonFill final : TFillSource {
 };
 
 TBrushPaint TRasterDevice::BrushPaint(TPenMode Mode) const {
-  TBrushPaint paint;
-  paint.Fore = MakePixelOp(Mode, State.BrushColor);
-  if (State.OpaqueBack) paint.Back = MakePixelOp(Mode, State.BackColor);
-  paint.Pattern = HatchPattern(State.BrushStyle);
-  return paint;
+  const TPixelOp back = State.OpaqueBack ? MakePixelOp(Mode, State.BackColor) : TPixelOp{};
+  return TBrushPaint(MakePixelOp(Mode, State.BrushColor), back, HatchPattern(State.BrushStyle));
 }
 
 TPenPaint TRasterDevice::PenPaint() const {
@@ -132,17 +138,20 @@ TViewport TRasterDevice::Viewport() const {
 }
 
 std::span<const TSpan> TRasterDevice::PenDisc() {
+  constexpr size_t kWidthsKept = 16;
   if (FPenWidth > kMaxDiscTable) return {};
-  if (FDiscWidth != FPenWidth) {
-    // The pixels of the ellipse inscribed in the pen's square, as filled.
-    const TCurveBox box{0, 0, FPenWidth, FPenWidth, FPenWidth, FPenWidth};
-    TCurveChain chain;
-    chain.Build(box, {0, 0, double(FPenWidth), double(FPenWidth)});
-    FDisc.assign(size_t(FPenWidth), {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()});
-    AccumulatePathRows(chain.Points(), true, 0, FDisc);
-    FDiscWidth = FPenWidth;
+  for (const TPenDisc& disc : FDiscs) {
+    if (disc.Width == FPenWidth) return disc.Rows;
   }
-  return FDisc;
+  if (FDiscs.size() == kWidthsKept) FDiscs.clear();
+  // The pixels of the ellipse inscribed in the pen's square, as filled.
+  TPenDisc& disc = FDiscs.emplace_back();
+  disc.Width = FPenWidth;
+  TCurveChain chain;
+  chain.Build({0, 0, FPenWidth, FPenWidth, FPenWidth, FPenWidth}, {0, 0, double(FPenWidth), double(FPenWidth)});
+  disc.Rows.assign(size_t(FPenWidth), {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()});
+  AccumulatePathRows(chain.Points(), true, 0, disc.Rows);
+  return disc.Rows;
 }
 
 void TRasterDevice::BeginPrimitive() { FPenWidth = std::max<int64_t>(State.PenWidth, 1); }
@@ -207,8 +216,7 @@ void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush,
   if (Fill != nullptr) include(Fill->Top(), Fill->Bottom());
   if (top >= bottom) return;
   if (Fill != nullptr) Fill->Start(top);
-  TBrushPaint pen;
-  pen.Fore = MakePixelOp(State.Mode, State.PenColor);
+  const TBrushPaint pen(MakePixelOp(State.Mode, State.PenColor));
   for (int64_t y = top; y < bottom; ++y) {
     FPenSpans.clear();
     if (y >= FWide.Top() && y < FWide.Bottom()) FWide.Row(y, FPenSpans);
@@ -227,7 +235,9 @@ void TRasterDevice::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   if (!PrepareBox(X1, Y1, X2, Y2, box)) return;
   const int64_t l = box.Left, t = box.Top, r = box.Right, b = box.Bottom;
   // The outline starts at the top-right corner and runs counter-clockwise.
-  FPath.assign({{int32_t(r - 1), int32_t(t)}, {int32_t(l), int32_t(t)}, {int32_t(l), int32_t(b - 1)},
+  FPath.assign({{int32_t(r - 1), int32_t(t)},
+                {int32_t(l), int32_t(t)},
+                {int32_t(l), int32_t(b - 1)},
                 {int32_t(r - 1), int32_t(b - 1)}});
   // The interior stays inside the pen; without a pen it still loses the
   // right column and the bottom row.
@@ -273,8 +283,8 @@ void TRasterDevice::DrawCurve(const TCurveBox& Box) {
   DrawShape(&fill, outline, true);
 }
 
-void TRasterDevice::Arc(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4,
-                        int32_t Y4, TArcKind Kind) {
+void TRasterDevice::Arc(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4, int32_t Y4,
+                        TArcKind Kind) {
   BeginPrimitive();
   TCurveBox box;
   if (!PrepareBox(X1, Y1, X2, Y2, box)) return;
@@ -317,8 +327,8 @@ void TRasterDevice::FillRect(const TRect& R) {
   FillRows(fill, BrushPaint(pmCopy));
 }
 
-void TRasterDevice::StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source,
-                               int64_t XS, int64_t YS, int64_t WS, int64_t HS, std::optional<uint32_t> Transparent) {
+void TRasterDevice::StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source, int64_t XS,
+                               int64_t YS, int64_t WS, int64_t HS, std::optional<uint32_t> Transparent) {
   if (FSurface.Empty() || Source.Empty() || WD == 0 || HD == 0 || WS == 0 || HS == 0) return;
   if (Source.Pixels.size() < size_t(Source.Width) * size_t(Source.Height)) return;
   const TStretchAxis columns(XD, WD, XS, WS, false);

@@ -32,7 +32,6 @@ class TRasterDevice {
   TDeviceState State;
 
   void Attach(const TSurface& Surface) { FSurface = Surface; }
-  const TSurface& Surface() const { return FSurface; }
 
   // Pen outline, brush interior; corners in either order, right and bottom
   // edges exclusive.
@@ -56,8 +55,8 @@ class TRasterDevice {
   // pixels; shrinking ANDs the pixels that fall together. Source pixels
   // outside the picture leave the destination alone, and so does a result
   // equal to Transparent (0x00RRGGBB).
-  void StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source, int64_t XS,
-                  int64_t YS, int64_t WS, int64_t HS, std::optional<uint32_t> Transparent);
+  void StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source, int64_t XS, int64_t YS,
+                  int64_t WS, int64_t HS, std::optional<uint32_t> Transparent);
 
  private:
   struct TFillSource;
@@ -77,7 +76,8 @@ class TRasterDevice {
   TBrushPaint BrushPaint(TPenMode Mode) const;
   TPenPaint PenPaint() const;
   TViewport Viewport() const;
-  // The round end of the current pen, as rows for TWidePenScan.
+  // The round end of the current pen, as rows for TWidePenScan (empty for
+  // pens too wide for a table).
   std::span<const TSpan> PenDisc();
 
   TSurface FSurface;
@@ -91,6 +91,10 @@ class TRasterDevice {
   TSpanList FPenSpans;
   TSpanList FPaintSpans;
   std::vector<TSpan> FColumns;
-  std::vector<TSpan> FDisc;
-  int64_t FDiscWidth = 0;
+  // The round ends of the pen widths used lately.
+  struct TPenDisc {
+    int64_t Width;
+    std::vector<TSpan> Rows;
+  };
+  std::vector<TPenDisc> FDiscs;
 };

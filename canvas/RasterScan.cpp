@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "canvas/RasterMath.h"
@@ -157,8 +158,8 @@ std::array<int64_t, 8> SlantedQuad(TPoint A, TPoint B, int64_t Width) {
   const int64_t narrowX = round(wx / 2), wideX = round((wx + 1) / 2);
   const int64_t sy = (dx > 0) == (dy > 0) ? -1 : 1;  // y direction of that side
   const int64_t narrowY = sy * round(wy / 2), wideY = sy * round((wy + 1) / 2);
-  return {A.x + wideX, A.y + wideY, A.x - narrowX, A.y - narrowY,
-          B.x - narrowX, B.y - narrowY, B.x + wideX, B.y + wideY};
+  return {A.x + wideX,   A.y + wideY,   A.x - narrowX, A.y - narrowY,
+          B.x - narrowX, B.y - narrowY, B.x + wideX,   B.y + wideY};
 }
 
 // Calls Row(y, x0, x1) for the rows of a convex quadrangle within [From,
@@ -172,20 +173,35 @@ void ForQuadRows(const std::array<int64_t, 8>& Corners, int64_t From, int64_t To
   size_t count = 0;
   for (size_t i = 0; i < 8; i += 2) {
     const size_t j = (i + 2) % 8;
-    if (Corners[i + 1] == Corners[j + 1]) continue;
-    edges[count] = TEdgeCrossing::Between(Corners[i], Corners[i + 1], Corners[j], Corners[j + 1]);
-    edges[count++].MoveTo(top);
+    if (Corners[i + 1] != Corners[j + 1]) {
+      edges[count++] = TEdgeCrossing::Between(Corners[i], Corners[i + 1], Corners[j], Corners[j + 1]);
+    }
   }
   for (int64_t y = top; y < bottom; ++y) {
     int64_t lo = std::numeric_limits<int64_t>::max(), hi = std::numeric_limits<int64_t>::min();
     for (size_t e = 0; e < count; ++e) {
-      if (y >= edges[e].YStart && y < edges[e].YEnd) {
-        lo = std::min(lo, edges[e].X);
-        hi = std::max(hi, edges[e].X);
-      }
-      edges[e].Step();
+      TEdgeCrossing& edge = edges[e];
+      if (y < edge.YStart || y >= edge.YEnd) continue;
+      if (y == std::max(top, edge.YStart)) edge.MoveTo(y);
+      lo = std::min(lo, edge.X);
+      hi = std::max(hi, edge.X);
+      edge.Step();
     }
     Row(y, lo, hi);
+  }
+}
+
+// Sorts, by insertion when there are as few as a row usually has.
+void SortSmall(std::vector<int64_t>& Values) {
+  if (Values.size() > 16) {
+    std::sort(Values.begin(), Values.end());
+    return;
+  }
+  for (size_t i = 1; i < Values.size(); ++i) {
+    const int64_t v = Values[i];
+    size_t j = i;
+    for (; j > 0 && Values[j - 1] > v; --j) Values[j] = Values[j - 1];
+    Values[j] = v;
   }
 }
 
@@ -202,12 +218,17 @@ TEdgeCrossing TEdgeCrossing::Between(int64_t Ax, int64_t Ay, int64_t Bx, int64_t
   edge.X0 = Ax;
   edge.Dx = Bx - Ax;
   edge.Dy = By - Ay;
-  edge.StepX = FloorDiv(edge.Dx, edge.Dy);
+  edge.StepX = edge.Dy == 1 ? edge.Dx : FloorDiv(edge.Dx, edge.Dy);
   edge.StepRem = edge.Dx - edge.StepX * edge.Dy;
   return edge;
 }
 
 void TEdgeCrossing::MoveTo(int64_t Row) {
+  if (Dy == 1) {  // an edge one row high, as on curves: Row is YStart
+    X = X0;
+    Rem = 0;
+    return;
+  }
   // ceil((X0 * Dy + Dx * (Row - YStart)) / Dy), kept as quotient and rest.
   const int128_t t = int128_t(X0) * Dy + int128_t(Dx) * (Row - YStart) + Dy - 1;
   X = FloorDiv(t, Dy);
@@ -261,9 +282,14 @@ void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPain
 }
 
 void DrawThinPath(const TSurface& Surface, std::span<const TPoint> Points, bool Closed, const TPenPaint& Pen) {
+  if (Points.size() < 2) return;
   uint32_t phase = 0;
-  for (size_t i = 1; i < Points.size(); ++i) DrawThinSegment(Surface, Points[i - 1], Points[i], Pen, phase);
-  if (Closed && Points.size() > 1) DrawThinSegment(Surface, Points.back(), Points.front(), Pen, phase);
+  const size_t count = Closed ? Points.size() : Points.size() - 1;
+  for (size_t i = 0; i < count; ++i) {
+    const TPoint a = Points[i], b = Points[i + 1 == Points.size() ? 0 : i + 1];
+    if (a == b) continue;
+    DrawThinSegment(Surface, a, b, Pen, phase);
+  }
 }
 
 void AccumulatePathRows(std::span<const TPoint> Points, bool Closed, int32_t Top, std::vector<TSpan>& Rows) {
@@ -319,13 +345,18 @@ void TPolygonScan::NextRow(TSpanList& Out) {
     FEdges[FNext].MoveTo(FRow);
     FActive.push_back(FNext);
   }
-  std::erase_if(FActive, [&](size_t e) { return FEdges[e].YEnd <= FRow; });
+  // Take the crossings of the edges still active and drop the others.
   FCrossings.clear();
+  size_t kept = 0;
   for (size_t e : FActive) {
-    FCrossings.push_back(FEdges[e].X);
-    FEdges[e].Step();
+    TEdgeCrossing& edge = FEdges[e];
+    if (edge.YEnd <= FRow) continue;
+    FActive[kept++] = e;
+    FCrossings.push_back(edge.X);
+    edge.Step();
   }
-  std::sort(FCrossings.begin(), FCrossings.end());
+  FActive.resize(kept);
+  SortSmall(FCrossings);
   for (size_t i = 1; i < FCrossings.size(); i += 2) {
     if (FCrossings[i - 1] < FCrossings[i]) Out.push_back({FCrossings[i - 1], FCrossings[i]});
   }
@@ -336,6 +367,10 @@ void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Wi
                          int64_t ClipWidth, int64_t ClipHeight) {
   FWidth = Width;
   FDisc = Disc;
+  FDiscWidest = (Width - 1) / 2;
+  for (size_t r = 0; r < Disc.size(); ++r) {
+    if (Disc[r].X1 - Disc[r].X0 > Disc[size_t(FDiscWidest)].X1 - Disc[size_t(FDiscWidest)].X0) FDiscWidest = int64_t(r);
+  }
   PrepareStamps();
   // Every piece lies within the width of the path's points.
   int64_t left = ClipWidth, right = 0, top = ClipHeight, bottom = 0;
@@ -355,34 +390,52 @@ void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Wi
   }
   FWords = size_t(FRight - FLeft + 63) / 64;
   FBits.assign(FWords * size_t(FBottom - FTop), 0);
-  for (size_t i = 0; i < Points.size(); ++i) {
-    if (i == 0 || !(Points[i] == Points[i - 1])) AddDisc(Points[i]);
+  // Neighbouring points along one row or one column share their discs'
+  // rows.
+  for (size_t i = 0, j = 0; i < Points.size(); i = j) {
+    int64_t x0 = Points[i].x, x1 = x0, y0 = Points[i].y, y1 = y0;
+    for (j = i + 1; j < Points.size(); ++j) {
+      const TPoint p = Points[j], q = Points[j - 1];
+      const bool step = std::abs(int64_t(p.x) - q.x) + std::abs(int64_t(p.y) - q.y) <= 1;
+      if (!step || (p.x != Points[i].x && p.y != Points[i].y)) break;
+      x0 = std::min<int64_t>(x0, p.x), x1 = std::max<int64_t>(x1, p.x);
+      y0 = std::min<int64_t>(y0, p.y), y1 = std::max<int64_t>(y1, p.y);
+    }
+    AddDiscs(x0, y0, x1, y1);
   }
   for (size_t i = 1; i < Points.size(); ++i) AddSegment(Points[i - 1], Points[i]);
   if (Closed && Points.size() > 2) AddSegment(Points.back(), Points.front());
 }
 
 void TWidePenScan::PrepareStamps() {
-  if (FStampWidth == FWidth || FDisc.empty()) return;
+  constexpr size_t kWidthsKept = 16;
+  FStamps = nullptr;
+  if (FDisc.empty()) return;
+  for (const TStamps& set : FStampSets) {
+    if (set.Width == FWidth) FStamps = &set;
+  }
+  if (FStamps != nullptr) return;
+  if (FStampSets.size() == kWidthsKept) FStampSets.clear();
+  TStamps& set = FStampSets.emplace_back();
+  set.Width = FWidth;
   for (size_t s = 0; s < 4; ++s) {
     const std::array<int64_t, 8> quad = SlantedQuad({0, 0}, {s & 1 ? -1 : 1, s & 2 ? -1 : 1}, FWidth);
-    FStampTops[s] = std::min({quad[1], quad[3], quad[5], quad[7]});
-    FStamps[s].clear();
-    ForQuadRows(quad, FStampTops[s], std::numeric_limits<int64_t>::max(),
-                [&](int64_t, int64_t X0, int64_t X1) { FStamps[s].push_back(X0 < X1 ? TSpan{X0, X1} : TSpan{}); });
+    set.Tops[s] = std::min({quad[1], quad[3], quad[5], quad[7]});
+    ForQuadRows(quad, set.Tops[s], std::numeric_limits<int64_t>::max(), [&](int64_t, int64_t X0, int64_t X1) {
+      set.Rows[s].push_back(X0 < X1 ? TSpan{X0, X1} : TSpan{});
+    });
   }
-  FStampWidth = FWidth;
+  FStamps = &set;
 }
 
-void TWidePenScan::AddDisc(TPoint Centre) {
-  if (!FDisc.empty()) {
-    AddRows(Centre.y - FWidth / 2, FDisc, Centre.x - FWidth / 2);
-    return;
-  }
-  const int64_t top = Centre.y - FWidth / 2;
-  for (int64_t y = std::max(top, FTop); y < std::min(top + FWidth, FBottom); ++y) {
-    const TSpan row = DiscRow(y - top);
-    Cover(y, Centre.x - FWidth / 2 + row.X0, Centre.x - FWidth / 2 + row.X1);
+void TWidePenScan::AddDiscs(int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) {
+  // Row y takes, of the disc rows that fall on it, the one nearest the
+  // widest row: that is the widest, the disc being convex and symmetric.
+  const int64_t left = X0 - FWidth / 2, top = Y0 - FWidth / 2, rise = Y1 - Y0;
+  for (int64_t y = std::max(top, FTop); y < std::min(top + FWidth + rise, FBottom); ++y) {
+    const int64_t r = std::clamp(FDiscWidest, std::max<int64_t>(y - top - rise, 0), std::min(y - top, FWidth - 1));
+    const TSpan row = DiscRow(r);
+    Cover(y, left + row.X0, left + (X1 - X0) + row.X1);
   }
 }
 
@@ -448,9 +501,9 @@ void TWidePenScan::AddSegment(TPoint A, TPoint B) {
   } else if (dx == 0) {
     const int64_t l = A.x - half, r = l + FWidth, t = std::min(A.y, B.y), b = std::max(A.y, B.y);
     AddQuad({l, t, r, t, r, b, l, b});
-  } else if (FStampWidth == FWidth && std::llabs(dx) == 1 && std::llabs(dy) == 1) {
+  } else if (FStamps != nullptr && std::llabs(dx) == 1 && std::llabs(dy) == 1) {
     const size_t s = (dx < 0 ? 1 : 0) + (dy < 0 ? 2 : 0);
-    AddRows(A.y + FStampTops[s], FStamps[s], A.x);
+    AddRows(A.y + FStamps->Tops[s], FStamps->Rows[s], A.x);
   } else {
     AddQuad(SlantedQuad(A, B, FWidth));
   }
@@ -461,6 +514,7 @@ void TWidePenScan::AddQuad(const std::array<int64_t, 8>& Corners) {
 }
 
 TSpan TWidePenScan::DiscRow(int64_t R) const {
+  if (!FDisc.empty()) return FDisc[size_t(R)];
   const double radius = double(FWidth) / 2, centre = double(FWidth - 1) / 2;
   const double d = double(R) - centre;
   const double h2 = radius * radius - d * d;

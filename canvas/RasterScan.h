@@ -43,7 +43,7 @@ struct TEdgeCrossing {
 
   // The edge between two points on different rows.
   static TEdgeCrossing Between(int64_t Ax, int64_t Ay, int64_t Bx, int64_t By);
-  // Makes X the crossing of the edge's line with Row.
+  // Makes X the crossing with Row, one of the edge's rows.
   void MoveTo(int64_t Row);
   // Moves X to the next row.
   void Step() {
@@ -89,21 +89,22 @@ class TPolygonScan {
 // rounded halves of the width (the side of growing x taking the larger
 // half), and a round disc at every point for the round ends and joins.
 // Disc holds the rows of that disc ([X0, X1) from the left of its Width x
-// Width box, box top first), or is empty to take the geometric circle (for
-// widths too large for a table).
+// Width box, box top first; convex and symmetric), or is empty to take the
+// geometric circle (for widths too large for a table).
 class TWidePenScan {
  public:
   // Traces the region within columns [0, ClipWidth) and rows [0, ClipHeight).
-  void Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
-             int64_t ClipWidth, int64_t ClipHeight);
+  void Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc, int64_t ClipWidth,
+             int64_t ClipHeight);
   // The rows that may hold pixels; bottom exclusive.
   int64_t Top() const { return FTop; }
   int64_t Bottom() const { return FBottom; }
-  // Normalised spans of row Y (Top() <= Y < Bottom()).
+  // The spans of row Y (Top() <= Y < Bottom()), left to right, apart.
   void Row(int64_t Y, TSpanList& Out) const;
 
  private:
-  void AddDisc(TPoint Centre);
+  // The discs of the points in [X0, X1] x [Y0, Y1], a single row or column.
+  void AddDiscs(int64_t X0, int64_t Y0, int64_t X1, int64_t Y1);
   void AddSegment(TPoint A, TPoint B);
   void AddQuad(const std::array<int64_t, 8>& Corners);
   void AddRows(int64_t Top, std::span<const TSpan> Rows, int64_t Left);
@@ -111,8 +112,8 @@ class TWidePenScan {
   void PrepareStamps();
   TSpan DiscRow(int64_t R) const;
 
-  // The region as bits: FWords words per row from column FLeft, for rows
-  // [FTop, FBottom).
+  // The region as bits: FWords words per row from column FLeft (a multiple
+  // of 64) up to FRight, for rows [FTop, FBottom).
   std::vector<uint64_t> FBits;
   int64_t FLeft = 0;
   int64_t FRight = 0;
@@ -121,9 +122,14 @@ class TWidePenScan {
   int64_t FBottom = 0;
   int64_t FWidth = 1;
   std::span<const TSpan> FDisc;
+  int64_t FDiscWidest = 0;  // a row of the disc as wide as any
   // The quadrangles of the four unit diagonal steps from (0, 0), as rows
-  // from their top (FStampTops) for pens of width FStampWidth.
-  std::array<std::vector<TSpan>, 4> FStamps;
-  std::array<int64_t, 4> FStampTops{};
-  int64_t FStampWidth = 0;
+  // from their tops, for the pen widths used lately.
+  struct TStamps {
+    int64_t Width;
+    std::array<std::vector<TSpan>, 4> Rows;
+    std::array<int64_t, 4> Tops;
+  };
+  std::vector<TStamps> FStampSets;
+  const TStamps* FStamps = nullptr;  // of the current width, if any
 };

@@ -72,30 +72,6 @@ TPixelOp MakePixelOp(TPenMode Mode, uint32_t Source) {
   return {(zero ^ ones) & 0x00FFFFFFu, zero | 0xFF000000u};
 }
 
-void NormalizeSpans(TSpanList& Spans) {
-  const auto before = [](const TSpan& a, const TSpan& b) { return a.X0 < b.X0; };
-  if (Spans.size() > 16) {
-    std::sort(Spans.begin(), Spans.end(), before);
-  } else {
-    for (size_t i = 1; i < Spans.size(); ++i) {
-      const TSpan s = Spans[i];
-      size_t j = i;
-      for (; j > 0 && before(s, Spans[j - 1]); --j) Spans[j] = Spans[j - 1];
-      Spans[j] = s;
-    }
-  }
-  size_t out = 0;
-  for (const TSpan& s : Spans) {
-    if (s.X1 <= s.X0) continue;
-    if (out > 0 && s.X0 <= Spans[out - 1].X1) {
-      Spans[out - 1].X1 = std::max(Spans[out - 1].X1, s.X1);
-    } else {
-      Spans[out++] = s;
-    }
-  }
-  Spans.resize(out);
-}
-
 void SubtractSpans(const TSpanList& A, const TSpanList& B, TSpanList& Out) {
   Out.clear();
   size_t j = 0;
@@ -109,37 +85,45 @@ void SubtractSpans(const TSpanList& A, const TSpanList& B, TSpanList& Out) {
   }
 }
 
+TBrushPaint::TBrushPaint(TPixelOp Fore, TPixelOp Back, const uint8_t* Pattern) : FFore(Fore), FPatterned(Pattern) {
+  if (Pattern == nullptr) return;
+  for (size_t y = 0; y < 8; ++y) {
+    for (size_t x = 0; x < 8; ++x) {
+      const uint32_t fore = 0u - ((Pattern[y] >> x) & 1u);  // all ones on a pattern pixel
+      FAnds[y][x] = (Fore.And & fore) | (Back.And & ~fore);
+      FXors[y][x] = (Fore.Xor & fore) | (Back.Xor & ~fore);
+    }
+    std::memcpy(FAnds[y] + 8, FAnds[y], 8 * sizeof(uint32_t));
+    std::memcpy(FXors[y] + 8, FXors[y], 8 * sizeof(uint32_t));
+  }
+}
+
 void TBrushPaint::Span(const TSurface& Surface, int32_t Y, int64_t X0, int64_t X1) const {
   const int32_t x0 = int32_t(std::max<int64_t>(X0, 0));
   const int32_t x1 = int32_t(std::min<int64_t>(X1, Surface.Width));
   if (Y < 0 || Y >= Surface.Height || x0 >= x1) return;
-  uint32_t* row = Surface.Row(Y);
-  if (Pattern == nullptr) {
-    ApplySpan(row + x0, size_t(x1 - x0), Fore);
+  uint32_t* pixels = Surface.Row(Y) + x0;
+  const size_t count = size_t(x1 - x0);
+  if (!FPatterned) {
+    ApplySpan(pixels, count, FFore);
     return;
   }
-  // The operations of the next eight pixels from X0 on this row; the pattern
-  // then repeats every eight pixels.
+  const uint32_t* ands = FAnds[Y & 7] + (x0 & 7);
+  const uint32_t* xors = FXors[Y & 7] + (x0 & 7);
   using TQuad = uint32_t __attribute__((vector_size(16)));
-  TQuad ands[2], xors[2];
-  const uint32_t bits = Pattern[Y & 7];
-  for (int32_t i = 0; i < 8; ++i) {
-    const TPixelOp& op = (bits >> ((x0 + i) & 7)) & 1u ? Fore : Back;
-    ands[i / 4][i % 4] = op.And;
-    xors[i / 4][i % 4] = op.Xor;
-  }
-  const size_t count = size_t(x1 - x0);
-  uint32_t* pixels = row + x0;
+  TQuad quadAnds[2], quadXors[2];
+  std::memcpy(quadAnds, ands, sizeof quadAnds);
+  std::memcpy(quadXors, xors, sizeof quadXors);
   size_t i = 0;
   for (; i + 8 <= count; i += 8) {
     for (size_t half = 0; half < 2; ++half) {
       TQuad quad;
       std::memcpy(&quad, pixels + i + 4 * half, sizeof quad);
-      quad = (quad & ands[half]) ^ xors[half];
+      quad = (quad & quadAnds[half]) ^ quadXors[half];
       std::memcpy(pixels + i + 4 * half, &quad, sizeof quad);
     }
   }
-  for (; i < count; ++i) pixels[i] = (pixels[i] & ands[(i / 4) % 2][i % 4]) ^ xors[(i / 4) % 2][i % 4];
+  for (; i < count; ++i) pixels[i] = (pixels[i] & ands[i % 8]) ^ xors[i % 8];
 }
 
 const uint8_t* HatchPattern(TBrushStyle Style) {
@@ -153,6 +137,8 @@ void PenStylePattern(TPenStyle Style, uint32_t& Mask, uint32_t& Period) {
     case psDot: Mask = RunMask({3, 3}, Period); return;
     case psDashDot: Mask = RunMask({9, 6, 3, 6}, Period); return;
     case psDashDotDot: Mask = RunMask({9, 3, 3, 3, 3, 3}, Period); return;
-    default: Mask = 1; Period = 1; return;
+    default: break;
   }
+  Mask = 1;
+  Period = 1;
 }

@@ -22,14 +22,13 @@ struct TSurface {
 
 // A raster operation with its source fixed: D' = (D & And) ^ Xor. Every one
 // of the sixteen binary raster operations has this form once the source is
-// known, bit by bit. The alpha byte always comes out as 0xFF.
+// known, bit by bit. The alpha byte always comes out as 0xFF. The default
+// leaves every pixel as it was.
 struct TPixelOp {
   uint32_t And = 0xFFFFFFFFu;
   uint32_t Xor = 0;
 
   uint32_t Apply(uint32_t D) const { return (D & And) ^ Xor; }
-  // True for the operation that leaves every pixel as it was.
-  bool Identity() const { return And == 0xFFFFFFFFu && Xor == 0; }
 };
 
 // Source is a pixel value 0x00RRGGBB; an unknown mode acts as pmCopy.
@@ -45,21 +44,28 @@ struct TSpan {
 };
 using TSpanList = std::vector<TSpan>;
 
-// Sorts spans and merges those that overlap or touch.
-void NormalizeSpans(TSpanList& Spans);
-// Out = A minus B; both normalised.
+// Out = A minus B; both sorted, their spans apart.
 void SubtractSpans(const TSpanList& A, const TSpanList& B, TSpanList& Out);
 
-// How a brush paints: pattern pixels with Fore, the others with Back (the
-// identity for a transparent background). Patterns are 8 x 8 cells tied to
-// the surface origin; bit x of row y is set for a pattern pixel.
-struct TBrushPaint {
-  TPixelOp Fore;
-  TPixelOp Back;
-  const uint8_t* Pattern = nullptr;  // 8 rows; null for a solid brush
+// How a brush paints: with Fore everywhere (a solid brush), or with the 8 x
+// 8 cell of a pattern tied to the surface origin: Fore on the pattern's
+// pixels, Back (the identity for a transparent background) on the others.
+class TBrushPaint {
+ public:
+  explicit TBrushPaint(TPixelOp Fore) : FFore(Fore) {}
+  // Bit x of Pattern[y] is set for a pattern pixel of cell row y.
+  TBrushPaint(TPixelOp Fore, TPixelOp Back, const uint8_t* Pattern);
 
   // Paints columns [X0, X1) of row Y, clipped to the surface.
   void Span(const TSurface& Surface, int32_t Y, int64_t X0, int64_t X1) const;
+
+ private:
+  TPixelOp FFore;
+  bool FPatterned = false;
+  // Per cell row, the operations of columns 0..7 twice over, so that eight
+  // consecutive entries from any column give the next eight pixels.
+  uint32_t FAnds[8][16];
+  uint32_t FXors[8][16];
 };
 
 // The 8 x 8 cell of a hatch style, or null for bsSolid (and bsClear).

@@ -36,8 +36,10 @@ int PixelSizeForCell(const QFont& Font, int Cell) {
   int lo = 1, hi = Cell;
   while (lo < hi) {
     const int mid = lo + (hi - lo + 1) / 2;
-    if (CellHeight(Font, mid) <= Cell) lo = mid;
-    else hi = mid - 1;
+    if (CellHeight(Font, mid) <= Cell)
+      lo = mid;
+    else
+      hi = mid - 1;
   }
   return lo;
 }
@@ -78,7 +80,7 @@ const TFontEntry& TFontCache::Get(const TFont& Font) {
   if (FEntries.size() == kCachedFonts) FEntries.pop_back();
   const QFont font = MakeFont(Font);
   const QFontMetrics metrics(font);
-  FEntries.insert(FEntries.begin(), std::make_unique<TFontEntry>(
-                                        TFontEntry{Font, font, metrics, metrics.ascent(), metrics.ascent() + metrics.descent()}));
+  FEntries.insert(FEntries.begin(), std::make_unique<TFontEntry>(TFontEntry{Font, font, metrics, metrics.ascent(),
+                                                                            metrics.ascent() + metrics.descent()}));
   return *FEntries.front();
 }

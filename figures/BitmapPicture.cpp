@@ -13,10 +13,16 @@
 
 namespace {
 
-// Bounds on the decoded image. Run-length data can describe a huge image in a
-// few bytes, so the decoded size is capped here rather than by the input.
+// Bounds on the decoded image. Uncompressed bits are as large as the image,
+// so the data backs it; run-length data can describe a huge image in a few
+// bytes (an end-of-bitmap code leaves the rest undefined), so a run-length
+// image may be no larger than runs of its data could cover: a run codes at
+// most 255 pixels in 2 bytes. Tiny images are exempt, so that a sparse
+// icon still loads.
 constexpr int64_t MaxDimension = 32768;
 constexpr int64_t MaxPixels = int64_t(1) << 26;
+constexpr int64_t MaxRunLengthPixelsPerByte = 128;
+constexpr int64_t RunLengthPixelsAlwaysAllowed = 4096;
 
 constexpr size_t FileHeaderSize = 14;
 constexpr size_t BfSizeOffset = 2;
@@ -152,6 +158,9 @@ TFormat CheckHeader(const TInfoHeader& h) {
     case biRLE4:
       // Run-length rows are always bottom-up, and only SizeImage bounds them.
       if (h.BitCount != (h.Compression == biRLE8 ? 8 : 4) || f.TopDown || h.SizeImage == 0)
+        throw EInvalidGraphic();
+      if (f.Width * f.Height >
+          std::max(RunLengthPixelsAlwaysAllowed, MaxRunLengthPixelsPerByte * int64_t(h.SizeImage)))
         throw EInvalidGraphic();
       break;
     case biBitFields:

@@ -42,7 +42,9 @@ class TBitmapPicture {
 
   // Reads one BMP file image from the stream's position, consuming exactly
   // the bytes its headers bound (and unused bytes before the bits that its
-  // pixel offset skips). Not a BMP image, or one this reader refuses:
+  // pixel offset skips). Not a BMP image, or one this reader refuses (among
+  // them a run-length image of more pixels than its runs could cover, 128 a
+  // byte of data, beyond 4096 pixels):
   // EInvalidGraphic ("Bitmap image is not valid"); the stream ends inside
   // it: EReadError. On failure the picture keeps its previous image and the
   // stream its position.

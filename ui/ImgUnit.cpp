@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QCursor>
+#include <QFont>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -18,6 +19,7 @@
 #include <QStatusBar>
 #include <QWindow>
 
+#include "canvas/RasterCanvas.h"
 #include "document/ClipBoardUnit.h"
 #include "document/Collection.h"
 #include "figures/Exceptions.h"
@@ -202,6 +204,8 @@ void TImageSurface::mouseReleaseEvent(QMouseEvent* Event) {
 
 // ------------------------------------------------------------ TClickablePicture
 
+void TClickablePicture::mousePressEvent(QMouseEvent* Event) { Event->accept(); }
+
 void TClickablePicture::mouseReleaseEvent(QMouseEvent* Event) {
   if (Event->button() == Qt::LeftButton && rect().contains(ImagePoint(Event)) && OnClick)
     ReportFailures([&] { OnClick(); });
@@ -214,6 +218,12 @@ TfrmImage::TfrmImage() : QWidget(nullptr, Qt::Window) {
   // The frame cannot snap to the screen edges: the toolkit offers no such
   // behaviour, the window manager decides.
   setMinimumSize(FormClientWidth, FormClientHeight);
+  // The small dialog font, narrow enough for the status panels' texts
+  // ("Y = 2000" in 50 pixels, the longest mode text in 150).
+  QFont small = font();
+  small.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+  small.setPointSizeF(7.5);
+  setFont(small);
   CreateControls();
   resize(FormClientWidth, FormClientHeight);
   ArrangeControls();
@@ -235,6 +245,7 @@ void TfrmImage::CreateControls() {
     panel->setFixedWidth(widths[i]);
     panel->setFrameStyle(QFrame::Panel | (i < 2 ? QFrame::Raised : QFrame::Sunken));
     panel->setTextFormat(Qt::PlainText);
+    panel->setIndent(2);
     sbStatus->addWidget(panel);
     FPanels[i] = panel;
   }
@@ -600,8 +611,24 @@ bool TfrmImage::IsSameKeyDelivery(QObject* Watched, const QEvent* Event) const {
   return static_cast<QWidget*>(Watched)->isAncestorOf(static_cast<QWidget*>(FKeyWatcher.data()));
 }
 
+namespace {
+
+// The clipboard keys are the keys that carry C, X and V in the Latin layout,
+// whatever layout is active: under the standard Russian layout the same keys
+// report the Cyrillic letters С, Ч and М.
+int LayoutIndependentKey(int Key) {
+  switch (Key) {
+    case 0x0421: return Qt::Key_C;  // С
+    case 0x0427: return Qt::Key_X;  // Ч
+    case 0x041C: return Qt::Key_V;  // М
+    default: return Key;
+  }
+}
+
+}  // namespace
+
 bool TfrmImage::PreviewKey(QKeyEvent* Event) {
-  int key = Event->key();
+  int key = LayoutIndependentKey(Event->key());
   ReportFailures([&] { FormKeyDown(key, Event->modifiers()); });
   return key == 0;
 }

@@ -14,7 +14,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "canvas/RasterCanvas.h"
+#include "canvas/Canvas.h"
 #include "figures/AbstractFigures.h"
 
 class QFrame;
@@ -43,7 +43,8 @@ struct TShiftState {
 // The drawing surface (imgDraw): the image raster at its own size and the
 // canvas that draws into it. Whatever the canvas draws is shown on the next
 // paint, so the screen follows the raster without a second redraw. Mouse
-// coordinates are image pixels.
+// coordinates are image pixels. Whatever the mouse handlers raise goes to
+// the top-level report right here, never unwinding through the toolkit.
 class TImageSurface : public QWidget {
  public:
   using TMouseButtonEvent = std::function<void(Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
@@ -76,13 +77,14 @@ class TImageSurface : public QWidget {
   std::unique_ptr<TSurfaceCanvas> FCanvas;
 };
 
-// A picture that reports a left click released over it.
+// A picture that reports a left click: pressed and released over it.
 class TClickablePicture : public QLabel {
  public:
   explicit TClickablePicture(QWidget* Parent) : QLabel(Parent) {}
   std::function<void()> OnClick;
 
  protected:
+  void mousePressEvent(QMouseEvent* Event) override;
   void mouseReleaseEvent(QMouseEvent* Event) override;
 };
 
@@ -116,6 +118,8 @@ class TfrmImage : public QWidget {
   // ends the step silently, skipping the rest of it.
   void UpdateFigure(int32_t X, int32_t Y, TFigureStep Step);
 
+  // The hit tests of a press and of the hover are not guarded: their
+  // failures go to the top-level report.
   void imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   void imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y);
   void imgDrawMouseUp(Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y);

@@ -29,7 +29,7 @@ struct TExpectedScore {
 };
 
 constexpr TExpectedScore kExpected[] = {
-    {"rectangle", 83, 83, 83}, {"fillrect", 6, 6, 6},   {"ellipse", 49, 49, 50}, {"roundrect", 28, 28, 28},
+    {"rectangle", 83, 83, 83}, {"fillrect", 6, 6, 6},   {"ellipse", 49, 49, 50},  {"roundrect", 28, 28, 28},
     {"chordpie", 49, 49, 49},  {"polygon", 21, 21, 21}, {"polyline", 41, 41, 41}, {"rop2", 58, 58, 58},
     {"xor_marker", 2, 2, 2},   {"blt", 26, 26, 26},
 };

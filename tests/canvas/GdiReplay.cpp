@@ -12,9 +12,9 @@ namespace {
 constexpr uint32_t kStripes[8] = {0x000000, 0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000, 0x808080, 0xC0C0C0, 0x123456};
 
 // R2_BLACK (1) .. R2_WHITE (16) to the pen modes.
-constexpr TPenMode kRop2[17] = {pmCopy,     pmBlack, pmNotMerge, pmMaskNotPen,  pmNotCopy, pmMaskPenNot,
-                                pmNot,      pmXor,   pmNotMask,  pmMask,        pmNotXor,  pmNop,
-                                pmMergeNotPen, pmCopy, pmMergePenNot, pmMerge, pmWhite};
+constexpr TPenMode kRop2[17] = {pmCopy,        pmBlack, pmNotMerge,    pmMaskNotPen, pmNotCopy, pmMaskPenNot,
+                                pmNot,         pmXor,   pmNotMask,     pmMask,       pmNotXor,  pmNop,
+                                pmMergeNotPen, pmCopy,  pmMergePenNot, pmMerge,      pmWhite};
 
 uint32_t Unsigned(const QJsonValue& V) { return uint32_t(V.toDouble()); }
 
@@ -87,8 +87,10 @@ void Call(TRasterDevice& Device, const QJsonObject& C) {
     std::vector<TPoint> points;
     for (const QJsonValue& p : C["points"].toArray()) points.push_back({p[0].toInt(), p[1].toInt()});
     points.resize(size_t(C["count"].toInt()));
-    if (primitive == "Polygon") Device.Polygon(points);
-    else Device.Polyline(points);
+    if (primitive == "Polygon")
+      Device.Polygon(points);
+    else
+      Device.Polyline(points);
   }
 }
 

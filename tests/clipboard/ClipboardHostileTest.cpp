@@ -33,20 +33,34 @@ using namespace cliptest;
 
 // The largest single request to the global operator new since the last
 // reset: proves that a stored length does not size an allocation before the
-// data behind it has been seen.
+// data behind it has been seen. Every plain form of new and delete is
+// replaced, so that each block is freed by the allocator that made it.
 namespace {
 std::atomic<size_t> gLargestRequest{0};
-}  // namespace
 
-void* operator new(std::size_t Size) {
+void* Allocate(std::size_t Size) noexcept {
   size_t seen = gLargestRequest.load(std::memory_order_relaxed);
   while (Size > seen && !gLargestRequest.compare_exchange_weak(seen, Size, std::memory_order_relaxed)) {
   }
-  if (void* p = std::malloc(Size == 0 ? 1 : Size)) return p;
+  return std::malloc(Size == 0 ? 1 : Size);
+}
+
+void* AllocateOrThrow(std::size_t Size) {
+  if (void* p = Allocate(Size)) return p;
   throw std::bad_alloc();
 }
+}  // namespace
+
+void* operator new(std::size_t Size) { return AllocateOrThrow(Size); }
+void* operator new[](std::size_t Size) { return AllocateOrThrow(Size); }
+void* operator new(std::size_t Size, const std::nothrow_t&) noexcept { return Allocate(Size); }
+void* operator new[](std::size_t Size, const std::nothrow_t&) noexcept { return Allocate(Size); }
 void operator delete(void* P) noexcept { std::free(P); }
+void operator delete[](void* P) noexcept { std::free(P); }
 void operator delete(void* P, std::size_t) noexcept { std::free(P); }
+void operator delete[](void* P, std::size_t) noexcept { std::free(P); }
+void operator delete(void* P, const std::nothrow_t&) noexcept { std::free(P); }
+void operator delete[](void* P, const std::nothrow_t&) noexcept { std::free(P); }
 
 namespace {
 

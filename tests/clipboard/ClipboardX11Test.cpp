@@ -34,10 +34,12 @@
 #include <string>
 #include <vector>
 
+#include "canvas/RasterCanvas.h"
 #include "clipboard/ClipboardTestSupport.h"
 #include "document/Collection.h"
 #include "figures/RealFigures.h"
 #include "figures/Streams.h"
+#include "support/RasterTestSupport.h"
 
 using namespace cliptest;
 
@@ -110,12 +112,14 @@ class ClipboardAcrossProcesses : public ::testing::Test {
   }
 
   void TearDown() override {
-    for (auto& child : FChildren) {
-      // Copying peers leave when their input ends.
-      child->closeWriteChannel();
-      if (!child->waitForFinished(5000)) Stop(*child);
+    // Copying peers leave when their input ends; xclip is stopped.
+    for (auto& peer : FPeers) {
+      peer->closeWriteChannel();
+      if (!peer->waitForFinished(5000)) Stop(*peer);
     }
-    FChildren.clear();
+    FPeers.clear();
+    for (auto& other : FOthers) Stop(*other);
+    FOthers.clear();
     if (FXServer) Stop(*FXServer);
   }
 
@@ -181,7 +185,7 @@ class ClipboardAcrossProcesses : public ::testing::Test {
 
   // A peer that takes the clipboard and holds it until the test ends.
   void StartCopyingPeer(const char* Mode, const TFiguresCollection& Image) {
-    const QString file = FFiles.filePath(QString("image%1.kri").arg(FChildren.size()));
+    const QString file = FFiles.filePath(QString("image%1.kri").arg(FPeers.size()));
     Image.SaveToFile(file.toStdString());
     std::unique_ptr<QProcess> peer = NewChild();
     peer->setProcessEnvironment(XEnvironment());
@@ -194,7 +198,7 @@ class ClipboardAcrossProcesses : public ::testing::Test {
       said += peer->readAllStandardOutput();
     }
     ASSERT_EQ(said, QByteArray("ready\n")) << peer->readAllStandardError().toStdString();
-    FChildren.push_back(std::move(peer));
+    FPeers.push_back(std::move(peer));
   }
 
   // What a second peer pastes, as the bytes it writes the result to.
@@ -211,10 +215,11 @@ class ClipboardAcrossProcesses : public ::testing::Test {
     return result.Err.trimmed().toStdString();
   }
 
+  // The format names the clipboard's owner offers, as another program
+  // reads them; none while nobody owns the clipboard.
   QStringList Targets() {
     const TRunResult result = Run("xclip", {"-selection", "clipboard", "-t", "TARGETS", "-o"});
-    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
-    return QString::fromLatin1(result.Out).split('\n', Qt::SkipEmptyParts);
+    return result.ExitCode == 0 ? QString::fromLatin1(result.Out).split('\n', Qt::SkipEmptyParts) : QStringList();
   }
 
   // xclip offering File's bytes under Format; it serves in the foreground
@@ -237,34 +242,44 @@ class ClipboardAcrossProcesses : public ::testing::Test {
       if (!offered) xclip->waitForFinished(kPollStepMs);
     }
     ASSERT_TRUE(offered) << "xclip did not take the clipboard: " << xclip->readAllStandardError().toStdString();
-    FChildren.push_back(std::move(xclip));
+    FOthers.push_back(std::move(xclip));
   }
 
   QTemporaryDir FFiles;
   int FDisplay = 0;
   std::unique_ptr<QProcess> FXServer;
-  std::vector<std::unique_ptr<QProcess>> FChildren;
+  std::vector<std::unique_ptr<QProcess>> FPeers;
+  std::vector<std::unique_ptr<QProcess>> FOthers;
+};
+
+// An image as the program keeps it, on a canvas (a background change
+// redraws).
+struct TDrawnImage {
+  explicit TDrawnImage(const TRect& Rect) : Image(&Canvas, Rect) {}
+  QImage Raster = MakeRaster(64, 48);
+  TRasterCanvas Canvas{Raster};
+  TFiguresCollection Image;
 };
 
 // Three figures, the middle one selected: the copied figure must be the
 // selected one, not the last.
-std::unique_ptr<TFiguresCollection> ImageSelecting(std::unique_ptr<TBasicFigure> Figure) {
-  auto image = std::make_unique<TFiguresCollection>(nullptr, TRect{0, 0, 400, 300});
-  image->Add(MakeFigure(TFigureRectangle::Class, 1).release());
+std::unique_ptr<TDrawnImage> ImageSelecting(std::unique_ptr<TBasicFigure> Figure) {
+  auto drawn = std::make_unique<TDrawnImage>(TRect{0, 0, 400, 300});
+  drawn->Image.Add(MakeFigure(TFigureRectangle::Class, 1).release());
   TBasicFigure* selected = Figure.release();
-  image->Add(selected);
-  image->Add(MakeFigure(TFigureEllipse::Class, 2).release());
-  image->SetSelected(selected);
-  return image;
+  drawn->Image.Add(selected);
+  drawn->Image.Add(MakeFigure(TFigureEllipse::Class, 2).release());
+  drawn->Image.SetSelected(selected);
+  return drawn;
 }
 
-std::unique_ptr<TFiguresCollection> ImageOfEveryClass() {
-  auto image = std::make_unique<TFiguresCollection>(nullptr, TRect{0, 0, 640, 480});
+std::unique_ptr<TDrawnImage> ImageOfEveryClass() {
+  auto drawn = std::make_unique<TDrawnImage>(TRect{0, 0, 640, 480});
   int seed = 0;
-  for (const TFigureClass* cls : RegisteredFigureClasses()) image->Add(MakeFigure(*cls, ++seed).release());
-  image->SetSelected(image->GetFigure(3));
-  image->SetBackgroundColor(clSystemColor + 5);
-  return image;
+  for (const TFigureClass* cls : RegisteredFigureClasses()) drawn->Image.Add(MakeFigure(*cls, ++seed).release());
+  drawn->Image.SetSelected(drawn->Image.GetFigure(3));
+  drawn->Image.SetBackgroundColor(clSystemColor + 5);
+  return drawn;
 }
 
 Bytes Save(const TFiguresCollection& Image) {
@@ -278,39 +293,39 @@ Bytes Save(const TFiguresCollection& Image) {
 TEST_F(ClipboardAcrossProcesses, AFigureCopiedByOneProgramPastesEqualInAnother) {
   for (const TFigureClass* cls : {&TFigureText::Class, &TFigureBitmap::Class, &TFigurePolygon::Class}) {
     SCOPED_TRACE(cls->ClassName);
-    const auto image = ImageSelecting(MakeFigure(*cls, 9));
-    ASSERT_NO_FATAL_FAILURE(StartCopyingPeer("copy-figure", *image));
-    EXPECT_EQ(PastedByPeer("paste-figure"), FigureBlock(*image->Selected()));
+    const auto drawn = ImageSelecting(MakeFigure(*cls, 9));
+    ASSERT_NO_FATAL_FAILURE(StartCopyingPeer("copy-figure", drawn->Image));
+    EXPECT_EQ(PastedByPeer("paste-figure"), FigureBlock(*drawn->Image.Selected()));
     // The copying program still holds the data: a second paste gives it again.
-    EXPECT_EQ(PastedByPeer("paste-figure"), FigureBlock(*image->Selected()));
+    EXPECT_EQ(PastedByPeer("paste-figure"), FigureBlock(*drawn->Image.Selected()));
   }
 }
 
 TEST_F(ClipboardAcrossProcesses, AnImageCopiedByOneProgramPastesEqualInAnother) {
-  const auto image = ImageOfEveryClass();
-  ASSERT_NO_FATAL_FAILURE(StartCopyingPeer("copy-image", *image));
-  EXPECT_EQ(PastedByPeer("paste-image"), Save(*image));
+  const auto drawn = ImageOfEveryClass();
+  ASSERT_NO_FATAL_FAILURE(StartCopyingPeer("copy-image", drawn->Image));
+  EXPECT_EQ(PastedByPeer("paste-image"), Save(drawn->Image));
   // Copying replaced every format, in every program.
   EXPECT_EQ(PasteFailure("paste-figure"), "Out of memory");
 }
 
 TEST_F(ClipboardAcrossProcesses, AnotherProgramReadsTheFormatsByName) {
-  const auto image = ImageSelecting(MakeFigure(TFigureText::Class, 4));
-  ASSERT_NO_FATAL_FAILURE(StartCopyingPeer("copy-figure", *image));
+  const auto drawn = ImageSelecting(MakeFigure(TFigureText::Class, 4));
+  ASSERT_NO_FATAL_FAILURE(StartCopyingPeer("copy-figure", drawn->Image));
   QStringList targets = Targets();
   EXPECT_EQ(targets.contains("Kresta Figure"), true) << targets.join(' ').toStdString();
   EXPECT_EQ(targets.contains("Kresta Image"), false) << targets.join(' ').toStdString();
   const TRunResult figure = Run("xclip", {"-selection", "clipboard", "-t", "Kresta Figure", "-o"});
   EXPECT_EQ(figure.ExitCode, 0) << figure.Err.toStdString();
-  EXPECT_EQ(FromQBytes(figure.Out), FigureBlock(*image->Selected()));
+  EXPECT_EQ(FromQBytes(figure.Out), FigureBlock(*drawn->Image.Selected()));
 
-  ASSERT_NO_FATAL_FAILURE(StartCopyingPeer("copy-image", *image));
+  ASSERT_NO_FATAL_FAILURE(StartCopyingPeer("copy-image", drawn->Image));
   targets = Targets();
   EXPECT_EQ(targets.contains("Kresta Image"), true) << targets.join(' ').toStdString();
   EXPECT_EQ(targets.contains("Kresta Figure"), false) << targets.join(' ').toStdString();
   const TRunResult container = Run("xclip", {"-selection", "clipboard", "-t", "Kresta Image", "-o"});
   EXPECT_EQ(container.ExitCode, 0) << container.Err.toStdString();
-  EXPECT_EQ(FromQBytes(container.Out), Save(*image));
+  EXPECT_EQ(FromQBytes(container.Out), Save(drawn->Image));
 }
 
 TEST_F(ClipboardAcrossProcesses, AnotherProgramWritesTheFormatsByName) {
@@ -321,7 +336,7 @@ TEST_F(ClipboardAcrossProcesses, AnotherProgramWritesTheFormatsByName) {
   EXPECT_EQ(PastedByPeer("paste-figure"), FigureBlock(*figure));
   EXPECT_EQ(PasteFailure("paste-image"), "Out of memory");
 
-  const auto image = ImageOfEveryClass();
-  ASSERT_NO_FATAL_FAILURE(OfferWithXclip("Kresta Image", Save(*image)));
-  EXPECT_EQ(PastedByPeer("paste-image"), Save(*image));
+  const auto drawn = ImageOfEveryClass();
+  ASSERT_NO_FATAL_FAILURE(OfferWithXclip("Kresta Image", Save(drawn->Image)));
+  EXPECT_EQ(PastedByPeer("paste-image"), Save(drawn->Image));
 }

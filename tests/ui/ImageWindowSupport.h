@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QString>
 #include <QTest>
 
 #include <memory>
@@ -27,6 +28,10 @@ struct TRecordedAction {
   TBasicFigure* Figure;
   TFigureAction Action;
 };
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStdString() << '"'; }
+QT_END_NAMESPACE
 
 inline void PrintTo(const TPoint& P, std::ostream* Out) { *Out << "(" << P.x << ", " << P.y << ")"; }
 
