@@ -36,10 +36,12 @@ struct TViewport {
 };
 
 // The closed outline of a TCurveBox: four copies of one quarter of the
-// corner ellipse (traced with the integer midpoint method, pixel by pixel),
-// mirrored into the corners and listed counter-clockwise on screen, starting
-// at the right end of the upper half. Consecutive positions are one pixel
-// apart along a corner and joined by straight runs between corners.
+// corner ellipse, mirrored into the corners and listed counter-clockwise on
+// screen, starting at the right end of the upper half. The quarter is traced
+// pixel by pixel with the integer midpoint method, so consecutive positions
+// along a corner are neighbouring pixels and straight runs join the corners;
+// a corner ellipse larger than the exact limit (4096 pixels) is traced that
+// finely only near the viewport.
 class TCurveChain {
  public:
   void Build(const TCurveBox& Box, const TViewport& View);

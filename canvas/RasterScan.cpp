@@ -435,7 +435,7 @@ void TWidePenScan::AddDiscs(int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) {
   for (int64_t y = std::max(top, FTop); y < std::min(top + FWidth + rise, FBottom); ++y) {
     const int64_t r = std::clamp(FDiscWidest, std::max<int64_t>(y - top - rise, 0), std::min(y - top, FWidth - 1));
     const TSpan row = DiscRow(r);
-    Cover(y, left + row.X0, left + (X1 - X0) + row.X1);
+    if (row.X0 < row.X1) Cover(y, left + row.X0, left + (X1 - X0) + row.X1);
   }
 }
 

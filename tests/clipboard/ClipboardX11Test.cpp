@@ -126,6 +126,7 @@ class ClipboardAcrossProcesses : public ::testing::Test {
   // Xvfb on the first display number nobody holds. A number taken between
   // the check and the start makes that Xvfb exit; the next number is tried.
   void StartXServer() {
+    QByteArray lastOutput;
     for (int display = kFirstDisplay; display <= kLastDisplay; ++display) {
       if (QFile::exists(QString("/tmp/.X%1-lock").arg(display)) ||
           QFile::exists(QString("/tmp/.X11-unix/X%1").arg(display)))
@@ -147,11 +148,12 @@ class ClipboardAcrossProcesses : public ::testing::Test {
         FXServer = std::move(server);
         return;
       }
-      const QByteArray output = server->readAll();
+      lastOutput = server->readAll();
       Stop(*server);
-      if (deadline.hasExpired()) FAIL() << "Xvfb :" << display << " did not come up: " << output.toStdString();
+      if (deadline.hasExpired()) FAIL() << "Xvfb :" << display << " did not come up: " << lastOutput.toStdString();
     }
-    FAIL() << "no free X display from :" << kFirstDisplay << " to :" << kLastDisplay;
+    FAIL() << "no X display from :" << kFirstDisplay << " to :" << kLastDisplay
+           << " could be started; the last Xvfb said: " << lastOutput.toStdString();
   }
 
   QProcessEnvironment XEnvironment() const {
