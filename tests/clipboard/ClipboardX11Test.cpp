@@ -8,10 +8,11 @@
 // longer than its data across processes.
 //
 // Each case starts its own Xvfb on a free display number (from :140 up,
-// skipping any display with a lock file or socket, so parallel runs do not
-// clash) and stops it at the end; nothing outside the test is needed but the
-// packages that scripts/install-deps installs (xvfb, xauth, xclip). A missing
-// program fails the case with a message saying so; nothing is skipped.
+// skipping any display whose lock file names a live process or whose socket
+// answers, so parallel runs do not clash) and stops it at the end. Nothing
+// outside the test is needed but the packages that scripts/install-deps
+// installs (xvfb, xauth, xclip). A missing program fails the case with a
+// message saying so; nothing is skipped.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -29,6 +30,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -61,10 +63,11 @@ QByteArray ToQBytes(const Bytes& B) { return QByteArray(reinterpret_cast<const c
 
 Bytes FromHex(const QByteArray& Hex) { return FromQBytes(QByteArray::fromHex(Hex.trimmed())); }
 
-// Children die with the test, even when it is killed.
+// Children end with the test, even when it crashes or is killed; SIGTERM
+// lets Xvfb remove its lock file and socket.
 std::unique_ptr<QProcess> NewChild() {
   auto child = std::make_unique<QProcess>();
-  child->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+  child->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
   return child;
 }
 
@@ -98,6 +101,15 @@ qint64 LockOwner(int Display) {
   return lock.readAll().trimmed().toLongLong();
 }
 
+// A display is held while the process in its lock file lives or a server
+// answers on its socket; a lock left by a dead server is reclaimed by the
+// next Xvfb itself.
+bool DisplayHeld(int Display) {
+  const qint64 owner = LockOwner(Display);
+  if (owner > 0 && (kill(pid_t(owner), 0) == 0 || errno == EPERM)) return true;
+  return DisplayAccepts(Display);
+}
+
 struct TRunResult {
   int ExitCode = -1;
   QByteArray Out;
@@ -128,9 +140,7 @@ class ClipboardAcrossProcesses : public ::testing::Test {
   void StartXServer() {
     QByteArray lastOutput;
     for (int display = kFirstDisplay; display <= kLastDisplay; ++display) {
-      if (QFile::exists(QString("/tmp/.X%1-lock").arg(display)) ||
-          QFile::exists(QString("/tmp/.X11-unix/X%1").arg(display)))
-        continue;
+      if (DisplayHeld(display)) continue;
       std::unique_ptr<QProcess> server = NewChild();
       server->setProcessChannelMode(QProcess::MergedChannels);
       server->start("Xvfb", {QString(":%1").arg(display), "-screen", "0", "640x480x24", "-nolisten", "tcp"});
@@ -224,7 +234,7 @@ class ClipboardAcrossProcesses : public ::testing::Test {
     return result.ExitCode == 0 ? QString::fromLatin1(result.Out).split('\n', Qt::SkipEmptyParts) : QStringList();
   }
 
-  // xclip offering File's bytes under Format; it serves in the foreground
+  // xclip offering the block under Format; it serves in the foreground
   // until the test ends or another program takes the clipboard.
   void OfferWithXclip(const QString& Format, const Bytes& Block) {
     const QString file = FFiles.filePath("offered.bin");
