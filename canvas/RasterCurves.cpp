@@ -141,22 +141,18 @@ void TCurveChain::Build(const TCurveBox& Box, const TViewport& View) {
   FCentre = {int32_t(Box.Left + (Box.Right - Box.Left) / 2), int32_t(Box.Top + (Box.Bottom - Box.Top) / 2)};
 }
 
-void TCurveChain::Direction(size_t Position, int64_t& Vx, int64_t& Vy) const {
-  const size_t n = FQuarter.size();
-  const size_t quadrant = Position / n;
-  const size_t index[4] = {Position, 2 * n - 1 - Position, Position - 2 * n, 4 * n - 1 - Position};
-  const TOffset64 v = FQuarter[index[quadrant]];
-  Vx = quadrant == 0 || quadrant == 3 ? v.X : -v.X;
-  Vy = quadrant <= 1 ? v.Y : -v.Y;
-}
-
 size_t TCurveChain::FindRay(int64_t Rx, int64_t Ry) const {
   const size_t n = FQuarter.size();
   const size_t quadrant = Ry >= 0 ? (Rx >= 0 ? 0 : 1) : (Rx < 0 ? 2 : 3);
-  for (size_t p = quadrant * n; p < (quadrant + 1) * n; ++p) {
-    int64_t vx = 0, vy = 0;
-    Direction(p, vx, vy);
-    if (int128_t(Rx) * vy - int128_t(Ry) * vx >= 0) return p;
+  // The quadrant runs forwards through the quarter in the top-right and
+  // bottom-left corners, backwards in the others; x is mirrored on the
+  // left, y at the bottom.
+  const bool forwards = quadrant % 2 == 0;
+  const int64_t sx = quadrant == 0 || quadrant == 3 ? 1 : -1;
+  const int64_t sy = quadrant <= 1 ? 1 : -1;
+  for (size_t k = 0; k < n; ++k) {
+    const TOffset64 v = FQuarter[forwards ? k : n - 1 - k];
+    if (int128_t(Rx) * (sy * v.Y) - int128_t(Ry) * (sx * v.X) >= 0) return quadrant * n + k;
   }
   return (quadrant + 1) * n;
 }
@@ -170,7 +166,9 @@ void TCurveChain::AppendArc(TPoint Start, TPoint End, std::vector<TPoint>& Out) 
   size_t to = FindRay(ex, ey) % count;
   if (to <= from) to += count;
   if (!FExact) Out.push_back(Crossing(sx, sy));
-  for (size_t p = from; p < to; ++p) Out.push_back(FPoints[p % count]);
+  // Positions [from, to) of the closed chain, wrapping past its end.
+  Out.insert(Out.end(), FPoints.begin() + std::ptrdiff_t(from), FPoints.begin() + std::ptrdiff_t(std::min(to, count)));
+  if (to > count) Out.insert(Out.end(), FPoints.begin(), FPoints.begin() + std::ptrdiff_t(to - count));
   if (!FExact) Out.push_back(Crossing(ex, ey));
 }
 

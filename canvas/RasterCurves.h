@@ -58,9 +58,6 @@ class TCurveChain {
  private:
   // Position of the first chain point at or past the ray's angle.
   size_t FindRay(int64_t Rx, int64_t Ry) const;
-  // The quarter point behind a position, signed into the position's
-  // quadrant (y up), relative to the corner ellipse's centre.
-  void Direction(size_t Position, int64_t& Vx, int64_t& Vy) const;
 
   // The point of the ellipse in the direction (Rx, Ry), y up.
   TPoint Crossing(int64_t Rx, int64_t Ry) const;

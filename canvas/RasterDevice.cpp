@@ -204,6 +204,17 @@ void TRasterDevice::FillRows(TFillSource& Fill, const TBrushPaint& Brush) {
 void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush, std::span<const TPoint> Path,
                                     bool Closed) {
   FWide.Begin(Path, Closed, FPenWidth, PenDisc(), FSurface.Width, FSurface.Height);
+  const TPixelOp penOp = MakePixelOp(State.Mode, State.PenColor);
+  if (penOp.And == 0) {
+    // The pen sets its pixels whatever lies beneath (copy and the like):
+    // painting the whole interior first leaves the same pixels.
+    if (Fill != nullptr) FillRows(*Fill, Brush);
+    for (int64_t y = FWide.Top(); y < FWide.Bottom(); ++y) {
+      uint32_t* row = FSurface.Row(int32_t(y));
+      FWide.ForEachRun(y, [&](int64_t X0, int64_t X1) { ApplySpan(row + X0, size_t(X1 - X0), penOp); });
+    }
+    return;
+  }
   int64_t top = FSurface.Height, bottom = 0;
   const auto include = [&](int64_t From, int64_t To) {
     From = std::max<int64_t>(From, 0);
@@ -216,7 +227,7 @@ void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush,
   if (Fill != nullptr) include(Fill->Top(), Fill->Bottom());
   if (top >= bottom) return;
   if (Fill != nullptr) Fill->Start(top);
-  const TBrushPaint pen(MakePixelOp(State.Mode, State.PenColor));
+  const TBrushPaint pen(penOp);
   for (int64_t y = top; y < bottom; ++y) {
     FPenSpans.clear();
     if (y >= FWide.Top() && y < FWide.Bottom()) FWide.Row(y, FPenSpans);

@@ -86,6 +86,22 @@ struct TOffsetWalk {
   }
 };
 
+// A step to a neighbouring pixel (or none) lights its start alone (or
+// nothing): the classic line leaves out its end point.
+bool IsNeighbourStep(TPoint A, TPoint B) {
+  return std::abs(int64_t(B.x) - A.x) <= 1 && std::abs(int64_t(B.y) - A.y) <= 1;
+}
+
+// The start of a neighbour step, on or off by the pen pattern at Phase,
+// which then advances by one pixel.
+inline void PlotStepStart(const TSurface& Surface, TPoint A, const TPenPaint& Pen, uint32_t& Phase) {
+  if (A.x >= 0 && A.x < Surface.Width && A.y >= 0 && A.y < Surface.Height) {
+    uint32_t& pixel = Surface.Row(A.y)[A.x];
+    pixel = ((Pen.Mask >> Phase) & 1u ? Pen.Fore : Pen.Back).Apply(pixel);
+  }
+  if (++Phase == Pen.Period) Phase = 0;
+}
+
 bool OutsideSurface(const TSurface& S, TPoint A, TPoint B) {
   return std::max(A.x, B.x) < 0 || std::min(A.x, B.x) >= S.Width || std::max(A.y, B.y) < 0 ||
          std::min(A.y, B.y) >= S.Height;
@@ -97,13 +113,9 @@ void WidenRow(std::vector<TSpan>& Rows, int64_t Index, int64_t X0, int64_t X1) {
   row.X1 = std::max(row.X1, std::max(X0, X1) + 1);
 }
 
+// A segment longer than a neighbour step.
 void AccumulateSegmentRows(TPoint A, TPoint B, int32_t Top, std::vector<TSpan>& Rows) {
   const int64_t rows = int64_t(Rows.size());
-  if (std::abs(int64_t(B.x) - A.x) <= 1 && std::abs(int64_t(B.y) - A.y) <= 1) {
-    // A step to a neighbour lights its start alone (or nothing).
-    if (!(A == B) && A.y >= Top && A.y - int64_t(Top) < rows) WidenRow(Rows, A.y - int64_t(Top), A.x, A.x);
-    return;
-  }
   const TLine line(A, B);
   if (!line.XMajor) {
     // One pixel per row: the rows are the major coordinates.
@@ -163,45 +175,50 @@ std::array<int64_t, 8> SlantedQuad(TPoint A, TPoint B, int64_t Width) {
 }
 
 // Calls Row(y, x0, x1) for the rows of a convex quadrangle within [From,
-// To), with its columns [x0, x1) by the polygon rule.
+// To), with its columns [x0, x1) by the polygon rule: from the leftmost to
+// the rightmost crossing of the edges that cross the row. Bounds holds
+// those crossings meanwhile, one entry per row, each edge walked once.
 template <class TRow>
-void ForQuadRows(const std::array<int64_t, 8>& Corners, int64_t From, int64_t To, TRow&& Row) {
+void ForQuadRows(const std::array<int64_t, 8>& Corners, int64_t From, int64_t To, std::vector<TSpan>& Bounds,
+                 TRow&& Row) {
   const int64_t top = std::max(From, std::min({Corners[1], Corners[3], Corners[5], Corners[7]}));
   const int64_t bottom = std::min(To, std::max({Corners[1], Corners[3], Corners[5], Corners[7]}));
   if (top >= bottom) return;
-  std::array<TEdgeCrossing, 4> edges;
-  size_t count = 0;
+  Bounds.assign(size_t(bottom - top), {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()});
   for (size_t i = 0; i < 8; i += 2) {
     const size_t j = (i + 2) % 8;
-    if (Corners[i + 1] != Corners[j + 1]) {
-      edges[count++] = TEdgeCrossing::Between(Corners[i], Corners[i + 1], Corners[j], Corners[j + 1]);
+    if (Corners[i + 1] == Corners[j + 1]) continue;
+    TEdgeCrossing edge = TEdgeCrossing::Between(Corners[i], Corners[i + 1], Corners[j], Corners[j + 1]);
+    const int64_t first = std::max(top, edge.YStart), last = std::min(bottom, edge.YEnd);
+    if (first >= last) continue;
+    edge.MoveTo(first);
+    TSpan* bound = Bounds.data() + (first - top);
+    for (int64_t y = first; y < last; ++y, ++bound, edge.Step()) {
+      bound->X0 = std::min(bound->X0, edge.X);
+      bound->X1 = std::max(bound->X1, edge.X);
     }
   }
-  for (int64_t y = top; y < bottom; ++y) {
-    int64_t lo = std::numeric_limits<int64_t>::max(), hi = std::numeric_limits<int64_t>::min();
-    for (size_t e = 0; e < count; ++e) {
-      TEdgeCrossing& edge = edges[e];
-      if (y < edge.YStart || y >= edge.YEnd) continue;
-      if (y == std::max(top, edge.YStart)) edge.MoveTo(y);
-      lo = std::min(lo, edge.X);
-      hi = std::max(hi, edge.X);
-      edge.Step();
-    }
-    Row(y, lo, hi);
-  }
+  for (int64_t y = top; y < bottom; ++y) Row(y, Bounds[size_t(y - top)].X0, Bounds[size_t(y - top)].X1);
 }
 
-// Sorts, by insertion when there are as few as a row usually has.
-void SortSmall(std::vector<int64_t>& Values) {
-  if (Values.size() > 16) {
-    std::sort(Values.begin(), Values.end());
-    return;
-  }
-  for (size_t i = 1; i < Values.size(); ++i) {
-    const int64_t v = Values[i];
-    size_t j = i;
-    for (; j > 0 && Values[j - 1] > v; --j) Values[j] = Values[j - 1];
-    Values[j] = v;
+// Neighbouring points along one row or one column share their discs' rows:
+// calls Run(x0, y0, x1, y1) with the box of each run of unit axis steps
+// whose points share a row or a column with the run's first point. A run
+// that turns back through that point (along its row, then its column) thus
+// has a box of more than one row and column, and its discs are swept over
+// the whole box.
+template <class TRun>
+void ForDiscRuns(std::span<const TPoint> Points, TRun&& Run) {
+  for (size_t i = 0, j = 0; i < Points.size(); i = j) {
+    int64_t x0 = Points[i].x, x1 = x0, y0 = Points[i].y, y1 = y0;
+    for (j = i + 1; j < Points.size(); ++j) {
+      const TPoint p = Points[j], q = Points[j - 1];
+      const bool step = std::abs(int64_t(p.x) - q.x) + std::abs(int64_t(p.y) - q.y) <= 1;
+      if (!step || (p.x != Points[i].x && p.y != Points[i].y)) break;
+      x0 = std::min<int64_t>(x0, p.x), x1 = std::max<int64_t>(x1, p.x);
+      y0 = std::min<int64_t>(y0, p.y), y1 = std::max<int64_t>(y1, p.y);
+    }
+    Run(x0, y0, x1, y1);
   }
 }
 
@@ -224,9 +241,9 @@ TEdgeCrossing TEdgeCrossing::Between(int64_t Ax, int64_t Ay, int64_t Bx, int64_t
 }
 
 void TEdgeCrossing::MoveTo(int64_t Row) {
-  if (Dy == 1) {  // an edge one row high, as on curves: Row is YStart
+  if (Row == YStart) {  // the usual case: the crossing at the upper end
     X = X0;
-    Rem = 0;
+    Rem = Dy - 1;
     return;
   }
   // ceil((X0 * Dy + Dx * (Row - YStart)) / Dy), kept as quotient and rest.
@@ -236,14 +253,8 @@ void TEdgeCrossing::MoveTo(int64_t Row) {
 }
 
 void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPaint& Pen, uint32_t& Phase) {
-  if (std::abs(int64_t(B.x) - A.x) <= 1 && std::abs(int64_t(B.y) - A.y) <= 1) {
-    // A step to a neighbour lights its start alone (or nothing).
-    if (A == B) return;
-    if (A.x >= 0 && A.x < Surface.Width && A.y >= 0 && A.y < Surface.Height) {
-      uint32_t& pixel = Surface.Row(A.y)[A.x];
-      pixel = ((Pen.Mask >> Phase) & 1u ? Pen.Fore : Pen.Back).Apply(pixel);
-    }
-    if (++Phase == Pen.Period) Phase = 0;
+  if (IsNeighbourStep(A, B)) {
+    if (!(A == B)) PlotStepStart(Surface, A, Pen, Phase);
     return;
   }
   const TLine line(A, B);
@@ -288,41 +299,49 @@ void DrawThinPath(const TSurface& Surface, std::span<const TPoint> Points, bool 
   for (size_t i = 0; i < count; ++i) {
     const TPoint a = Points[i], b = Points[i + 1 == Points.size() ? 0 : i + 1];
     if (a == b) continue;
+    // Curve outlines are chains of such steps: they are handled here.
+    if (IsNeighbourStep(a, b)) {
+      PlotStepStart(Surface, a, Pen, phase);
+      continue;
+    }
     DrawThinSegment(Surface, a, b, Pen, phase);
   }
 }
 
 void AccumulatePathRows(std::span<const TPoint> Points, bool Closed, int32_t Top, std::vector<TSpan>& Rows) {
-  for (size_t i = 1; i < Points.size(); ++i) AccumulateSegmentRows(Points[i - 1], Points[i], Top, Rows);
-  if (Closed && Points.size() > 1) AccumulateSegmentRows(Points.back(), Points.front(), Top, Rows);
+  const int64_t rows = int64_t(Rows.size());
+  const auto segment = [&](TPoint A, TPoint B) {
+    if (!IsNeighbourStep(A, B)) {
+      AccumulateSegmentRows(A, B, Top, Rows);
+    } else if (!(A == B) && A.y >= Top && A.y - int64_t(Top) < rows) {
+      WidenRow(Rows, A.y - int64_t(Top), A.x, A.x);
+    }
+  };
+  for (size_t i = 1; i < Points.size(); ++i) segment(Points[i - 1], Points[i]);
+  if (Closed && Points.size() > 1) segment(Points.back(), Points.front());
 }
 
 void TPolygonScan::Begin(std::span<const TPoint> Points) {
   FEdges.clear();
   FTop = std::numeric_limits<int64_t>::max();
   FBottom = std::numeric_limits<int64_t>::min();
-  // A vertex in the middle of a straight run changes no crossing: runs of
-  // edges in one direction become one edge (curve outlines have many).
-  size_t i = 0;
-  while (i < Points.size()) {
-    const TPoint a = Points[i];
-    size_t j = i + 1;
-    const auto at = [&](size_t k) { return Points[k % Points.size()]; };
-    while (j < Points.size() && Continues(a, at(j), at(j + 1))) ++j;
-    AddEdge(a, at(j));
-    i = j;
+  // A vertex between two equal steps changes no crossing: runs of equal
+  // steps become one edge (curve outlines have many).
+  const size_t count = Points.size();
+  const auto at = [&](size_t k) { return Points[k < count ? k : k - count]; };  // k < 2 * count
+  const auto step = [&](size_t k) {
+    const TPoint from = Points[k], to = at(k + 1);
+    return std::pair{int64_t(to.x) - from.x, int64_t(to.y) - from.y};
+  };
+  for (size_t i = 0, j = 0; i < count; i = j) {
+    const auto first = step(i);
+    for (j = i + 1; j < count && step(j) == first;) ++j;
+    AddEdge(Points[i], at(j));
   }
   if (FEdges.empty()) FTop = FBottom = 0;
   std::sort(FEdges.begin(), FEdges.end(),
             [](const TEdgeCrossing& a, const TEdgeCrossing& b) { return a.YStart < b.YStart; });
   Seek(FTop);
-}
-
-bool TPolygonScan::Continues(TPoint A, TPoint B, TPoint C) {
-  const int64_t abx = int64_t(B.x) - A.x, aby = int64_t(B.y) - A.y;
-  const int64_t bcx = int64_t(C.x) - B.x, bcy = int64_t(C.y) - B.y;
-  const bool parallel = int128_t(abx) * bcy == int128_t(aby) * bcx;
-  return parallel && int128_t(abx) * bcx + int128_t(aby) * bcy > 0;
 }
 
 void TPolygonScan::AddEdge(TPoint A, TPoint B) {
@@ -340,27 +359,37 @@ void TPolygonScan::Seek(int64_t Row) {
 
 void TPolygonScan::NextRow(TSpanList& Out) {
   Out.clear();
-  for (; FNext < FEdges.size() && FEdges[FNext].YStart <= FRow; ++FNext) {
-    if (FEdges[FNext].YEnd <= FRow) continue;
-    FEdges[FNext].MoveTo(FRow);
-    FActive.push_back(FNext);
-  }
-  // Take the crossings of the edges still active and drop the others.
-  FCrossings.clear();
+  TEdgeCrossing* const edges = FEdges.data();
+  const size_t edgeCount = FEdges.size();
+  const int64_t row = FRow++;
   size_t kept = 0;
-  for (size_t e : FActive) {
-    TEdgeCrossing& edge = FEdges[e];
-    if (edge.YEnd <= FRow) continue;
-    FActive[kept++] = e;
-    FCrossings.push_back(edge.X);
-    edge.Step();
+  for (size_t i = 0, n = FActive.size(); i < n; ++i) {
+    const size_t e = FActive[i];
+    if (edges[e].YEnd > row) FActive[kept++] = e;
   }
   FActive.resize(kept);
-  SortSmall(FCrossings);
-  for (size_t i = 1; i < FCrossings.size(); i += 2) {
-    if (FCrossings[i - 1] < FCrossings[i]) Out.push_back({FCrossings[i - 1], FCrossings[i]});
+  for (; FNext < edgeCount && edges[FNext].YStart <= row; ++FNext) {
+    if (edges[FNext].YEnd <= row) continue;
+    edges[FNext].MoveTo(row);
+    FActive.push_back(FNext);
   }
-  ++FRow;
+  // The active edges in the order of their crossings, which changes little
+  // from one row to the next: spans run between the first and the second,
+  // the third and the fourth, and so on.
+  size_t* const active = FActive.data();
+  const size_t activeCount = FActive.size();
+  for (size_t i = 1; i < activeCount; ++i) {
+    const size_t e = active[i];
+    const int64_t x = edges[e].X;
+    size_t j = i;
+    for (; j > 0 && edges[active[j - 1]].X > x; --j) active[j] = active[j - 1];
+    active[j] = e;
+  }
+  for (size_t i = 1; i < activeCount; i += 2) {
+    const int64_t x0 = edges[active[i - 1]].X, x1 = edges[active[i]].X;
+    if (x0 < x1) Out.push_back({x0, x1});
+  }
+  for (size_t i = 0; i < activeCount; ++i) edges[active[i]].Step();
 }
 
 void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
@@ -389,22 +418,76 @@ void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Wi
     return;
   }
   FWords = size_t(FRight - FLeft + 63) / 64;
-  FBits.assign(FWords * size_t(FBottom - FTop), 0);
-  // Neighbouring points along one row or one column share their discs'
-  // rows.
-  for (size_t i = 0, j = 0; i < Points.size(); i = j) {
-    int64_t x0 = Points[i].x, x1 = x0, y0 = Points[i].y, y1 = y0;
-    for (j = i + 1; j < Points.size(); ++j) {
-      const TPoint p = Points[j], q = Points[j - 1];
-      const bool step = std::abs(int64_t(p.x) - q.x) + std::abs(int64_t(p.y) - q.y) <= 1;
-      if (!step || (p.x != Points[i].x && p.y != Points[i].y)) break;
-      x0 = std::min<int64_t>(x0, p.x), x1 = std::max<int64_t>(x1, p.x);
-      y0 = std::min<int64_t>(y0, p.y), y1 = std::max<int64_t>(y1, p.y);
-    }
-    AddDiscs(x0, y0, x1, y1);
+  FStride = FWords + 1;
+  FBits.assign(FStride * size_t(FBottom - FTop), 0);
+  if (FStamps != nullptr && FStamps->Masked) {
+    AddPointSteps(Points, Closed);
+    // A run that turns back through its first point's row or column has
+    // its discs swept over its whole box (see ForDiscRuns); the masks hold
+    // the discs of such a run's points only.
+    ForDiscRuns(Points, [&](int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) {
+      if (X0 < X1 && Y0 < Y1) AddDiscs(X0, Y0, X1, Y1);
+    });
+    return;
   }
+  ForDiscRuns(Points, [&](int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) { AddDiscs(X0, Y0, X1, Y1); });
   for (size_t i = 1; i < Points.size(); ++i) AddSegment(Points[i - 1], Points[i]);
   if (Closed && Points.size() > 2) AddSegment(Points.back(), Points.front());
+}
+
+inline void TWidePenScan::CoverRow(int64_t Y, int64_t X0, int64_t X1) {
+  X0 = std::max(X0, FLeft) - FLeft;
+  X1 = std::min(X1, FRight) - FLeft;
+  if (X0 >= X1) return;
+  // From here on every value is a non-negative offset into the bits.
+  uint64_t* row = FBits.data() + size_t(Y - FTop) * FStride;
+  const uint64_t from = uint64_t(X0), to = uint64_t(X1 - 1);
+  const size_t first = from / 64, last = to / 64;
+  const uint64_t head = ~uint64_t(0) << (from % 64), tail = ~uint64_t(0) >> (63 - to % 64);
+  if (first == last) {
+    row[first] |= head & tail;
+    return;
+  }
+  row[first] |= head;
+  for (size_t w = first + 1; w < last; ++w) row[w] = ~uint64_t(0);
+  row[last] |= tail;
+}
+
+inline bool TWidePenScan::AddMask(TPoint P, const TMask& Mask) {
+  const int64_t x = P.x + Mask.Left - FLeft, y = P.y + Mask.Top - FTop;
+  if (x < 0 || x + Mask.Width > FRight - FLeft || y < 0 || y + int64_t(Mask.Rows.size()) > FBottom - FTop) return false;
+  // Each row of the mask lands on two neighbouring words at most; the
+  // padding word past each row takes the spill of the last one.
+  const unsigned shift = unsigned(x % 64);
+  uint64_t* word = FBits.data() + size_t(y) * FStride + size_t(x / 64);
+  for (uint64_t bits : Mask.Rows) {
+    word[0] |= bits << shift;
+    word[1] |= bits >> 1 >> (63 - shift);
+    word += FStride;
+  }
+  return true;
+}
+
+void TWidePenScan::AddPointSteps(std::span<const TPoint> Points, bool Closed) {
+  // Point i carries its disc and the segment to point i + 1 (the last one,
+  // on a closed path of three or more points, the segment back to the
+  // first): a step to a neighbour is a mask of both, anything longer a
+  // quadrangle of its own.
+  const size_t count = Points.size();
+  for (size_t i = 0; i < count; ++i) {
+    const TPoint p = Points[i];
+    const bool hasNext = i + 1 < count || (Closed && count > 2);
+    const TPoint q = hasNext ? Points[i + 1 < count ? i + 1 : 0] : p;
+    const int64_t dx = int64_t(q.x) - p.x, dy = int64_t(q.y) - p.y;
+    const bool neighbour = std::llabs(dx) <= 1 && std::llabs(dy) <= 1;
+    const TMask& mask = FStamps->Steps[neighbour ? size_t(3 * (dy + 1) + dx + 1) : kNoStep];
+    if (!AddMask(p, mask)) {
+      // Near the clip edges: the pieces one by one.
+      AddDiscs(p.x, p.y, p.x, p.y);
+      if (neighbour) AddSegment(p, q);
+    }
+    if (!neighbour) AddSegment(p, q);
+  }
 }
 
 void TWidePenScan::PrepareStamps() {
@@ -421,11 +504,54 @@ void TWidePenScan::PrepareStamps() {
   for (size_t s = 0; s < 4; ++s) {
     const std::array<int64_t, 8> quad = SlantedQuad({0, 0}, {s & 1 ? -1 : 1, s & 2 ? -1 : 1}, FWidth);
     set.Tops[s] = std::min({quad[1], quad[3], quad[5], quad[7]});
-    ForQuadRows(quad, set.Tops[s], std::numeric_limits<int64_t>::max(), [&](int64_t, int64_t X0, int64_t X1) {
+    ForQuadRows(quad, set.Tops[s], std::numeric_limits<int64_t>::max(), FBounds, [&](int64_t, int64_t X0, int64_t X1) {
       set.Rows[s].push_back(X0 < X1 ? TSpan{X0, X1} : TSpan{});
     });
   }
+  // The masks of a point's disc and its step to each neighbour, as pieces
+  // (row, columns) relative to the point.
+  std::vector<std::pair<int64_t, TSpan>> pieces;
+  set.Masked = true;
+  for (int64_t dy = -1; dy <= 1; ++dy) {
+    for (int64_t dx = -1; dx <= 1; ++dx) {
+      pieces.clear();
+      for (int64_t r = 0; r < FWidth; ++r) {
+        const TSpan row = FDisc[size_t(r)];
+        pieces.push_back({r - FWidth / 2, {row.X0 - FWidth / 2, row.X1 - FWidth / 2}});
+      }
+      if (dx != 0 && dy != 0) {
+        // An axis step adds nothing to the discs at its ends, whose middle
+        // row and column span the whole width.
+        const size_t s = (dx < 0 ? 1 : 0) + (dy < 0 ? 2 : 0);
+        for (size_t r = 0; r < set.Rows[s].size(); ++r) pieces.push_back({set.Tops[s] + int64_t(r), set.Rows[s][r]});
+      }
+      set.Masked = BuildMask(pieces, set.Steps[size_t(3 * (dy + 1) + dx + 1)]) && set.Masked;
+    }
+  }
   FStamps = &set;
+}
+
+bool TWidePenScan::BuildMask(std::span<const std::pair<int64_t, TSpan>> Pieces, TMask& Mask) {
+  int64_t top = std::numeric_limits<int64_t>::max(), bottom = std::numeric_limits<int64_t>::min();
+  int64_t left = std::numeric_limits<int64_t>::max(), right = std::numeric_limits<int64_t>::min();
+  for (const auto& [row, span] : Pieces) {
+    if (span.X0 >= span.X1) continue;
+    top = std::min(top, row);
+    bottom = std::max(bottom, row + 1);
+    left = std::min(left, span.X0);
+    right = std::max(right, span.X1);
+  }
+  if (top >= bottom || right - left > 64) return false;
+  Mask.Left = left;
+  Mask.Top = top;
+  Mask.Width = right - left;
+  Mask.Rows.assign(size_t(bottom - top), 0);
+  for (const auto& [row, span] : Pieces) {
+    if (span.X0 >= span.X1) continue;
+    const uint64_t ones = ~uint64_t(0) >> (64 - (span.X1 - span.X0));
+    Mask.Rows[size_t(row - top)] |= ones << (span.X0 - left);
+  }
+  return true;
 }
 
 void TWidePenScan::AddDiscs(int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) {
@@ -435,7 +561,7 @@ void TWidePenScan::AddDiscs(int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) {
   for (int64_t y = std::max(top, FTop); y < std::min(top + FWidth + rise, FBottom); ++y) {
     const int64_t r = std::clamp(FDiscWidest, std::max<int64_t>(y - top - rise, 0), std::min(y - top, FWidth - 1));
     const TSpan row = DiscRow(r);
-    if (row.X0 < row.X1) Cover(y, left + row.X0, left + (X1 - X0) + row.X1);
+    if (row.X0 < row.X1) CoverRow(y, left + row.X0, left + (X1 - X0) + row.X1);
   }
 }
 
@@ -443,50 +569,36 @@ void TWidePenScan::AddRows(int64_t Top, std::span<const TSpan> Rows, int64_t Lef
   const int64_t first = std::max(Top, FTop), last = std::min(Top + int64_t(Rows.size()), FBottom);
   for (int64_t y = first; y < last; ++y) {
     const TSpan& row = Rows[size_t(y - Top)];
-    Cover(y, Left + row.X0, Left + row.X1);
+    CoverRow(y, Left + row.X0, Left + row.X1);
   }
 }
 
-void TWidePenScan::Cover(int64_t Y, int64_t X0, int64_t X1) {
+void TWidePenScan::Cover(int64_t Y0, int64_t Y1, int64_t X0, int64_t X1) {
   X0 = std::max(X0, FLeft) - FLeft;
   X1 = std::min(X1, FRight) - FLeft;
-  if (X0 >= X1) return;
-  uint64_t* row = FBits.data() + size_t(Y - FTop) * FWords;
-  const size_t first = size_t(X0) / 64, last = size_t(X1 - 1) / 64;
-  const uint64_t head = ~uint64_t(0) << (X0 % 64), tail = ~uint64_t(0) >> (63 - (X1 - 1) % 64);
+  Y0 = std::max(Y0, FTop) - FTop;
+  Y1 = std::min(Y1, FBottom) - FTop;
+  if (X0 >= X1 || Y0 >= Y1) return;
+  // From here on every value is a non-negative offset into the bits.
+  const uint64_t from = uint64_t(X0), to = uint64_t(X1 - 1);
+  const size_t first = from / 64, last = to / 64;
+  const uint64_t head = ~uint64_t(0) << (from % 64), tail = ~uint64_t(0) >> (63 - to % 64);
+  uint64_t* row = FBits.data() + size_t(Y0) * FStride;
+  const uint64_t* const end = row + size_t(Y1 - Y0) * FStride;
   if (first == last) {
-    row[first] |= head & tail;
+    for (; row != end; row += FStride) row[first] |= head & tail;
     return;
   }
-  row[first] |= head;
-  for (size_t w = first + 1; w < last; ++w) row[w] = ~uint64_t(0);
-  row[last] |= tail;
+  for (; row != end; row += FStride) {
+    row[first] |= head;
+    for (size_t w = first + 1; w < last; ++w) row[w] = ~uint64_t(0);
+    row[last] |= tail;
+  }
 }
 
 void TWidePenScan::Row(int64_t Y, TSpanList& Out) const {
-  // A run starts at a set bit after a clear one and ends at a clear bit
-  // after a set one.
   Out.clear();
-  const uint64_t* row = FBits.data() + size_t(Y - FTop) * FWords;
-  uint64_t carry = 0;
-  for (size_t w = 0; w <= FWords; ++w) {
-    const uint64_t bits = w < FWords ? row[w] : 0;
-    const uint64_t before = bits << 1 | carry;
-    uint64_t starts = bits & ~before, ends = ~bits & before;
-    carry = bits >> 63;
-    const int64_t base = FLeft + int64_t(w) * 64;
-    while ((starts | ends) != 0) {
-      const int start = starts != 0 ? std::countr_zero(starts) : 64;
-      const int end = ends != 0 ? std::countr_zero(ends) : 64;
-      if (start < end) {
-        Out.push_back({base + start, base + start});
-        starts &= starts - 1;
-      } else {
-        Out.back().X1 = base + end;
-        ends &= ends - 1;
-      }
-    }
-  }
+  ForEachRun(Y, [&](int64_t X0, int64_t X1) { Out.push_back({X0, X1}); });
 }
 
 void TWidePenScan::AddSegment(TPoint A, TPoint B) {
@@ -496,21 +608,18 @@ void TWidePenScan::AddSegment(TPoint A, TPoint B) {
   // middle row and column span the whole width.
   if (std::llabs(dx) + std::llabs(dy) <= 1) return;
   if (dy == 0) {
-    const int64_t l = std::min(A.x, B.x), r = std::max(A.x, B.x), t = A.y - half, b = t + FWidth;
-    AddQuad({l, t, r, t, r, b, l, b});
+    const int64_t t = A.y - half;
+    Cover(t, t + FWidth, std::min(A.x, B.x), std::max(A.x, B.x));
   } else if (dx == 0) {
-    const int64_t l = A.x - half, r = l + FWidth, t = std::min(A.y, B.y), b = std::max(A.y, B.y);
-    AddQuad({l, t, r, t, r, b, l, b});
+    const int64_t l = A.x - half;
+    Cover(std::min(A.y, B.y), std::max(A.y, B.y), l, l + FWidth);
   } else if (FStamps != nullptr && std::llabs(dx) == 1 && std::llabs(dy) == 1) {
     const size_t s = (dx < 0 ? 1 : 0) + (dy < 0 ? 2 : 0);
     AddRows(A.y + FStamps->Tops[s], FStamps->Rows[s], A.x);
   } else {
-    AddQuad(SlantedQuad(A, B, FWidth));
+    ForQuadRows(SlantedQuad(A, B, FWidth), FTop, FBottom, FBounds,
+                [&](int64_t Y, int64_t X0, int64_t X1) { CoverRow(Y, X0, X1); });
   }
-}
-
-void TWidePenScan::AddQuad(const std::array<int64_t, 8>& Corners) {
-  ForQuadRows(Corners, FTop, FBottom, [&](int64_t Y, int64_t X0, int64_t X1) { Cover(Y, X0, X1); });
 }
 
 TSpan TWidePenScan::DiscRow(int64_t R) const {

@@ -6,8 +6,10 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "canvas/RasterSurface.h"
@@ -72,12 +74,9 @@ class TPolygonScan {
 
  private:
   void AddEdge(TPoint A, TPoint B);
-  // Whether B -> C goes on straight in the direction of A -> B.
-  static bool Continues(TPoint A, TPoint B, TPoint C);
 
   std::vector<TEdgeCrossing> FEdges;  // sorted by YStart
-  std::vector<size_t> FActive;
-  std::vector<int64_t> FCrossings;
+  std::vector<size_t> FActive;  // edges crossing the current row
   size_t FNext = 0;
   int64_t FRow = 0;
   int64_t FTop = 0;
@@ -101,35 +100,94 @@ class TWidePenScan {
   int64_t Bottom() const { return FBottom; }
   // The spans of row Y (Top() <= Y < Bottom()), left to right, apart.
   void Row(int64_t Y, TSpanList& Out) const;
+  // Calls Run(x0, x1) for each span [x0, x1) of row Y, as Row lists them;
+  // every span lies within the clip columns.
+  template <class TRun>
+  void ForEachRun(int64_t Y, TRun&& Run) const;
 
  private:
-  // The discs of the points in [X0, X1] x [Y0, Y1], a single row or column.
+  // A small piece of the region relative to a point P: bit c of Rows[r]
+  // covers pixel (P.x + Left + c, P.y + Top + r); no bit at or past Width.
+  struct TMask {
+    int64_t Left = 0;
+    int64_t Top = 0;
+    int64_t Width = 0;
+    std::vector<uint64_t> Rows;
+  };
+  // Steps index of a point with no step to a neighbour (3 * (dy + 1) + dx
+  // + 1 for a step by (dx, dy)).
+  static constexpr size_t kNoStep = 4;
+
+  // The discs of the points in [X0, X1] x [Y0, Y1], swept over the box.
   void AddDiscs(int64_t X0, int64_t Y0, int64_t X1, int64_t Y1);
   void AddSegment(TPoint A, TPoint B);
-  void AddQuad(const std::array<int64_t, 8>& Corners);
+  // The discs and segments of the path point by point through the masks.
+  void AddPointSteps(std::span<const TPoint> Points, bool Closed);
+  // Adds Mask at P; false, adding nothing, unless it lies wholly within the
+  // traced columns and rows.
+  bool AddMask(TPoint P, const TMask& Mask);
   void AddRows(int64_t Top, std::span<const TSpan> Rows, int64_t Left);
-  void Cover(int64_t Y, int64_t X0, int64_t X1);
+  // Sets columns [X0, X1) of rows [Y0, Y1), clipped to the traced ones.
+  void Cover(int64_t Y0, int64_t Y1, int64_t X0, int64_t X1);
+  // The same on row Y, one of the traced rows.
+  void CoverRow(int64_t Y, int64_t X0, int64_t X1);
   void PrepareStamps();
+  // The mask of the union of Pieces (a row and its columns each); false
+  // when it would be wider than a word.
+  static bool BuildMask(std::span<const std::pair<int64_t, TSpan>> Pieces, TMask& Mask);
   TSpan DiscRow(int64_t R) const;
 
   // The region as bits: FWords words per row from column FLeft (a multiple
-  // of 64) up to FRight, for rows [FTop, FBottom).
+  // of 64) up to FRight, for rows [FTop, FBottom), rows FStride words apart
+  // (the word past the last one is padding, always ignored).
   std::vector<uint64_t> FBits;
   int64_t FLeft = 0;
   int64_t FRight = 0;
   size_t FWords = 0;
+  size_t FStride = 1;
   int64_t FTop = 0;
   int64_t FBottom = 0;
   int64_t FWidth = 1;
   std::span<const TSpan> FDisc;
   int64_t FDiscWidest = 0;  // a row of the disc as wide as any
   // The quadrangles of the four unit diagonal steps from (0, 0), as rows
-  // from their tops, for the pen widths used lately.
+  // from their tops, and the masks of a point's disc with its step to each
+  // neighbour (Masked when all of them fit a word), for the pen widths used
+  // lately.
   struct TStamps {
     int64_t Width;
     std::array<std::vector<TSpan>, 4> Rows;
     std::array<int64_t, 4> Tops;
+    std::array<TMask, 9> Steps;
+    bool Masked = false;
   };
   std::vector<TStamps> FStampSets;
   const TStamps* FStamps = nullptr;  // of the current width, if any
+  std::vector<TSpan> FBounds;  // scratch rows of a quadrangle
 };
+
+template <class TRun>
+void TWidePenScan::ForEachRun(int64_t Y, TRun&& Run) const {
+  // Looking for the next set bit outside a span and the next clear bit
+  // inside one: Pending holds the bits of the word from there on, those
+  // inside a span inverted, so its lowest set bit is the next change.
+  const uint64_t* row = FBits.data() + size_t(Y - FTop) * FStride;
+  bool inside = false;
+  int64_t start = 0;
+  for (size_t w = 0; w < FWords; ++w) {
+    const int64_t base = FLeft + int64_t(w) * 64;
+    uint64_t pending = inside ? ~row[w] : row[w];
+    while (pending != 0) {
+      const int at = std::countr_zero(pending);
+      if (inside) {
+        Run(start, base + at);
+      } else {
+        start = base + at;
+      }
+      inside = !inside;
+      pending = ~pending & (~uint64_t(0) << at);
+    }
+  }
+  // A span reaching the last word's end ends at the clip edge.
+  if (inside) Run(start, FLeft + int64_t(FWords) * 64);
+}

@@ -1,6 +1,7 @@
 #include "canvas/RasterSurface.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <initializer_list>
 
@@ -52,20 +53,6 @@ constexpr uint8_t kHatches[6][8] = {
 
 }  // namespace
 
-void ApplySpan(uint32_t* Pixels, size_t Count, TPixelOp Op) {
-  // Four pixels at a time in a vector register where the target has one.
-  using TQuad = uint32_t __attribute__((vector_size(16)));
-  const TQuad mask = {Op.And, Op.And, Op.And, Op.And}, flip = {Op.Xor, Op.Xor, Op.Xor, Op.Xor};
-  size_t i = 0;
-  for (; i + 4 <= Count; i += 4) {
-    TQuad quad;
-    std::memcpy(&quad, Pixels + i, sizeof quad);
-    quad = (quad & mask) ^ flip;
-    std::memcpy(Pixels + i, &quad, sizeof quad);
-  }
-  for (; i < Count; ++i) Pixels[i] = Op.Apply(Pixels[i]);
-}
-
 TPixelOp MakePixelOp(TPenMode Mode, uint32_t Source) {
   const uint32_t zero = RasterOp(Mode, Source, 0);
   const uint32_t ones = RasterOp(Mode, Source, 0xFFFFFFFFu);
@@ -85,8 +72,14 @@ void SubtractSpans(const TSpanList& A, const TSpanList& B, TSpanList& Out) {
   }
 }
 
-TBrushPaint::TBrushPaint(TPixelOp Fore, TPixelOp Back, const uint8_t* Pattern) : FFore(Fore), FPatterned(Pattern) {
+TBrushPaint::TBrushPaint(TPixelOp Fore, TPixelOp Back, const uint8_t* Pattern) : FFore(Fore), FPattern(Pattern) {
   if (Pattern == nullptr) return;
+  const TPixelOp identity;
+  if (Back.And == identity.And && Back.Xor == identity.Xor) {
+    FKind = TKind::Transparent;
+    return;
+  }
+  FKind = TKind::Opaque;
   for (size_t y = 0; y < 8; ++y) {
     for (size_t x = 0; x < 8; ++x) {
       const uint32_t fore = 0u - ((Pattern[y] >> x) & 1u);  // all ones on a pattern pixel
@@ -104,9 +97,10 @@ void TBrushPaint::Span(const TSurface& Surface, int32_t Y, int64_t X0, int64_t X
   if (Y < 0 || Y >= Surface.Height || x0 >= x1) return;
   uint32_t* pixels = Surface.Row(Y) + x0;
   const size_t count = size_t(x1 - x0);
-  if (!FPatterned) {
-    ApplySpan(pixels, count, FFore);
-    return;
+  switch (FKind) {
+    case TKind::Solid: ApplySpan(pixels, count, FFore); return;
+    case TKind::Transparent: PatternPixels(pixels, count, x0, FPattern[Y & 7]); return;
+    case TKind::Opaque: break;
   }
   const uint32_t* ands = FAnds[Y & 7] + (x0 & 7);
   const uint32_t* xors = FXors[Y & 7] + (x0 & 7);
@@ -124,6 +118,19 @@ void TBrushPaint::Span(const TSurface& Surface, int32_t Y, int64_t X0, int64_t X
     }
   }
   for (; i < count; ++i) pixels[i] = (pixels[i] & ands[i % 8]) ^ xors[i % 8];
+}
+
+void TBrushPaint::PatternPixels(uint32_t* Pixels, size_t Count, int32_t X0, uint8_t Bits) const {
+  if (Bits == 0xFF) {
+    ApplySpan(Pixels, Count, FFore);
+    return;
+  }
+  // Column c of the cell recurs every eight pixels from the first pixel
+  // whose column it is.
+  for (unsigned rest = Bits; rest != 0; rest &= rest - 1) {
+    const int32_t column = std::countr_zero(rest);
+    for (size_t i = size_t((column - X0) & 7); i < Count; i += 8) Pixels[i] = FFore.Apply(Pixels[i]);
+  }
 }
 
 const uint8_t* HatchPattern(TBrushStyle Style) {

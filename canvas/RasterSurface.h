@@ -3,8 +3,10 @@
 // brush and pen pixel rules. Internal to canvas/.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "canvas/Canvas.h"
@@ -35,7 +37,29 @@ struct TPixelOp {
 TPixelOp MakePixelOp(TPenMode Mode, uint32_t Source);
 
 // Applies Op to Count consecutive pixels.
-void ApplySpan(uint32_t* Pixels, size_t Count, TPixelOp Op);
+inline void ApplySpan(uint32_t* Pixels, size_t Count, TPixelOp Op) {
+  if (Op.And == 0) {
+    // The result does not depend on the pixels (copy and the like). Pen
+    // spans are mostly a few pixels long, too short for a vector loop.
+    if (Count > 8) {
+      std::fill_n(Pixels, Count, Op.Xor);
+      return;
+    }
+    for (size_t i = 0; i < Count; ++i) Pixels[i] = Op.Xor;
+    return;
+  }
+  // Four pixels at a time in a vector register where the target has one.
+  using TQuad = uint32_t __attribute__((vector_size(16)));
+  const TQuad mask = {Op.And, Op.And, Op.And, Op.And}, flip = {Op.Xor, Op.Xor, Op.Xor, Op.Xor};
+  size_t i = 0;
+  for (; i + 4 <= Count; i += 4) {
+    TQuad quad;
+    std::memcpy(&quad, Pixels + i, sizeof quad);
+    quad = (quad & mask) ^ flip;
+    std::memcpy(Pixels + i, &quad, sizeof quad);
+  }
+  for (; i < Count; ++i) Pixels[i] = Op.Apply(Pixels[i]);
+}
 
 // Columns [X0, X1) of one row.
 struct TSpan {
@@ -60,10 +84,21 @@ class TBrushPaint {
   void Span(const TSurface& Surface, int32_t Y, int64_t X0, int64_t X1) const;
 
  private:
+  enum class TKind : uint8_t {
+    Solid,        // Fore on every pixel
+    Transparent,  // Fore on the pattern's pixels, the others left alone
+    Opaque,       // through the tables below
+  };
+  // Fore on the pixels of Pixels[0, Count), starting at column X0, that the
+  // pattern row Bits covers.
+  void PatternPixels(uint32_t* Pixels, size_t Count, int32_t X0, uint8_t Bits) const;
+
   TPixelOp FFore;
-  bool FPatterned = false;
-  // Per cell row, the operations of columns 0..7 twice over, so that eight
-  // consecutive entries from any column give the next eight pixels.
+  TKind FKind = TKind::Solid;
+  const uint8_t* FPattern = nullptr;
+  // Opaque only: per cell row, the operations of columns 0..7 twice over,
+  // so that eight consecutive entries from any column give the next eight
+  // pixels.
   uint32_t FAnds[8][16];
   uint32_t FXors[8][16];
 };

@@ -23,10 +23,13 @@ class TCanvasLock {
   TCanvas& FCanvas;
 };
 
-bool IsInsideCorners(const TPoint& Corner0, const TPoint& Corner1, const TPoint& P) {
+// A record may hold fewer points than the family uses; such a figure has no
+// inside, so that hovering over it cannot fail at every pointer step.
+bool IsInsideCorners(const TDynPointsArray& Points, const TPoint& P) {
+  if (Points.size() < 2) return false;
   int32_t left, right, top, bottom;
-  MinMax(left, right, Corner0.x, Corner1.x);
-  MinMax(top, bottom, Corner0.y, Corner1.y);
+  MinMax(left, right, Points[0].x, Points[1].x);
+  MinMax(top, bottom, Points[0].y, Points[1].y);
   return left <= P.x && P.x < right && top <= P.y && P.y < bottom;
 }
 
@@ -278,7 +281,7 @@ TBinCoordsFigure::TBinCoordsFigure(TCanvas* ACanvas) : TBinaryDimensionsFigure(A
   AddPointXY(0, 0);
 }
 
-bool TBinCoordsFigure::IsPointInside(const TPoint& P) { return IsInsideCorners(Point(0), Point(1), P); }
+bool TBinCoordsFigure::IsPointInside(const TPoint& P) { return IsInsideCorners(FPoints, P); }
 
 // ------------------------------------------------------------ TQuadCoordsFigure
 
@@ -302,4 +305,4 @@ void TQuadCoordsFigure::SetPoint(int32_t Index, const TPoint& P) {
   TBinaryDimensionsFigure::SetPoint(Index, clamped);
 }
 
-bool TQuadCoordsFigure::IsPointInside(const TPoint& P) { return IsInsideCorners(Point(0), Point(1), P); }
+bool TQuadCoordsFigure::IsPointInside(const TPoint& P) { return IsInsideCorners(FPoints, P); }

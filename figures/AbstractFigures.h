@@ -171,7 +171,8 @@ class TBinCoordsFigure : public TBinaryDimensionsFigure {
  public:
   explicit TBinCoordsFigure(TCanvas* ACanvas);
 
-  // Inside the corner rectangle, right and bottom edges excluded.
+  // Inside the corner rectangle, right and bottom edges excluded; a figure
+  // read with fewer than two points has no inside.
   bool IsPointInside(const TPoint& P) override;
 };
 

@@ -222,7 +222,7 @@ void TFigureText::Draw() {
 }
 
 bool TFigureText::IsPointInside(const TPoint& P) {
-  if (FCanvas == nullptr) return false;
+  if (FCanvas == nullptr || FPoints.empty()) return false;
   const TPoint p = Point(0);
   const int64_t w = FPenWidth;
   const TSize text = FCanvas->TextExtent(FText);

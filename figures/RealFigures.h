@@ -107,7 +107,8 @@ class TFigureText : public TBinaryDimensionsFigure {
   explicit TFigureText(TCanvas* ACanvas);
   void Draw() override;
   // The text box measured in the font the canvas holds now, widened by the
-  // pen width on every side. A text figure without canvas is never hit.
+  // pen width on every side. A text figure without canvas or anchor is never
+  // hit.
   bool IsPointInside(const TPoint& P) override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) const override;

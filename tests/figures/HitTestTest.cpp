@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "figures/Exceptions.h"
 #include "figures/RealFigures.h"
+#include "figures/Streams.h"
 
 namespace {
 
@@ -169,4 +171,23 @@ TEST(TextHit, WithoutCanvasNeverHit) {
   TFigureText text(nullptr);
   text.SetText("abc");
   EXPECT_FALSE(text.IsPointInside({0, 0}));
+}
+
+TEST(DamagedFigures, FiguresReadWithTooFewPointsAreNeverHit) {
+  // Records tie no point count to the class.
+  for (const TFigureClass* cls : RegisteredFigureClasses()) {
+    SCOPED_TRACE(cls->ClassName);
+    auto figure = cls->Create(nullptr);
+    TMemoryStream record;
+    figure->SaveToStream(record);
+    std::vector<uint8_t> bytes = record.TakeData();
+    const size_t points = size_t(figure->PointsCount());
+    bytes.erase(bytes.begin() + 4, bytes.begin() + 4 + std::ptrdiff_t(8 * points));
+    bytes[0] = 0;
+    TMemoryStream damaged(bytes);
+    auto loaded = cls->Create(nullptr);
+    loaded->LoadFromStream(damaged);
+    ASSERT_EQ(loaded->PointsCount(), 0);
+    EXPECT_FALSE(loaded->IsPointInside({0, 0}));
+  }
 }
