@@ -30,16 +30,7 @@ const char* NameOf(TBasicFigure* Figure) {
 bool CompareByName(void*, TBasicFigure* F1, TBasicFigure* F2, TFigureCompareOp Op) {
   // strcmp compares unsigned bytes, and the terminator makes the shorter name
   // the smaller.
-  const int Order = std::strcmp(NameOf(F1), NameOf(F2));
-  switch (Op) {
-    case coLess: return Order < 0;
-    case coGreater: return Order > 0;
-    case coEqual: return Order == 0;
-    case coNotEqual: return Order != 0;
-    case coLessOrEqual: return Order <= 0;
-    case coGreaterOrEqual: return Order >= 0;
-  }
-  return false;
+  return OrderSatisfies(std::strcmp(NameOf(F1), NameOf(F2)), Op);
 }
 
 enum TInitialOrder { ioRandom, ioDescending };

@@ -75,8 +75,8 @@ struct TRasterDevice::TFillSource {
   virtual ~TFillSource() = default;
   virtual int64_t Top() const = 0;
   virtual int64_t Bottom() const = 0;
-  // Rows then come one by one from First.
-  virtual void Start(int64_t First) = 0;
+  // Rows then come one by one from First, up to Last (exclusive).
+  virtual void Start(int64_t First, int64_t Last) = 0;
   virtual void Row(int64_t Y, TSpanList& Out) = 0;
 };
 
@@ -86,7 +86,7 @@ struct TRasterDevice::TRectFill final : TFillSource {
   TRectFill(int64_t L, int64_t T, int64_t R, int64_t B) : X0(L), Y0(T), X1(R), Y1(B) {}
   int64_t Top() const override { return Y0; }
   int64_t Bottom() const override { return X0 < X1 ? Y1 : Y0; }
-  void Start(int64_t) override {}
+  void Start(int64_t, int64_t) override {}
   void Row(int64_t Y, TSpanList& Out) override {
     Out.clear();
     if (Y >= Y0 && Y < Y1 && X0 < X1) Out.push_back({X0, X1});
@@ -100,7 +100,7 @@ struct TRasterDevice::TRowsFill final : TFillSource {
   TRowsFill(const std::vector<TSpan>& R, int64_t F) : Rows(R), First(F) {}
   int64_t Top() const override { return First; }
   int64_t Bottom() const override { return First + int64_t(Rows.size()); }
-  void Start(int64_t) override {}
+  void Start(int64_t, int64_t) override {}
   void Row(int64_t Y, TSpanList& Out) override {
     Out.clear();
     if (Y < First || Y >= Bottom()) return;
@@ -115,7 +115,7 @@ struct TRasterDevice::TPolygonFill final : TFillSource {
   TPolygonFill(TPolygonScan& S, std::span<const TPoint> Points) : Scan(S) { Scan.Begin(Points); }
   int64_t Top() const override { return Scan.Top(); }
   int64_t Bottom() const override { return Scan.Bottom(); }
-  void Start(int64_t First) override { Scan.Seek(First); }
+  void Start(int64_t First, int64_t Last) override { Scan.Seek(First, Last); }
   void Row(int64_t, TSpanList& Out) override { Scan.NextRow(Out); }
 };
 
@@ -192,7 +192,7 @@ void TRasterDevice::FillRows(TFillSource& Fill, const TBrushPaint& Brush) {
   const int64_t top = std::max<int64_t>(Fill.Top(), 0);
   const int64_t bottom = std::min<int64_t>(Fill.Bottom(), FSurface.Height);
   if (top >= bottom) return;
-  Fill.Start(top);
+  Fill.Start(top, bottom);
   for (int64_t y = top; y < bottom; ++y) {
     Fill.Row(y, FFillSpans);
     for (const TSpan& s : FFillSpans) Brush.Span(FSurface, int32_t(y), s.X0, s.X1);
@@ -211,7 +211,9 @@ void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush,
     if (Fill != nullptr) FillRows(*Fill, Brush);
     for (int64_t y = FWide.Top(); y < FWide.Bottom(); ++y) {
       uint32_t* row = FSurface.Row(int32_t(y));
-      FWide.ForEachRun(y, [&](int64_t X0, int64_t X1) { ApplySpan(row + X0, size_t(X1 - X0), penOp); });
+      FWide.ForEachPixel(
+          y, [&](int64_t X) { row[X] = penOp.Apply(row[X]); },
+          [&](int64_t X0, int64_t X1) { ApplySpan(row + X0, size_t(X1 - X0), penOp); });
     }
     return;
   }
@@ -226,7 +228,7 @@ void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush,
   include(FWide.Top(), FWide.Bottom());
   if (Fill != nullptr) include(Fill->Top(), Fill->Bottom());
   if (top >= bottom) return;
-  if (Fill != nullptr) Fill->Start(top);
+  if (Fill != nullptr) Fill->Start(top, bottom);
   const TBrushPaint pen(penOp);
   for (int64_t y = top; y < bottom; ++y) {
     FPenSpans.clear();

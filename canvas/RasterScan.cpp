@@ -202,11 +202,11 @@ void ForQuadRows(const std::array<int64_t, 8>& Corners, int64_t From, int64_t To
 }
 
 // Neighbouring points along one row or one column share their discs' rows:
-// calls Run(x0, y0, x1, y1) with the box of each run of unit axis steps
-// whose points share a row or a column with the run's first point. A run
-// that turns back through that point (along its row, then its column) thus
-// has a box of more than one row and column, and its discs are swept over
-// the whole box.
+// calls Run(x0, y0, x1, y1) with the box of each run of points joined by
+// unit axis steps (or none) that share a row or a column with the run's
+// first point. A run that turns back through that point (along its row,
+// then its column) thus has a box of more than one row and column, and its
+// discs are swept over the whole box.
 template <class TRun>
 void ForDiscRuns(std::span<const TPoint> Points, TRun&& Run) {
   for (size_t i = 0, j = 0; i < Points.size(); i = j) {
@@ -235,7 +235,14 @@ TEdgeCrossing TEdgeCrossing::Between(int64_t Ax, int64_t Ay, int64_t Bx, int64_t
   edge.X0 = Ax;
   edge.Dx = Bx - Ax;
   edge.Dy = By - Ay;
-  edge.StepX = edge.Dy == 1 ? edge.Dx : FloorDiv(edge.Dx, edge.Dy);
+  // Steep edges (curve outlines are mostly made of them) need no division.
+  if (edge.Dy == 1) {
+    edge.StepX = edge.Dx;
+  } else if (edge.Dx >= -edge.Dy && edge.Dx < edge.Dy) {
+    edge.StepX = edge.Dx < 0 ? -1 : 0;
+  } else {
+    edge.StepX = FloorDiv(edge.Dx, edge.Dy);
+  }
   edge.StepRem = edge.Dx - edge.StepX * edge.Dy;
   return edge;
 }
@@ -277,12 +284,14 @@ void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPain
   uint32_t* pixel = line.XMajor ? Surface.Row(int32_t(minor)) + major : Surface.Row(int32_t(major)) + minor;
   const std::ptrdiff_t majorStep = line.XMajor ? line.MajorStep : line.MajorStep * Surface.Stride;
   const std::ptrdiff_t minorStep = line.XMajor ? line.MinorStep * Surface.Stride : line.MinorStep;
+  // Copies, which the pixel writes cannot be taken to change.
   const TPixelOp fore = Pen.Fore, back = Pen.Back;
-  uint32_t phase = uint32_t((uint64_t(startPhase) + uint64_t(lo)) % Pen.Period);
+  const uint32_t mask = Pen.Mask, period = Pen.Period;
+  uint32_t phase = uint32_t((uint64_t(startPhase) + uint64_t(lo)) % period);
   for (int64_t k = lo;;) {
-    *pixel = ((Pen.Mask >> phase) & 1u ? fore : back).Apply(*pixel);
+    *pixel = ((mask >> phase) & 1u ? fore : back).Apply(*pixel);
     if (++k > hi) break;
-    if (++phase == Pen.Period) phase = 0;
+    if (++phase == period) phase = 0;
     pixel += majorStep;
     walk.Err += walk.TwoD;
     if (walk.Err >= walk.TwoN) {
@@ -294,18 +303,18 @@ void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPain
 
 void DrawThinPath(const TSurface& Surface, std::span<const TPoint> Points, bool Closed, const TPenPaint& Pen) {
   if (Points.size() < 2) return;
+  // Curve outlines are chains of steps to neighbours: those are drawn here.
   uint32_t phase = 0;
-  const size_t count = Closed ? Points.size() : Points.size() - 1;
-  for (size_t i = 0; i < count; ++i) {
-    const TPoint a = Points[i], b = Points[i + 1 == Points.size() ? 0 : i + 1];
-    if (a == b) continue;
-    // Curve outlines are chains of such steps: they are handled here.
-    if (IsNeighbourStep(a, b)) {
-      PlotStepStart(Surface, a, Pen, phase);
-      continue;
+  const auto segment = [&](TPoint A, TPoint B) {
+    if (A == B) return;
+    if (IsNeighbourStep(A, B)) {
+      PlotStepStart(Surface, A, Pen, phase);
+    } else {
+      DrawThinSegment(Surface, A, B, Pen, phase);
     }
-    DrawThinSegment(Surface, a, b, Pen, phase);
-  }
+  };
+  for (size_t i = 1; i < Points.size(); ++i) segment(Points[i - 1], Points[i]);
+  if (Closed) segment(Points.back(), Points.front());
 }
 
 void AccumulatePathRows(std::span<const TPoint> Points, bool Closed, int32_t Top, std::vector<TSpan>& Rows) {
@@ -323,73 +332,97 @@ void AccumulatePathRows(std::span<const TPoint> Points, bool Closed, int32_t Top
 
 void TPolygonScan::Begin(std::span<const TPoint> Points) {
   FEdges.clear();
+  FShort.clear();
   FTop = std::numeric_limits<int64_t>::max();
   FBottom = std::numeric_limits<int64_t>::min();
-  // A vertex between two equal steps changes no crossing: runs of equal
-  // steps become one edge (curve outlines have many).
-  const size_t count = Points.size();
-  const auto at = [&](size_t k) { return Points[k < count ? k : k - count]; };  // k < 2 * count
-  const auto step = [&](size_t k) {
-    const TPoint from = Points[k], to = at(k + 1);
-    return std::pair{int64_t(to.x) - from.x, int64_t(to.y) - from.y};
-  };
-  for (size_t i = 0, j = 0; i < count; i = j) {
-    const auto first = step(i);
-    for (j = i + 1; j < count && step(j) == first;) ++j;
-    AddEdge(Points[i], at(j));
-  }
-  if (FEdges.empty()) FTop = FBottom = 0;
+  for (size_t i = 1; i < Points.size(); ++i) AddEdge(Points[i - 1], Points[i]);
+  if (!Points.empty()) AddEdge(Points.back(), Points.front());
+  if (FTop > FBottom) FTop = FBottom = 0;
   std::sort(FEdges.begin(), FEdges.end(),
             [](const TEdgeCrossing& a, const TEdgeCrossing& b) { return a.YStart < b.YStart; });
-  Seek(FTop);
 }
 
 void TPolygonScan::AddEdge(TPoint A, TPoint B) {
   if (A.y == B.y) return;
-  FEdges.push_back(TEdgeCrossing::Between(A.x, A.y, B.x, B.y));
-  FTop = std::min(FTop, FEdges.back().YStart);
-  FBottom = std::max(FBottom, FEdges.back().YEnd);
+  const TPoint upper = A.y < B.y ? A : B;
+  const int64_t top = upper.y, bottom = std::max(A.y, B.y);
+  FTop = std::min(FTop, top);
+  FBottom = std::max(FBottom, bottom);
+  if (bottom - top == 1) {
+    FShort.push_back({top, upper.x});
+  } else {
+    FEdges.push_back(TEdgeCrossing::Between(A.x, A.y, B.x, B.y));
+  }
 }
 
-void TPolygonScan::Seek(int64_t Row) {
+void TPolygonScan::Seek(int64_t First, int64_t Last) {
   FActive.clear();
   FNext = 0;
-  FRow = Row;
+  FRow = First;
+  FFirst = First;
+  // The crossings of the short edges sorted by row: the count of each row,
+  // the start of each row from the counts, each crossing put at its row's
+  // start, which moves on to the next row's; and the starts moved back.
+  const size_t rows = size_t(std::max<int64_t>(std::min(Last, FBottom) - First, 0));
+  FShortStart.assign(rows + 1, 0);
+  const auto sought = [&](int64_t Row) { return Row >= First && size_t(Row - First) < rows; };
+  for (const TShortEdge& edge : FShort) {
+    if (sought(edge.Row)) ++FShortStart[size_t(edge.Row - First) + 1];
+  }
+  for (size_t i = 0; i < rows; ++i) FShortStart[i + 1] += FShortStart[i];
+  FShortX.resize(FShortStart[rows]);
+  for (const TShortEdge& edge : FShort) {
+    if (sought(edge.Row)) FShortX[FShortStart[size_t(edge.Row - First)]++] = edge.X;
+  }
+  for (size_t i = rows; i > 0; --i) FShortStart[i] = FShortStart[i - 1];
+  FShortStart[0] = 0;
 }
 
 void TPolygonScan::NextRow(TSpanList& Out) {
   Out.clear();
-  TEdgeCrossing* const edges = FEdges.data();
-  const size_t edgeCount = FEdges.size();
+  FCrossings.clear();
   const int64_t row = FRow++;
-  size_t kept = 0;
-  for (size_t i = 0, n = FActive.size(); i < n; ++i) {
-    const size_t e = FActive[i];
-    if (edges[e].YEnd > row) FActive[kept++] = e;
+  if (row >= FFirst && size_t(row - FFirst) + 1 < FShortStart.size()) {
+    const size_t i = size_t(row - FFirst);
+    FCrossings.insert(FCrossings.end(), FShortX.begin() + std::ptrdiff_t(FShortStart[i]),
+                      FShortX.begin() + std::ptrdiff_t(FShortStart[i + 1]));
   }
-  FActive.resize(kept);
-  for (; FNext < edgeCount && edges[FNext].YStart <= row; ++FNext) {
+  TEdgeCrossing* const edges = FEdges.data();
+  for (; FNext < FEdges.size() && edges[FNext].YStart <= row; ++FNext) {
     if (edges[FNext].YEnd <= row) continue;
     edges[FNext].MoveTo(row);
     FActive.push_back(FNext);
   }
-  // The active edges in the order of their crossings, which changes little
-  // from one row to the next: spans run between the first and the second,
-  // the third and the fourth, and so on.
-  size_t* const active = FActive.data();
-  const size_t activeCount = FActive.size();
-  for (size_t i = 1; i < activeCount; ++i) {
-    const size_t e = active[i];
-    const int64_t x = edges[e].X;
-    size_t j = i;
-    for (; j > 0 && edges[active[j - 1]].X > x; --j) active[j] = active[j - 1];
-    active[j] = e;
+  // The crossings of the long edges, which then move on to the next row
+  // unless they end here.
+  size_t kept = 0;
+  for (size_t e : FActive) {
+    TEdgeCrossing& edge = edges[e];
+    FCrossings.push_back(edge.X);
+    if (edge.YEnd <= row + 1) continue;
+    edge.Step();
+    FActive[kept++] = e;
   }
-  for (size_t i = 1; i < activeCount; i += 2) {
-    const int64_t x0 = edges[active[i - 1]].X, x1 = edges[active[i]].X;
+  FActive.resize(kept);
+  // Spans run from the first crossing to the second, the third to the
+  // fourth, and so on. Most rows have two crossings, the others a few:
+  // insertion sorts them.
+  int64_t* const x = FCrossings.data();
+  const size_t count = FCrossings.size();
+  if (count == 2) {
+    const int64_t x0 = std::min(x[0], x[1]), x1 = std::max(x[0], x[1]);
     if (x0 < x1) Out.push_back({x0, x1});
+    return;
   }
-  for (size_t i = 0; i < activeCount; ++i) edges[active[i]].Step();
+  for (size_t i = 1; i < count; ++i) {
+    const int64_t value = x[i];
+    size_t j = i;
+    for (; j > 0 && x[j - 1] > value; --j) x[j] = x[j - 1];
+    x[j] = value;
+  }
+  for (size_t i = 1; i < count; i += 2) {
+    if (x[i - 1] < x[i]) Out.push_back({x[i - 1], x[i]});
+  }
 }
 
 void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
@@ -422,9 +455,10 @@ void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Wi
   FBits.assign(FStride * size_t(FBottom - FTop), 0);
   if (FStamps != nullptr && FStamps->Masked) {
     AddPointSteps(Points, Closed);
-    // A run that turns back through its first point's row or column has
-    // its discs swept over its whole box (see ForDiscRuns); the masks hold
-    // the discs of such a run's points only.
+    // The discs of a run along one row or column sweep just its box, the
+    // rows of a disc nesting towards its middle; a run that turns back
+    // through its first point's row or column has its discs swept over a
+    // larger box (see ForDiscRuns), which the masks leave out.
     ForDiscRuns(Points, [&](int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) {
       if (X0 < X1 && Y0 < Y1) AddDiscs(X0, Y0, X1, Y1);
     });
@@ -459,11 +493,12 @@ inline bool TWidePenScan::AddMask(TPoint P, const TMask& Mask) {
   // Each row of the mask lands on two neighbouring words at most; the
   // padding word past each row takes the spill of the last one.
   const unsigned shift = unsigned(x % 64);
-  uint64_t* word = FBits.data() + size_t(y) * FStride + size_t(x / 64);
+  const size_t stride = FStride;  // a copy, which the writes cannot be taken to change
+  uint64_t* word = FBits.data() + size_t(y) * stride + size_t(x / 64);
   for (uint64_t bits : Mask.Rows) {
     word[0] |= bits << shift;
     word[1] |= bits >> 1 >> (63 - shift);
-    word += FStride;
+    word += stride;
   }
   return true;
 }
@@ -480,8 +515,7 @@ void TWidePenScan::AddPointSteps(std::span<const TPoint> Points, bool Closed) {
     const TPoint q = hasNext ? Points[i + 1 < count ? i + 1 : 0] : p;
     const int64_t dx = int64_t(q.x) - p.x, dy = int64_t(q.y) - p.y;
     const bool neighbour = std::llabs(dx) <= 1 && std::llabs(dy) <= 1;
-    const TMask& mask = FStamps->Steps[neighbour ? size_t(3 * (dy + 1) + dx + 1) : kNoStep];
-    if (!AddMask(p, mask)) {
+    if (!AddMask(p, FStamps->Steps[neighbour ? size_t(3 * (dy + 1) + dx + 1) : kNoStep])) {
       // Near the clip edges: the pieces one by one.
       AddDiscs(p.x, p.y, p.x, p.y);
       if (neighbour) AddSegment(p, q);
@@ -597,8 +631,28 @@ void TWidePenScan::Cover(int64_t Y0, int64_t Y1, int64_t X0, int64_t X1) {
 }
 
 void TWidePenScan::Row(int64_t Y, TSpanList& Out) const {
+  // Looking for the next set bit outside a span and the next clear bit
+  // inside one: Pending holds the bits of the word from there on, those
+  // inside a span inverted, so its lowest set bit is the next change.
   Out.clear();
-  ForEachRun(Y, [&](int64_t X0, int64_t X1) { Out.push_back({X0, X1}); });
+  const uint64_t* row = FBits.data() + size_t(Y - FTop) * FStride;
+  bool inside = false;
+  for (size_t w = 0; w < FWords; ++w) {
+    const int64_t base = FLeft + int64_t(w) * 64;
+    uint64_t pending = inside ? ~row[w] : row[w];
+    while (pending != 0) {
+      const int at = std::countr_zero(pending);
+      if (inside) {
+        Out.back().X1 = base + at;
+      } else {
+        Out.push_back({base + at, base + at});
+      }
+      inside = !inside;
+      pending = ~pending & (~uint64_t(0) << at);
+    }
+  }
+  // A span reaching the last word's end ends at the clip edge.
+  if (inside) Out.back().X1 = FLeft + int64_t(FWords) * 64;
 }
 
 void TWidePenScan::AddSegment(TPoint A, TPoint B) {

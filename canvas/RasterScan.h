@@ -65,20 +65,36 @@ class TPolygonScan {
  public:
   // Prepares the edges of the closed polygon.
   void Begin(std::span<const TPoint> Points);
-  // Positions on Row; rows then follow one by one.
-  void Seek(int64_t Row);
+  // Positions on row First, for rows up to Last (exclusive); rows then
+  // follow one by one.
+  void Seek(int64_t First, int64_t Last);
   // Spans of the current row, then moves to the next row.
   void NextRow(TSpanList& Out);
   int64_t Top() const { return FTop; }
   int64_t Bottom() const { return FBottom; }  // exclusive
 
  private:
+  // An edge one row high crosses only that row, at its upper end point.
+  struct TShortEdge {
+    int64_t Row;
+    int64_t X;
+  };
   void AddEdge(TPoint A, TPoint B);
 
-  std::vector<TEdgeCrossing> FEdges;  // sorted by YStart
-  std::vector<size_t> FActive;  // edges crossing the current row
+  // Edges over two rows or more, sorted by YStart: they take their turn
+  // in the active list.
+  std::vector<TEdgeCrossing> FEdges;
+  std::vector<size_t> FActive;  // those crossing the current row
+  // Edges one row high (curve outlines are made of them), and their
+  // crossings of the rows sought, by row: those of row FFirst + i are
+  // FShortX[FShortStart[i]] up to FShortX[FShortStart[i + 1]].
+  std::vector<TShortEdge> FShort;
+  std::vector<int64_t> FShortX;
+  std::vector<size_t> FShortStart;
+  std::vector<int64_t> FCrossings;  // of the current row
   size_t FNext = 0;
   int64_t FRow = 0;
+  int64_t FFirst = 0;
   int64_t FTop = 0;
   int64_t FBottom = 0;
 };
@@ -100,10 +116,10 @@ class TWidePenScan {
   int64_t Bottom() const { return FBottom; }
   // The spans of row Y (Top() <= Y < Bottom()), left to right, apart.
   void Row(int64_t Y, TSpanList& Out) const;
-  // Calls Run(x0, x1) for each span [x0, x1) of row Y, as Row lists them;
-  // every span lies within the clip columns.
-  template <class TRun>
-  void ForEachRun(int64_t Y, TRun&& Run) const;
+  // Calls Pixel(x) for each column x of row Y the region covers, and
+  // Run(x0, x1) instead for whole words of 64 columns; left to right.
+  template <class TPixel, class TRun>
+  void ForEachPixel(int64_t Y, TPixel&& Pixel, TRun&& Run) const;
 
  private:
   // A small piece of the region relative to a point P: bit c of Rows[r]
@@ -166,28 +182,16 @@ class TWidePenScan {
   std::vector<TSpan> FBounds;  // scratch rows of a quadrangle
 };
 
-template <class TRun>
-void TWidePenScan::ForEachRun(int64_t Y, TRun&& Run) const {
-  // Looking for the next set bit outside a span and the next clear bit
-  // inside one: Pending holds the bits of the word from there on, those
-  // inside a span inverted, so its lowest set bit is the next change.
+template <class TPixel, class TRun>
+void TWidePenScan::ForEachPixel(int64_t Y, TPixel&& Pixel, TRun&& Run) const {
   const uint64_t* row = FBits.data() + size_t(Y - FTop) * FStride;
-  bool inside = false;
-  int64_t start = 0;
   for (size_t w = 0; w < FWords; ++w) {
     const int64_t base = FLeft + int64_t(w) * 64;
-    uint64_t pending = inside ? ~row[w] : row[w];
-    while (pending != 0) {
-      const int at = std::countr_zero(pending);
-      if (inside) {
-        Run(start, base + at);
-      } else {
-        start = base + at;
-      }
-      inside = !inside;
-      pending = ~pending & (~uint64_t(0) << at);
+    uint64_t bits = row[w];
+    if (bits == ~uint64_t(0)) {
+      Run(base, base + 64);
+      continue;
     }
+    for (; bits != 0; bits &= bits - 1) Pixel(base + std::countr_zero(bits));
   }
-  // A span reaching the last word's end ends at the clip edge.
-  if (inside) Run(start, FLeft + int64_t(FWords) * 64);
 }

@@ -127,9 +127,10 @@ void TBrushPaint::PatternPixels(uint32_t* Pixels, size_t Count, int32_t X0, uint
   }
   // Column c of the cell recurs every eight pixels from the first pixel
   // whose column it is.
+  const TPixelOp fore = FFore;  // a copy, which the pixel writes cannot be taken to change
   for (unsigned rest = Bits; rest != 0; rest &= rest - 1) {
     const int32_t column = std::countr_zero(rest);
-    for (size_t i = size_t((column - X0) & 7); i < Count; i += 8) Pixels[i] = FFore.Apply(Pixels[i]);
+    for (size_t i = size_t((column - X0) & 7); i < Count; i += 8) Pixels[i] = fore.Apply(Pixels[i]);
   }
 }
 

@@ -144,16 +144,7 @@ void TFiguresCollection::SetBackgroundColor(TColor Color) {
 bool TFiguresCollection::Compare(TBasicFigure* F1, TBasicFigure* F2, TFigureCompareOp Op) {
   if (F1 == nullptr || F2 == nullptr) throw EAbort("F1 = nil || F2 = nil");
   // strcmp orders by unsigned bytes, the shorter name first on a common prefix.
-  const int order = std::strcmp(F1->ClassName(), F2->ClassName());
-  switch (Op) {
-    case coLess: return order < 0;
-    case coGreater: return order > 0;
-    case coEqual: return order == 0;
-    case coNotEqual: return order != 0;
-    case coLessOrEqual: return order <= 0;
-    case coGreaterOrEqual: return order >= 0;
-  }
-  return false;
+  return OrderSatisfies(std::strcmp(F1->ClassName(), F2->ClassName()), Op);
 }
 
 namespace {

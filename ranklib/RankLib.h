@@ -25,6 +25,20 @@ enum TFigureCompareOp : uint8_t {
   coGreaterOrEqual,
 };
 
+// Whether a three-way order (negative, zero, positive: F1 below, equal to,
+// above F2) satisfies Op; false for a code outside the enumeration.
+inline bool OrderSatisfies(int Order, TFigureCompareOp Op) {
+  switch (Op) {
+    case coLess: return Order < 0;
+    case coGreater: return Order > 0;
+    case coEqual: return Order == 0;
+    case coNotEqual: return Order != 0;
+    case coLessOrEqual: return Order <= 0;
+    case coGreaterOrEqual: return Order >= 0;
+  }
+  return false;
+}
+
 // A method pointer: the comparison function and the object it is bound to.
 // A failure it raises propagates through the library to the caller.
 struct TFigureCompare {

@@ -11,7 +11,7 @@
 #include "document/Collection.h"
 #include "figures/RealFigures.h"
 #include "figures/Streams.h"
-#include "tools/kri/IdleCanvas.h"
+#include "canvas/IdleCanvas.h"
 
 using TBytes = std::vector<uint8_t>;
 

@@ -17,6 +17,7 @@
 
 #include "canvas/Canvas.h"
 #include "canvas/RasterCanvas.h"
+#include "canvas/IdleCanvas.h"
 #include "figures/BitmapPicture.h"
 #include "figures/Exceptions.h"
 #include "figures/Streams.h"
@@ -62,7 +63,7 @@ class TTempFolder {
 std::vector<uint8_t> FileContent(const std::string& Name) { return ReadFileBytes(Name); }
 
 // Records the pictures it is asked to stretch; draws nothing.
-class TRecordingCanvas : public TCanvas {
+class TRecordingCanvas : public TIdleCanvas {
  public:
   struct TCall {
     TRect Dest;
@@ -73,15 +74,6 @@ class TRecordingCanvas : public TCanvas {
   std::vector<TCall> Calls;
 
  protected:
-  void DoRectangle(int32_t, int32_t, int32_t, int32_t) override {}
-  void DoEllipse(int32_t, int32_t, int32_t, int32_t) override {}
-  void DoRoundRect(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
-  void DoChord(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, bool) override {}
-  void DoPolyline(std::span<const TPoint>) override {}
-  void DoPolygon(std::span<const TPoint>) override {}
-  void DoFillRect(const TRect&) override {}
-  void DoTextOut(int32_t, int32_t, std::string_view) override {}
-  TSize DoTextExtent(std::string_view) override { return {}; }
   void DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent) override {
     Calls.push_back({Dest, Picture.Pixels, Picture.Width, Transparent});
   }

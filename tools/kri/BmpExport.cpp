@@ -3,7 +3,7 @@
 #include "canvas/RasterCanvas.h"
 #include "figures/Exceptions.h"
 #include "figures/Streams.h"
-#include "tools/kri/IdleCanvas.h"
+#include "canvas/IdleCanvas.h"
 
 QImage RenderImage(TFiguresCollection& Image) {
   const TRect& r = Image.ImageRect();

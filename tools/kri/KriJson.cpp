@@ -17,7 +17,7 @@
 #include "canvas/CodePage.h"
 #include "figures/RealFigures.h"
 #include "figures/Streams.h"
-#include "tools/kri/IdleCanvas.h"
+#include "canvas/IdleCanvas.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
-// A canvas that draws nothing. A collection rests on it while it has no
-// raster, so that selecting a figure (which redraws) needs no display.
+// A canvas that draws nothing and measures every text as empty. A collection
+// rests on it while it has no raster, so that selecting a figure (which
+// redraws) needs no display; tests derive from it to record single calls.
 #pragma once
 
 #include "canvas/Canvas.h"
