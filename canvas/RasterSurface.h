@@ -39,13 +39,8 @@ TPixelOp MakePixelOp(TPenMode Mode, uint32_t Source);
 // Applies Op to Count consecutive pixels.
 inline void ApplySpan(uint32_t* Pixels, size_t Count, TPixelOp Op) {
   if (Op.And == 0) {
-    // The result does not depend on the pixels (copy and the like). Pen
-    // spans are mostly a few pixels long, too short for a vector loop.
-    if (Count > 8) {
-      std::fill_n(Pixels, Count, Op.Xor);
-      return;
-    }
-    for (size_t i = 0; i < Count; ++i) Pixels[i] = Op.Xor;
+    // The result does not depend on the pixels (copy and the like).
+    std::fill_n(Pixels, Count, Op.Xor);
     return;
   }
   // Four pixels at a time in a vector register where the target has one.
