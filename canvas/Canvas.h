@@ -148,31 +148,52 @@ class TCanvas {
   // Outlined with the pen, filled with the brush. Rectangle, ellipse and
   // rounded rectangle take two opposite corners in either order; the right
   // and bottom edges are exclusive.
-  void Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) { DoRectangle(X1, Y1, X2, Y2); }
-  void Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) { DoEllipse(X1, Y1, X2, Y2); }
+  void Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
+    DoRectangle(X1, Y1, X2, Y2);
+    Painted();
+  }
+  void Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
+    DoEllipse(X1, Y1, X2, Y2);
+    Painted();
+  }
   // W and H: width and height of the ellipse that rounds each corner.
   void RoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t W, int32_t H) {
     DoRoundRect(X1, Y1, X2, Y2, W, H);
+    Painted();
   }
   // The ellipse inscribed in (X1, Y1)-(X2, Y2), cut by the rays from its
   // centre through (X3, Y3) (start) and (X4, Y4) (end); the arc runs
   // counter-clockwise on screen from the start ray to the end ray.
   void Chord(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4, int32_t Y4) {
     DoChord(X1, Y1, X2, Y2, X3, Y3, X4, Y4, false);
+    Painted();
   }
   void Pie(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4, int32_t Y4) {
     DoChord(X1, Y1, X2, Y2, X3, Y3, X4, Y4, true);
+    Painted();
   }
   // Pen only; fewer than two points draw nothing.
-  void Polyline(std::span<const TPoint> Points) { DoPolyline(Points); }
+  void Polyline(std::span<const TPoint> Points) {
+    DoPolyline(Points);
+    Painted();
+  }
   // Closed automatically, even-odd fill; fewer than two points draw nothing.
-  void Polygon(std::span<const TPoint> Points) { DoPolygon(Points); }
+  void Polygon(std::span<const TPoint> Points) {
+    DoPolygon(Points);
+    Painted();
+  }
   // The brush alone, ignoring the pen mode.
-  void FillRect(const TRect& R) { DoFillRect(R); }
+  void FillRect(const TRect& R) {
+    DoFillRect(R);
+    Painted();
+  }
 
   // Text in Windows-1251 bytes, drawn in the font colour with its top-left
   // corner at (X, Y); the background follows the brush (see TBrush).
-  void TextOut(int32_t X, int32_t Y, std::string_view Text) { DoTextOut(X, Y, Text); }
+  void TextOut(int32_t X, int32_t Y, std::string_view Text) {
+    DoTextOut(X, Y, Text);
+    Painted();
+  }
   TSize TextExtent(std::string_view Text) { return DoTextExtent(Text); }
   int32_t TextWidth(std::string_view Text) { return DoTextExtent(Text).cx; }
   int32_t TextHeight(std::string_view Text) { return DoTextExtent(Text).cy; }
@@ -182,9 +203,14 @@ class TCanvas {
   // it was.
   void StretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent = {}) {
     DoStretchDraw(Dest, Picture, Transparent);
+    Painted();
   }
 
  protected:
+  // Called after every primitive that may have changed pixels, so that a
+  // surface showing the raster can schedule one repaint.
+  virtual void Painted() {}
+
   virtual void DoRectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) = 0;
   virtual void DoEllipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) = 0;
   virtual void DoRoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t W, int32_t H) = 0;

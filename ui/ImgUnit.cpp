@@ -109,53 +109,17 @@ void FeedVertices(TVertexFigure& Figure, const TPoint& P, TFigureStep Step) {
 
 // ---------------------------------------------------------------- TImageSurface
 
-// The raster canvas of the surface: every primitive it draws asks for a
-// repaint, which shows the raster as it is when the event loop next paints.
+// The raster canvas of the surface: whatever it draws asks for a repaint,
+// which shows the raster as it is when the event loop next paints.
 class TImageSurface::TSurfaceCanvas : public TRasterCanvas {
  public:
-  TSurfaceCanvas(QImage& Image, QWidget& Surface) : TRasterCanvas(Image), FSurface(Surface) {}
+  TSurfaceCanvas(QImage& Image, TImageSurface& Surface) : TRasterCanvas(Image), FSurface(Surface) {}
 
  protected:
-  void DoRectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) override {
-    TRasterCanvas::DoRectangle(X1, Y1, X2, Y2);
-    FSurface.update();
-  }
-  void DoEllipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) override {
-    TRasterCanvas::DoEllipse(X1, Y1, X2, Y2);
-    FSurface.update();
-  }
-  void DoRoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t W, int32_t H) override {
-    TRasterCanvas::DoRoundRect(X1, Y1, X2, Y2, W, H);
-    FSurface.update();
-  }
-  void DoChord(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4, int32_t Y4,
-               bool IsPie) override {
-    TRasterCanvas::DoChord(X1, Y1, X2, Y2, X3, Y3, X4, Y4, IsPie);
-    FSurface.update();
-  }
-  void DoPolyline(std::span<const TPoint> Points) override {
-    TRasterCanvas::DoPolyline(Points);
-    FSurface.update();
-  }
-  void DoPolygon(std::span<const TPoint> Points) override {
-    TRasterCanvas::DoPolygon(Points);
-    FSurface.update();
-  }
-  void DoFillRect(const TRect& R) override {
-    TRasterCanvas::DoFillRect(R);
-    FSurface.update();
-  }
-  void DoTextOut(int32_t X, int32_t Y, std::string_view Text) override {
-    TRasterCanvas::DoTextOut(X, Y, Text);
-    FSurface.update();
-  }
-  void DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent) override {
-    TRasterCanvas::DoStretchDraw(Dest, Picture, Transparent);
-    FSurface.update();
-  }
+  void Painted() override { FSurface.ScheduleRepaint(); }
 
  private:
-  QWidget& FSurface;
+  TImageSurface& FSurface;
 };
 
 TImageSurface::TImageSurface(QWidget* Parent)
@@ -176,7 +140,14 @@ void TImageSurface::SetImageSize(int32_t Width, int32_t Height) {
 
 TCanvas* TImageSurface::Canvas() const { return FCanvas.get(); }
 
+void TImageSurface::ScheduleRepaint() {
+  if (FRepaintScheduled) return;
+  FRepaintScheduled = true;
+  update();
+}
+
 void TImageSurface::paintEvent(QPaintEvent*) {
+  FRepaintScheduled = false;
   QPainter painter(this);
   painter.drawImage(0, 0, FBitmap);
 }

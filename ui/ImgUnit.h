@@ -73,8 +73,13 @@ class TImageSurface : public QWidget {
  private:
   class TSurfaceCanvas;
 
+  // Asks for one repaint for everything drawn until the next paint: a
+  // redraw draws thousands of primitives.
+  void ScheduleRepaint();
+
   QImage FBitmap;
   std::unique_ptr<TSurfaceCanvas> FCanvas;
+  bool FRepaintScheduled = false;
 };
 
 // A picture that reports a left click: pressed and released over it.

@@ -65,16 +65,7 @@ bool TRecordingCompare::Thunk(void* Data, TBasicFigure* F1, TBasicFigure* F2,
     throw TCompareFailure{Call};
   if (Self.Answer)
     return Self.Answer(A, B, Op);
-  const int Order = CompareNames(A.ClassName, B.ClassName);
-  switch (Op) {
-    case coLess: return Order < 0;
-    case coGreater: return Order > 0;
-    case coEqual: return Order == 0;
-    case coNotEqual: return Order != 0;
-    case coLessOrEqual: return Order <= 0;
-    case coGreaterOrEqual: return Order >= 0;
-  }
-  return false;
+  return OrderSatisfies(CompareNames(A.ClassName, B.ClassName), Op);
 }
 
 TNodeChain::TNodeChain(std::vector<TFakeFigure>& Figures) {
