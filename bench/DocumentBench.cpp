@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "canvas/RasterCanvas.h"
@@ -29,10 +30,13 @@ void AddMixedFigures(TFiguresCollection& Image, int Count, int Width, int Height
     auto figure = classes[i % std::size(classes)]->Create(Canvas);
     const TPoint a{uniform(0, Width - 1), uniform(0, Height - 1)};
     const TPoint b{a.x + uniform(4, 80), a.y + uniform(4, 80)};
-    if (auto* line = dynamic_cast<TFigurePolyLine*>(figure.get())) {
-      for (int k = 0; k < 4; ++k) line->AddPoint({uniform(a.x, b.x), uniform(a.y, b.y)});
-    } else if (auto* polygon = dynamic_cast<TFigurePolygon*>(figure.get())) {
-      for (int k = 0; k < 5; ++k) polygon->AddPoint({uniform(a.x, b.x), uniform(a.y, b.y)});
+    if (TVertexList* vertices = AsVertexList(figure.get())) {
+      // Four vertices for an open line, five for a polygon.
+      const int count = figure->ClassType().Traits.Family == ffOpenLine ? 4 : 5;
+      for (int k = 0; k < count; ++k) {
+        const int x = uniform(a.x, b.x);  // before y: argument order is unspecified
+        vertices->AddPointXY(x, uniform(a.y, b.y));
+      }
     } else {
       figure->SetPoint(0, a);
       figure->SetPoint(1, b);
@@ -44,11 +48,11 @@ void AddMixedFigures(TFiguresCollection& Image, int Count, int Width, int Height
     figure->SetPenColor(uint32_t(random()) & 0xFFFFFF);
     figure->SetPenWidth(uniform(0, 3));
     figure->SetPenStyle(TPenStyle(uniform(0, 4)));
-    if (auto* filled = dynamic_cast<TBinaryDimensionsFigure*>(figure.get())) {
+    if (TBinaryDimensionsFigure* filled = AsFilled(figure.get())) {
       filled->SetBrushColor(uint32_t(random()) & 0xFFFFFF);
       filled->SetBrushStyle(TBrushStyle(uniform(0, 7)));
     }
-    Image.Add(figure.release());
+    Image.Add(std::move(figure));
   }
 }
 
@@ -92,7 +96,7 @@ std::unique_ptr<TFiguresCollection> LargeImage() {
   for (int i = 0; i < 500; ++i) {
     auto text = std::make_unique<TFigureText>(nullptr);
     text->SetText("Kresta text figure " + std::to_string(i));
-    image->Add(text.release());
+    image->Add(std::move(text));
   }
   TMemoryStream bmp;
   {
@@ -115,7 +119,7 @@ std::unique_ptr<TFiguresCollection> LargeImage() {
     auto bitmap = std::make_unique<TFigureBitmap>(nullptr);
     bmp.Seek(0);
     bitmap->LoadPictureFromStream(bmp);
-    image->Add(bitmap.release());
+    image->Add(std::move(bitmap));
   }
   return image;
 }

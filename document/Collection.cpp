@@ -11,6 +11,8 @@
 #include "figures/RealFigures.h"
 #include "figures/Streams.h"
 
+static_assert(std::ranges::bidirectional_range<TFigureRange> && std::ranges::view<TFigureRange>);
+
 TFiguresCollection::TFiguresCollection(TCanvas* Canvas, const TRect& Rect) : FCanvas(Canvas), FImageRect(Rect) {}
 
 TFiguresCollection::TFiguresCollection(TCanvas* Canvas) : FCanvas(Canvas) {}
@@ -36,17 +38,19 @@ TBasicFigure* TFiguresCollection::GetFigure(uint16_t Index) const {
   return node != nullptr ? node->Figure : nullptr;
 }
 
-bool TFiguresCollection::Add(TBasicFigure* Figure) {
-  const PFigureNode node = new (std::nothrow) TFigureNode{Figure, nullptr, FTail};
-  if (node == nullptr) return false;
+TBasicFigure* TFiguresCollection::Add(std::unique_ptr<TBasicFigure>&& Figure) {
+  if (!Figure) return nullptr;
+  const PFigureNode node = new (std::nothrow) TFigureNode{Figure.get(), nullptr, FTail};
+  if (node == nullptr) return nullptr;
+  TBasicFigure* figure = Figure.release();
   if (FTail != nullptr) FTail->Next = node;
   FTail = node;
   if (FHead == nullptr) FHead = node;
-  Figure->OnChange = [this](TBasicFigure* Sender) { FigureChanged(Sender); };
-  Figure->OnDestroy = [this](TBasicFigure* Sender) { FigureDestroyed(Sender); };
+  figure->OnChange = [this](TBasicFigure* Sender) { FigureChanged(Sender); };
+  figure->OnDestroy = [this](TBasicFigure* Sender) { FigureDestroyed(Sender); };
   ++FCount;
-  FSelected = Figure;
-  return true;
+  FSelected = figure;
+  return figure;
 }
 
 void TFiguresCollection::Unlink(PFigureNode Node) {
@@ -240,8 +244,7 @@ void TFiguresCollection::LoadFromStream(TStream& Stream) {
   for (int32_t i = 0; i < header.Count; ++i) {
     std::unique_ptr<TBasicFigure> figure = ReadFigureClass(Stream).Create(FCanvas);
     figure->LoadFromStream(Stream);
-    if (!Add(figure.get())) throw EOutOfMemory();
-    figure.release();
+    if (Add(std::move(figure)) == nullptr) throw EOutOfMemory();
   }
   FSelected = GetFigure(uint16_t(header.Selected));
 }

@@ -3,9 +3,12 @@
 // selected figure.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <ranges>
 #include <string>
 
 #include "canvas/Canvas.h"
@@ -26,6 +29,72 @@ constexpr int32_t MaxClassNameLength = 255;
 // The right and bottom edges a stored image rectangle may have, pixels.
 constexpr int32_t MinImageEdge = 1;
 constexpr int32_t MaxImageEdge = 10000;
+
+// The figures of a collection, bottom of the drawing order first; reversed
+// (std::views::reverse, rbegin/rend) top first. A view of the collection's
+// nodes as they are when walked: removing a figure invalidates the iterators
+// on its node, destroying the collection the range and every iterator.
+class TFigureRange : public std::ranges::view_base {
+ public:
+  // Yields each figure by value, so it is an input iterator to algorithms
+  // that still use the older iterator categories.
+  class TIterator {
+   public:
+    using iterator_concept = std::bidirectional_iterator_tag;
+    using iterator_category = std::input_iterator_tag;
+    using value_type = TBasicFigure*;
+    using difference_type = std::ptrdiff_t;
+    using reference = TBasicFigure*;
+    using pointer = void;
+
+    TIterator() = default;
+    TIterator(PFigureNode Node, const PFigureNode* Tail) : FNode(Node), FTail(Tail) {}
+
+    TBasicFigure* operator*() const { return FNode->Figure; }
+    TIterator& operator++() {
+      FNode = FNode->Next;
+      return *this;
+    }
+    TIterator operator++(int) {
+      TIterator before = *this;
+      ++*this;
+      return before;
+    }
+    // From the end, the tail as the collection holds it now.
+    TIterator& operator--() {
+      FNode = FNode != nullptr ? FNode->Prev : *FTail;
+      return *this;
+    }
+    TIterator operator--(int) {
+      TIterator before = *this;
+      --*this;
+      return before;
+    }
+    friend bool operator==(const TIterator& A, const TIterator& B) { return A.FNode == B.FNode; }
+
+   private:
+    PFigureNode FNode = nullptr;  // none past the top
+    const PFigureNode* FTail = nullptr;
+  };
+
+  TFigureRange() = default;
+  // The collection's own head and tail fields.
+  TFigureRange(const PFigureNode* Head, const PFigureNode* Tail) : FHead(Head), FTail(Tail) {}
+
+  TIterator begin() const { return TIterator(FHead != nullptr ? *FHead : nullptr, FTail); }
+  TIterator end() const { return TIterator(nullptr, FTail); }
+  std::reverse_iterator<TIterator> rbegin() const { return std::reverse_iterator(end()); }
+  std::reverse_iterator<TIterator> rend() const { return std::reverse_iterator(begin()); }
+  bool empty() const { return begin() == end(); }
+
+ private:
+  const PFigureNode* FHead = nullptr;
+  const PFigureNode* FTail = nullptr;
+};
+
+// Iterators point into the collection, not into the range object.
+template <>
+inline constexpr bool std::ranges::enable_borrowed_range<TFigureRange> = true;
 
 class TFiguresCollection {
  public:
@@ -48,10 +117,12 @@ class TFiguresCollection {
   TBasicFigure* GetFigure(uint16_t Index) const;
 
   // Puts the figure on top, installs this collection's listeners in it and
-  // selects it; the collection owns it from then on. False (nothing changed,
-  // ownership stays with the caller) when the node cannot be allocated. No
+  // selects it; the collection takes it over and returns it. None, with
+  // nothing changed, for an empty pointer and when the node cannot be
+  // allocated: Figure then still owns the figure. (A pointer to a derived
+  // class converts to a temporary, which destroys the figure instead.) No
   // redraw.
-  bool Add(TBasicFigure* Figure);
+  TBasicFigure* Add(std::unique_ptr<TBasicFigure>&& Figure);
   // Unlinks the figure, destroys it when asked (otherwise ownership returns
   // to the caller), and redraws. False when absent.
   bool Remove(TBasicFigure* Figure, bool DestroyIt);
@@ -108,6 +179,7 @@ class TFiguresCollection {
   TBasicFigure* Selected() const { return FSelected; }
   PFigureNode Head() const { return FHead; }
   PFigureNode Tail() const { return FTail; }
+  TFigureRange Figures() const { return TFigureRange(&FHead, &FTail); }
 
   TFigureSortEvent OnSort;
 

@@ -101,17 +101,26 @@ void TBasicFigure::Changed() {
 
 void TBasicFigure::SetUpdating(bool Value) { FUpdating = Value; }
 
-TCanvas& TBasicFigure::DrawingCanvas() const {
-  if (!FVisible || FCanvas == nullptr) throw EAbort("Drawing impossible: (not FVisible) or (FCanvas = nil)");
-  return *FCanvas;
-}
+namespace {
 
-void TBasicFigure::Draw() {
-  TCanvas& canvas = DrawingCanvas();
+[[noreturn]] void DrawingImpossible() { throw EAbort("Drawing impossible: (not FVisible) or (FCanvas = nil)"); }
+
+}  // namespace
+
+bool TBasicFigure::BeginDraw() {
+  if (!FVisible || FCanvas == nullptr) return false;
+  TCanvas& canvas = *FCanvas;
   canvas.Pen.Color = FPenColor;
   canvas.Pen.Mode = FPenMode;
   canvas.Pen.Style = FPenStyle;
   canvas.Pen.Width = FPenWidth;
+  return true;
+}
+
+// The frame of this class alone, called without virtual dispatch: a closed
+// figure's TBasicFigure::Draw() sets its pen and not its brush.
+void TBasicFigure::Draw() {
+  if (!TBasicFigure::BeginDraw()) DrawingImpossible();
 }
 
 bool TBasicFigure::FindPoint(const TPoint& P) {
@@ -236,10 +245,15 @@ void TBasicFigure::LoadFromStream(TStream& Stream) {
 
 // ------------------------------------------------------ TBinaryDimensionsFigure
 
-void TBinaryDimensionsFigure::Draw() {
-  TBasicFigure::Draw();
+bool TBinaryDimensionsFigure::BeginDraw() {
+  if (!TBasicFigure::BeginDraw()) return false;
   FCanvas->Brush.Color = FBrushColor;
   FCanvas->Brush.Style = FBrushStyle;
+  return true;
+}
+
+void TBinaryDimensionsFigure::Draw() {
+  if (!TBinaryDimensionsFigure::BeginDraw()) DrawingImpossible();
 }
 
 void TBinaryDimensionsFigure::SetBrushStyle(TBrushStyle Value) {

@@ -19,11 +19,27 @@ using TDynPointsArray = std::vector<TPoint>;
 // A listener bound to its receiver; receives the figure that sends.
 using TFigureNotify = std::function<void(TBasicFigure* Sender)>;
 
-// Stands for a class reference with its virtual constructor: the class name
-// and a function that creates a figure of that class on a canvas.
+// How the image window feeds a new figure its points.
+enum TFigureFamily : uint8_t { ffOther, ffOpenLine, ffPolygon, ffTwoPoint, ffFourPoint, ffText };
+
+// What a figure class is, answered once for every caller: its family and the
+// parts its record holds beyond the line attributes. The typed views of
+// RealFigures.h trust these flags, so each one must match the class.
+struct TFigureTraits {
+  TFigureFamily Family = ffOther;
+  bool HasFill = false;     // a closed figure (TBinaryDimensionsFigure): brush colour and style
+  bool HasText = false;     // TFigureText
+  bool HasPicture = false;  // TFigureBitmap
+  bool HasCorners = false;  // TFigureRoundRect
+  bool HasVertexList() const { return Family == ffOpenLine || Family == ffPolygon; }
+};
+
+// Stands for a class reference with its virtual constructor: the class name,
+// a function that creates a figure of that class on a canvas, and its traits.
 struct TFigureClass {
   const char* ClassName;
   std::unique_ptr<TBasicFigure> (*Create)(TCanvas* ACanvas);
+  TFigureTraits Traits;
 };
 
 // Lo gets the smaller of A and B, Hi the larger.
@@ -50,12 +66,16 @@ class TBasicFigure {
   // Stores P even when unchanged and notifies; ERangeError as GetPoint.
   virtual void SetPoint(int32_t Index, const TPoint& P);
 
+  // Notifies the change listener unless Updating (see TFigureUpdate).
   virtual void Changed();
   // Never notifies.
   virtual void SetUpdating(bool Value);
-  // The drawing frame: EAbort when invisible or without canvas, else the
-  // canvas pen takes colour, mode, style and width. Concrete figures draw
-  // after it and absorb its abort.
+  // Draws the figure. Here the frame alone: EAbort "Drawing impossible:
+  // (not FVisible) or (FCanvas = nil)" when invisible or without canvas,
+  // else the canvas pen takes colour, mode, style and width. The concrete
+  // figures never throw for that: a figure that cannot draw, or holds fewer
+  // points than its primitive uses, draws nothing, so that one damaged
+  // figure cannot stop the rest of the image from drawing.
   virtual void Draw();
   // True when P hits the figure body.
   virtual bool IsPointInside(const TPoint& P) = 0;
@@ -108,8 +128,11 @@ class TBasicFigure {
   virtual void InsertPoint(int32_t Index, const TPoint& P);
   virtual bool DeletePoint(int32_t Index);
 
-  // The drawing frame's canvas, or EAbort when the figure cannot draw.
-  TCanvas& DrawingCanvas() const;
+  // The drawing frame without exceptions: false, with the canvas untouched,
+  // when the figure is invisible or has no canvas; else the canvas takes the
+  // figure's pen (and, for a closed figure, its brush). Concrete Draws start
+  // with it.
+  virtual bool BeginDraw();
 
   TDynPointsArray FPoints;
   TColor FPenColor = clBlack;
@@ -129,7 +152,8 @@ class TBinaryDimensionsFigure : public TBasicFigure {
  public:
   explicit TBinaryDimensionsFigure(TCanvas* ACanvas) : TBasicFigure(ACanvas) {}
 
-  // The fill frame: the drawing frame, then the canvas brush.
+  // The fill frame: the drawing frame, then the canvas brush; EAbort as
+  // TBasicFigure::Draw.
   void Draw() override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) const override;
@@ -140,12 +164,37 @@ class TBinaryDimensionsFigure : public TBasicFigure {
   TColor BrushColor() const { return FBrushColor; }
 
  protected:
+  bool BeginDraw() override;
+
   TBrushStyle FBrushStyle = bsSolid;
   TColor FBrushColor = clBlack;
 };
 
+// The vertex editing of the figures drawn one vertex per press (the open
+// line and the polygon), shared by both: each of them is a TBasicFigure too,
+// and these operations change its points and notify as the figure's own.
+class TVertexList {
+ public:
+  virtual void AddPointXY(int32_t X, int32_t Y) = 0;
+  // Index 0 .. PointsCount(); anything else changes nothing.
+  virtual void InsertPoint(int32_t Index, const TPoint& P) = 0;
+  // False, with nothing changed, for an index outside the points.
+  virtual bool DeletePoint(int32_t Index) = 0;
+
+  // Where a vertex goes, left by the last body hit test; -1 when none. Part
+  // of the figure's record; setting it never notifies.
+  int32_t InsertIndex() const { return FInsertIndex; }
+  void SetInsertIndex(int32_t Value) { FInsertIndex = Value; }
+
+ protected:
+  // Never destroyed through this interface: the figure owns it.
+  ~TVertexList() = default;
+
+  int32_t FInsertIndex = -1;
+};
+
 // The open line with an editable vertex list.
-class TLine : public TBasicFigure {
+class TLine : public TBasicFigure, public TVertexList {
  public:
   explicit TLine(TCanvas* ACanvas) : TBasicFigure(ACanvas) {}
 
@@ -153,16 +202,9 @@ class TLine : public TBasicFigure {
   void SaveToStream(TStream& Stream) const override;
 
   using TBasicFigure::AddPoint;
-  using TBasicFigure::AddPointXY;
-  using TBasicFigure::DeletePoint;
-  using TBasicFigure::InsertPoint;
-
-  // Where a vertex goes, left by the last body hit test; -1 when none.
-  int32_t InsertIndex() const { return FInsertIndex; }
-  void SetInsertIndex(int32_t Value) { FInsertIndex = Value; }
-
- protected:
-  int32_t FInsertIndex = -1;
+  void AddPointXY(int32_t X, int32_t Y) override { TBasicFigure::AddPointXY(X, Y); }
+  void InsertPoint(int32_t Index, const TPoint& P) override { TBasicFigure::InsertPoint(Index, P); }
+  bool DeletePoint(int32_t Index) override { return TBasicFigure::DeletePoint(Index); }
 };
 
 // A closed figure spanned by two opposite corners, points 0 and 1, kept in
@@ -185,4 +227,22 @@ class TQuadCoordsFigure : public TBinaryDimensionsFigure {
   // A new radial point is clamped into the corner rectangle.
   void SetPoint(int32_t Index, const TPoint& P) override;
   bool IsPointInside(const TPoint& P) override;
+};
+
+// Holds a figure's change notices back for the guard's lifetime: Updating is
+// true inside, and the value it had before comes back at the end without a
+// notice, so that several edits end in one redraw of the caller's choosing.
+// Guards nest. The figure must outlive the guard.
+class TFigureUpdate {
+ public:
+  explicit TFigureUpdate(TBasicFigure& Figure) : FFigure(Figure), FWasUpdating(Figure.Updating()) {
+    FFigure.SetUpdating(true);
+  }
+  ~TFigureUpdate() { FFigure.SetUpdating(FWasUpdating); }
+  TFigureUpdate(const TFigureUpdate&) = delete;
+  TFigureUpdate& operator=(const TFigureUpdate&) = delete;
+
+ private:
+  TBasicFigure& FFigure;
+  bool FWasUpdating;
 };

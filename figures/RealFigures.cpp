@@ -16,18 +16,6 @@ std::unique_ptr<TBasicFigure> Construct(TCanvas* ACanvas) {
   return std::make_unique<T>(ACanvas);
 }
 
-// Runs a concrete Draw. A figure that cannot draw (invisible, without canvas)
-// is skipped, and so is one holding fewer points than its primitive uses, so
-// that one damaged figure cannot stop the rest of the image from drawing.
-template <typename Body>
-void DrawAbsorbing(Body&& DrawBody) {
-  try {
-    DrawBody();
-  } catch (const EAbort&) {
-  } catch (const ERangeError&) {
-  }
-}
-
 // Pen inset of a frame: none for psClear, else the pen width as the 16-bit
 // quantity the frame arithmetic uses.
 int32_t FrameInset(const TBasicFigure& Figure) {
@@ -36,15 +24,22 @@ int32_t FrameInset(const TBasicFigure& Figure) {
 
 }  // namespace
 
-const TFigureClass TFigurePolyLine::Class{"TFigurePolyLine", Construct<TFigurePolyLine>};
-const TFigureClass TFigureRectangle::Class{"TFigureRectangle", Construct<TFigureRectangle>};
-const TFigureClass TFigurePolygon::Class{"TFigurePolygon", Construct<TFigurePolygon>};
-const TFigureClass TFigureRoundRect::Class{"TFigureRoundRect", Construct<TFigureRoundRect>};
-const TFigureClass TFigureEllipse::Class{"TFigureEllipse", Construct<TFigureEllipse>};
-const TFigureClass TFigureChord::Class{"TFigureChord", Construct<TFigureChord>};
-const TFigureClass TFigurePie::Class{"TFigurePie", Construct<TFigurePie>};
-const TFigureClass TFigureText::Class{"TFigureText", Construct<TFigureText>};
-const TFigureClass TFigureBitmap::Class{"TFigureBitmap", Construct<TFigureBitmap>};
+const TFigureClass TFigurePolyLine::Class{"TFigurePolyLine", Construct<TFigurePolyLine>, {.Family = ffOpenLine}};
+const TFigureClass TFigureRectangle::Class{"TFigureRectangle", Construct<TFigureRectangle>,
+                                           {.Family = ffTwoPoint, .HasFill = true}};
+const TFigureClass TFigurePolygon::Class{"TFigurePolygon", Construct<TFigurePolygon>,
+                                         {.Family = ffPolygon, .HasFill = true}};
+const TFigureClass TFigureRoundRect::Class{"TFigureRoundRect", Construct<TFigureRoundRect>,
+                                           {.Family = ffTwoPoint, .HasFill = true, .HasCorners = true}};
+const TFigureClass TFigureEllipse::Class{"TFigureEllipse", Construct<TFigureEllipse>,
+                                         {.Family = ffTwoPoint, .HasFill = true}};
+const TFigureClass TFigureChord::Class{"TFigureChord", Construct<TFigureChord>,
+                                       {.Family = ffFourPoint, .HasFill = true}};
+const TFigureClass TFigurePie::Class{"TFigurePie", Construct<TFigurePie>, {.Family = ffFourPoint, .HasFill = true}};
+const TFigureClass TFigureText::Class{"TFigureText", Construct<TFigureText>,
+                                      {.Family = ffText, .HasFill = true, .HasText = true}};
+const TFigureClass TFigureBitmap::Class{"TFigureBitmap", Construct<TFigureBitmap>,
+                                        {.Family = ffTwoPoint, .HasFill = true, .HasPicture = true}};
 
 std::span<const TFigureClass* const> RegisteredFigureClasses() {
   static const TFigureClass* const classes[] = {
@@ -65,13 +60,73 @@ const TFigureClass* FindFigureClass(std::string_view ClassName) {
   return nullptr;
 }
 
+// ------------------------------------------------------------------ typed views
+
+namespace {
+
+const TFigureTraits* TraitsOf(const TBasicFigure* Figure) {
+  return Figure != nullptr ? &Figure->ClassType().Traits : nullptr;
+}
+
+}  // namespace
+
+const TBinaryDimensionsFigure* AsFilled(const TBasicFigure* Figure) {
+  const TFigureTraits* traits = TraitsOf(Figure);
+  return traits != nullptr && traits->HasFill ? static_cast<const TBinaryDimensionsFigure*>(Figure) : nullptr;
+}
+
+// The two families with a vertex list reach it through different bases.
+const TVertexList* AsVertexList(const TBasicFigure* Figure) {
+  const TFigureTraits* traits = TraitsOf(Figure);
+  if (traits == nullptr) return nullptr;
+  switch (traits->Family) {
+    case ffOpenLine: return static_cast<const TLine*>(Figure);
+    case ffPolygon: return static_cast<const TFigurePolygon*>(Figure);
+    default: return nullptr;
+  }
+}
+
+const TFigureRoundRect* AsRoundRect(const TBasicFigure* Figure) {
+  const TFigureTraits* traits = TraitsOf(Figure);
+  return traits != nullptr && traits->HasCorners ? static_cast<const TFigureRoundRect*>(Figure) : nullptr;
+}
+
+const TFigureText* AsText(const TBasicFigure* Figure) {
+  const TFigureTraits* traits = TraitsOf(Figure);
+  return traits != nullptr && traits->HasText ? static_cast<const TFigureText*>(Figure) : nullptr;
+}
+
+const TFigureBitmap* AsPicture(const TBasicFigure* Figure) {
+  const TFigureTraits* traits = TraitsOf(Figure);
+  return traits != nullptr && traits->HasPicture ? static_cast<const TFigureBitmap*>(Figure) : nullptr;
+}
+
+// The views of a figure the caller may change are the same views.
+TBinaryDimensionsFigure* AsFilled(TBasicFigure* Figure) {
+  return const_cast<TBinaryDimensionsFigure*>(AsFilled(static_cast<const TBasicFigure*>(Figure)));
+}
+
+TVertexList* AsVertexList(TBasicFigure* Figure) {
+  return const_cast<TVertexList*>(AsVertexList(static_cast<const TBasicFigure*>(Figure)));
+}
+
+TFigureRoundRect* AsRoundRect(TBasicFigure* Figure) {
+  return const_cast<TFigureRoundRect*>(AsRoundRect(static_cast<const TBasicFigure*>(Figure)));
+}
+
+TFigureText* AsText(TBasicFigure* Figure) {
+  return const_cast<TFigureText*>(AsText(static_cast<const TBasicFigure*>(Figure)));
+}
+
+TFigureBitmap* AsPicture(TBasicFigure* Figure) {
+  return const_cast<TFigureBitmap*>(AsPicture(static_cast<const TBasicFigure*>(Figure)));
+}
+
 // --------------------------------------------------------------- TFigurePolyLine
 
 void TFigurePolyLine::Draw() {
-  DrawAbsorbing([this] {
-    TBasicFigure::Draw();
-    FCanvas->Polyline(FPoints);
-  });
+  if (!BeginDraw()) return;
+  FCanvas->Polyline(FPoints);
 }
 
 bool TFigurePolyLine::IsPointInside(const TPoint& P) {
@@ -94,20 +149,16 @@ bool TFigurePolyLine::IsPointInside(const TPoint& P) {
 // -------------------------------------------------------------- TFigureRectangle
 
 void TFigureRectangle::Draw() {
-  DrawAbsorbing([this] {
-    TBinaryDimensionsFigure::Draw();
-    const TPoint p0 = Point(0), p1 = Point(1);
-    FCanvas->Rectangle(p0.x, p0.y, p1.x, p1.y);
-  });
+  if (!BeginDraw() || PointsCount() < 2) return;
+  const TPoint p0 = Point(0), p1 = Point(1);
+  FCanvas->Rectangle(p0.x, p0.y, p1.x, p1.y);
 }
 
 // ---------------------------------------------------------------- TFigurePolygon
 
 void TFigurePolygon::Draw() {
-  DrawAbsorbing([this] {
-    TBinaryDimensionsFigure::Draw();
-    FCanvas->Polygon(FPoints);
-  });
+  if (!BeginDraw()) return;
+  FCanvas->Polygon(FPoints);
 }
 
 bool TFigurePolygon::IsPointInside(const TPoint& P) {
@@ -146,11 +197,9 @@ void TFigurePolygon::LoadFromStream(TStream& Stream) {
 // -------------------------------------------------------------- TFigureRoundRect
 
 void TFigureRoundRect::Draw() {
-  DrawAbsorbing([this] {
-    TBinaryDimensionsFigure::Draw();
-    const TPoint p0 = Point(0), p1 = Point(1);
-    FCanvas->RoundRect(p0.x, p0.y, p1.x, p1.y, FCorners.x, FCorners.y);
-  });
+  if (!BeginDraw() || PointsCount() < 2) return;
+  const TPoint p0 = Point(0), p1 = Point(1);
+  FCanvas->RoundRect(p0.x, p0.y, p1.x, p1.y, FCorners.x, FCorners.y);
 }
 
 void TFigureRoundRect::SetCorners(const TPoint& P) {
@@ -173,29 +222,23 @@ void TFigureRoundRect::LoadFromStream(TStream& Stream) {
 // ---------------------------------------------------------------- TFigureEllipse
 
 void TFigureEllipse::Draw() {
-  DrawAbsorbing([this] {
-    TBinaryDimensionsFigure::Draw();
-    const TPoint p0 = Point(0), p1 = Point(1);
-    FCanvas->Ellipse(p0.x, p0.y, p1.x, p1.y);
-  });
+  if (!BeginDraw() || PointsCount() < 2) return;
+  const TPoint p0 = Point(0), p1 = Point(1);
+  FCanvas->Ellipse(p0.x, p0.y, p1.x, p1.y);
 }
 
 // --------------------------------------------------------- TFigureChord, TFigurePie
 
 void TFigureChord::Draw() {
-  DrawAbsorbing([this] {
-    TBinaryDimensionsFigure::Draw();
-    const TPoint p0 = Point(0), p1 = Point(1), p2 = Point(2), p3 = Point(3);
-    FCanvas->Chord(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
-  });
+  if (!BeginDraw() || PointsCount() < 4) return;
+  const TPoint p0 = Point(0), p1 = Point(1), p2 = Point(2), p3 = Point(3);
+  FCanvas->Chord(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
 }
 
 void TFigurePie::Draw() {
-  DrawAbsorbing([this] {
-    TBinaryDimensionsFigure::Draw();
-    const TPoint p0 = Point(0), p1 = Point(1), p2 = Point(2), p3 = Point(3);
-    FCanvas->Pie(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
-  });
+  if (!BeginDraw() || PointsCount() < 4) return;
+  const TPoint p0 = Point(0), p1 = Point(1), p2 = Point(2), p3 = Point(3);
+  FCanvas->Pie(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
 }
 
 // ------------------------------------------------------------------- TFigureText
@@ -203,22 +246,23 @@ void TFigurePie::Draw() {
 TFigureText::TFigureText(TCanvas* ACanvas) : TBinaryDimensionsFigure(ACanvas) { AddPoint(TPoint{0, 0}); }
 
 void TFigureText::Draw() {
-  DrawAbsorbing([this] {
-    TBinaryDimensionsFigure::Draw();
-    TCanvas& canvas = *FCanvas;
-    canvas.Font = FFont;
-    // Slanted and heavy faces overhang their advance: the box grows by
-    // twice the last character's width.
-    int32_t extra = 0;
-    if ((canvas.Font.Style & (fsBold | fsItalic)) != 0 && !FText.empty())
-      extra = int32_t(uint16_t(2 * (canvas.TextWidth(std::string_view(FText).substr(FText.size() - 1)) + 1)));
-    const int32_t a = FrameInset(*this);
-    const TPoint p = Point(0);
-    const TSize text = canvas.TextExtent(FText);
-    canvas.Rectangle(WrapSub(p.x, a), WrapSub(p.y, a), WrapAdd(WrapAdd(WrapAdd(p.x, text.cx), a), extra),
-                     WrapAdd(WrapAdd(p.y, text.cy), a));
-    canvas.TextOut(p.x, p.y, FText);
-  });
+  if (!BeginDraw()) return;
+  TCanvas& canvas = *FCanvas;
+  // Taken even without an anchor: the hit test measures in the font the
+  // canvas holds.
+  canvas.Font = FFont;
+  if (PointsCount() < 1) return;
+  // Slanted and heavy faces overhang their advance: the box grows by twice
+  // the last character's width.
+  int32_t extra = 0;
+  if ((canvas.Font.Style & (fsBold | fsItalic)) != 0 && !FText.empty())
+    extra = int32_t(uint16_t(2 * (canvas.TextWidth(std::string_view(FText).substr(FText.size() - 1)) + 1)));
+  const int32_t a = FrameInset(*this);
+  const TPoint p = Point(0);
+  const TSize text = canvas.TextExtent(FText);
+  canvas.Rectangle(WrapSub(p.x, a), WrapSub(p.y, a), WrapAdd(WrapAdd(WrapAdd(p.x, text.cx), a), extra),
+                   WrapAdd(WrapAdd(p.y, text.cy), a));
+  canvas.TextOut(p.x, p.y, FText);
 }
 
 bool TFigureText::IsPointInside(const TPoint& P) {
@@ -281,21 +325,19 @@ void TFigureText::LoadFromStream(TStream& Stream) {
 // ----------------------------------------------------------------- TFigureBitmap
 
 void TFigureBitmap::Draw() {
-  DrawAbsorbing([this] {
-    TBinaryDimensionsFigure::Draw();
-    const TPoint p0 = Point(0), p1 = Point(1);
-    FCanvas->Rectangle(p0.x, p0.y, p1.x, p1.y);
-    if (FBitmap.Empty()) return;
-    TRect picture{p0.x, p0.y, p1.x, p1.y};
-    if (FPenStyle != psClear) {
-      const int32_t w = FPenWidth;
-      picture.Left = WrapAdd(p0.x, w);
-      picture.Top = WrapAdd(p0.y, w);
-      picture.Right = int32_t(std::llabs(int64_t(p1.x) - w));
-      picture.Bottom = int32_t(std::llabs(int64_t(p1.y) - w));
-    }
-    FBitmap.Draw(*FCanvas, picture);
-  });
+  if (!BeginDraw() || PointsCount() < 2) return;
+  const TPoint p0 = Point(0), p1 = Point(1);
+  FCanvas->Rectangle(p0.x, p0.y, p1.x, p1.y);
+  if (FBitmap.Empty()) return;
+  TRect picture{p0.x, p0.y, p1.x, p1.y};
+  if (FPenStyle != psClear) {
+    const int32_t w = FPenWidth;
+    picture.Left = WrapAdd(p0.x, w);
+    picture.Top = WrapAdd(p0.y, w);
+    picture.Right = int32_t(std::llabs(int64_t(p1.x) - w));
+    picture.Bottom = int32_t(std::llabs(int64_t(p1.y) - w));
+  }
+  FBitmap.Draw(*FCanvas, picture);
 }
 
 void TFigureBitmap::FitToPicture() {

@@ -30,7 +30,7 @@ class TFigureRectangle : public TBinCoordsFigure {
   void Draw() override;
 };
 
-class TFigurePolygon : public TBinaryDimensionsFigure {
+class TFigurePolygon : public TBinaryDimensionsFigure, public TVertexList {
  public:
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
@@ -44,15 +44,9 @@ class TFigurePolygon : public TBinaryDimensionsFigure {
   void SaveToStream(TStream& Stream) const override;
 
   using TBasicFigure::AddPoint;
-  using TBasicFigure::AddPointXY;
-  using TBasicFigure::DeletePoint;
-  using TBasicFigure::InsertPoint;
-
-  int32_t InsertIndex() const { return FInsertIndex; }
-  void SetInsertIndex(int32_t Value) { FInsertIndex = Value; }
-
- protected:
-  int32_t FInsertIndex = -1;
+  void AddPointXY(int32_t X, int32_t Y) override { TBasicFigure::AddPointXY(X, Y); }
+  void InsertPoint(int32_t Index, const TPoint& P) override { TBasicFigure::InsertPoint(Index, P); }
+  bool DeletePoint(int32_t Index) override { return TBasicFigure::DeletePoint(Index); }
 };
 
 class TFigureRoundRect : public TBinCoordsFigure {
@@ -163,3 +157,17 @@ class TFigureBitmap : public TBinCoordsFigure {
 std::span<const TFigureClass* const> RegisteredFigureClasses();
 // ASCII letters compared without regard to case; none when not registered.
 const TFigureClass* FindFigureClass(std::string_view ClassName);
+
+// Typed views of a figure, decided by its class traits: the figure itself as
+// the part asked for, or none for none and for a figure whose class lacks
+// that part.
+TBinaryDimensionsFigure* AsFilled(TBasicFigure* Figure);
+const TBinaryDimensionsFigure* AsFilled(const TBasicFigure* Figure);
+TVertexList* AsVertexList(TBasicFigure* Figure);
+const TVertexList* AsVertexList(const TBasicFigure* Figure);
+TFigureRoundRect* AsRoundRect(TBasicFigure* Figure);
+const TFigureRoundRect* AsRoundRect(const TBasicFigure* Figure);
+TFigureText* AsText(TBasicFigure* Figure);
+const TFigureText* AsText(const TBasicFigure* Figure);
+TFigureBitmap* AsPicture(TBasicFigure* Figure);
+const TFigureBitmap* AsPicture(const TBasicFigure* Figure);

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/Collection.h"
@@ -143,23 +144,24 @@ std::unique_ptr<TBasicFigure> Sample(const TFigureClass& Class, int Salt) {
   figure->SetPenStyle(TPenStyle(Salt % 7));
   figure->SetAngle(int16_t(15 * Salt));
   figure->SetScale(int8_t(Salt));
-  if (auto* line = dynamic_cast<TFigurePolyLine*>(figure.get())) {
-    for (int i = 0; i < 4; ++i) line->AddPointXY(10 + 20 * i, 15 + 7 * (i % 2));
-    line->SetInsertIndex(2);
-  } else if (auto* polygon = dynamic_cast<TFigurePolygon*>(figure.get())) {
-    polygon->AddPointXY(10, 10);
-    polygon->AddPointXY(90, 20);
-    polygon->AddPointXY(40, 80);
-    polygon->SetInsertIndex(1);
+  TVertexList* vertices = AsVertexList(figure.get());
+  if (vertices != nullptr && figure->ClassType().Traits.Family == ffOpenLine) {
+    for (int i = 0; i < 4; ++i) vertices->AddPointXY(10 + 20 * i, 15 + 7 * (i % 2));
+    vertices->SetInsertIndex(2);
+  } else if (vertices != nullptr) {
+    vertices->AddPointXY(10, 10);
+    vertices->AddPointXY(90, 20);
+    vertices->AddPointXY(40, 80);
+    vertices->SetInsertIndex(1);
   } else {
     for (int32_t i = 0; i < figure->PointsCount(); ++i) figure->SetPoint(i, TPoint{5 + 40 * i, 8 + 30 * i});
   }
-  if (auto* closed = dynamic_cast<TBinaryDimensionsFigure*>(figure.get())) {
+  if (TBinaryDimensionsFigure* closed = AsFilled(figure.get())) {
     closed->SetBrushStyle(TBrushStyle(Salt % 8));
     closed->SetBrushColor(0x00C0B0A0u);
   }
-  if (auto* round = dynamic_cast<TFigureRoundRect*>(figure.get())) round->SetCorners(TPoint{12, 9});
-  if (auto* text = dynamic_cast<TFigureText*>(figure.get())) {
+  if (TFigureRoundRect* round = AsRoundRect(figure.get())) round->SetCorners(TPoint{12, 9});
+  if (TFigureText* text = AsText(figure.get())) {
     text->SetText("\xCF\xEB\xE0\xED 42");  // Windows-1251 letters and digits
     TFont font = text->Font();
     font.Name = "DejaVu Sans";
@@ -216,15 +218,15 @@ int main(int argc, char** argv) {
     for (const TFigureClass* cls : RegisteredFigureClasses()) {
       ++salt;
       std::unique_ptr<TBasicFigure> figure = Sample(*cls, salt);
-      if (auto* picture = dynamic_cast<TFigureBitmap*>(figure.get())) {
+      if (TFigureBitmap* picture = AsPicture(figure.get())) {
         TReadOnlyStream stream(pictures.front().second);
         picture->LoadPictureFromStream(stream);
       }
       Write(block / (std::string(cls->ClassName) + ".blk"), Block(*figure));
       TFiguresCollection one(nullptr, TRect{0, 0, 200, 100});
-      one.Add(Sample(*cls, salt).release());
+      one.Add(Sample(*cls, salt));
       Write(container / ("one-" + std::string(cls->ClassName) + ".kri"), Saved(one));
-      all.Add(figure.release());
+      all.Add(std::move(figure));
     }
     Write(container / "all-classes.kri", Saved(all));
     Write(container / "all-classes-none-selected.kri", WithSelected(Saved(all), -1));
@@ -234,15 +236,15 @@ int main(int argc, char** argv) {
     TFigureBitmap emptyPicture(nullptr);
     Write(block / "TFigureBitmap-empty.blk", Block(emptyPicture));
     TFiguresCollection withEmptyPicture(nullptr, TRect{0, 0, 64, 64});
-    withEmptyPicture.Add(new TFigureBitmap(nullptr));
-    withEmptyPicture.Add(Sample(TFigureEllipse::Class, 1).release());
+    withEmptyPicture.Add(std::make_unique<TFigureBitmap>(nullptr));
+    withEmptyPicture.Add(Sample(TFigureEllipse::Class, 1));
     Write(container / "empty-picture-then-ellipse.kri", Saved(withEmptyPicture));
 
     TFiguresCollection texts(nullptr, TRect{0, 0, 400, 300});
     for (const char* line : {"", "A", "\x98 odd byte", "a longer line of text, 40 characters...."}) {
       auto text = std::make_unique<TFigureText>(nullptr);
       text->SetText(line);
-      texts.Add(text.release());
+      texts.Add(std::move(text));
     }
     Write(container / "texts.kri", Saved(texts));
 
@@ -252,8 +254,8 @@ int main(int argc, char** argv) {
       std::unique_ptr<TFigureBitmap> figure = PictureFigure(bytes, transparent);
       Write(block / ("TFigureBitmap-" + name + ".blk"), Block(*figure));
       TFiguresCollection image(nullptr, TRect{0, 0, 300, 300});
-      image.Add(figure.release());
-      image.Add(Sample(TFigureRectangle::Class, 3).release());
+      image.Add(std::move(figure));
+      image.Add(Sample(TFigureRectangle::Class, 3));
       Write(container / ("picture-" + name + ".kri"), Saved(image));
     }
   } catch (const std::exception& error) {

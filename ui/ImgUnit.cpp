@@ -2,29 +2,29 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
+#include <utility>
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QMoveEvent>
 #include <QColor>
 #include <QCursor>
 #include <QFont>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 #include <QSlider>
 #include <QStatusBar>
-#include <QWindow>
 
-#include "canvas/RasterCanvas.h"
 #include "document/ClipBoardUnit.h"
 #include "document/Collection.h"
 #include "figures/Exceptions.h"
 #include "figures/RealFigures.h"
 #include "ui/Application.h"
+#include "ui/Icons.h"
+#include "ui/KeyPreview.h"
 
 namespace {
 
@@ -66,121 +66,19 @@ QString ModeText(TEditMode Mode) {
   return {};
 }
 
-// The small logo of imgSpacer: a few figures on a sheet, drawn once.
-QPixmap SpacerLogo() {
-  QPixmap logo(TopStripHeight, TopStripHeight);
-  logo.fill(Qt::transparent);
-  QPainter painter(&logo);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(QPen(QColor(0, 96, 96), 1.5));
-  painter.setBrush(Qt::white);
-  painter.drawRoundedRect(QRectF(2.5, 2.5, 30, 30), 4, 4);
-  painter.setPen(QPen(Qt::black, 1));
-  painter.setBrush(QColor(166, 202, 240));
-  painter.drawRect(QRectF(7.5, 7.5, 13, 11));
-  painter.setBrush(QColor(240, 160, 40));
-  painter.drawEllipse(QRectF(14.5, 13.5, 14, 13));
-  painter.setPen(QPen(QColor(0, 128, 128), 2));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawPolyline(QPolygonF({QPointF(7, 28), QPointF(12, 21), QPointF(17, 27), QPointF(27, 8)}));
-  return logo;
-}
-
-QPoint ImagePoint(const QMouseEvent* Event) {
-  const QPointF p = Event->position();
-  return {int(std::floor(p.x())), int(std::floor(p.y()))};
-}
-
-TShiftState ShiftOf(const QMouseEvent* Event) { return {Event->modifiers(), Event->buttons()}; }
-
-// The figures whose vertices the user adds one press at a time.
-template <typename TVertexFigure>
-void FeedVertices(TVertexFigure& Figure, const TPoint& P, TFigureStep Step) {
+// A step on a figure whose vertices the user adds one press at a time;
+// Vertices is that figure's vertex list. A drag moves the last vertex.
+void FeedVertices(TBasicFigure& Figure, TVertexList& Vertices, const TPoint& P, TFigureStep Step) {
   switch (Step) {
     case stDrag: Figure.SetPoint(Figure.PointsCount() - 1, P); break;
-    case stPress: Figure.AddPointXY(P.x, P.y); break;
-    case stDeletePoint: Figure.DeletePoint(Figure.SelectedPointIndex()); break;
-    case stInsertPoint: Figure.InsertPoint(Figure.InsertIndex(), P); break;
+    case stPress: Vertices.AddPointXY(P.x, P.y); break;
+    case stDeletePoint: Vertices.DeletePoint(Figure.SelectedPointIndex()); break;
+    case stInsertPoint: Vertices.InsertPoint(Vertices.InsertIndex(), P); break;
     case stRelease: break;
   }
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------- TImageSurface
-
-// The raster canvas of the surface: whatever it draws asks for a repaint,
-// which shows the raster as it is when the event loop next paints.
-class TImageSurface::TSurfaceCanvas : public TRasterCanvas {
- public:
-  TSurfaceCanvas(QImage& Image, TImageSurface& Surface) : TRasterCanvas(Image), FSurface(Surface) {}
-
- protected:
-  void Painted() override { FSurface.ScheduleRepaint(); }
-
- private:
-  TImageSurface& FSurface;
-};
-
-TImageSurface::TImageSurface(QWidget* Parent)
-    : QWidget(Parent), FCanvas(std::make_unique<TSurfaceCanvas>(FBitmap, *this)) {
-  setMouseTracking(true);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  SetImageSize(0, 0);
-}
-
-TImageSurface::~TImageSurface() = default;
-
-void TImageSurface::SetImageSize(int32_t Width, int32_t Height) {
-  FBitmap = QImage(std::max(Width, 0), std::max(Height, 0), QImage::Format_RGB32);
-  FBitmap.fill(Qt::white);
-  resize(FBitmap.width(), FBitmap.height());
-  update();
-}
-
-TCanvas* TImageSurface::Canvas() const { return FCanvas.get(); }
-
-void TImageSurface::ScheduleRepaint() {
-  if (FRepaintScheduled) return;
-  FRepaintScheduled = true;
-  update();
-}
-
-void TImageSurface::paintEvent(QPaintEvent*) {
-  FRepaintScheduled = false;
-  QPainter painter(this);
-  painter.drawImage(0, 0, FBitmap);
-}
-
-void TImageSurface::mousePressEvent(QMouseEvent* Event) {
-  const QPoint p = ImagePoint(Event);
-  ReportFailures([&] {
-    if (OnMouseDown) OnMouseDown(Event->button(), ShiftOf(Event), p.x(), p.y());
-  });
-}
-
-void TImageSurface::mouseMoveEvent(QMouseEvent* Event) {
-  const QPoint p = ImagePoint(Event);
-  ReportFailures([&] {
-    if (OnMouseMove) OnMouseMove(ShiftOf(Event), p.x(), p.y());
-  });
-}
-
-void TImageSurface::mouseReleaseEvent(QMouseEvent* Event) {
-  const QPoint p = ImagePoint(Event);
-  ReportFailures([&] {
-    if (OnMouseUp) OnMouseUp(Event->button(), ShiftOf(Event), p.x(), p.y());
-  });
-}
-
-// ------------------------------------------------------------ TClickablePicture
-
-void TClickablePicture::mousePressEvent(QMouseEvent* Event) { Event->accept(); }
-
-void TClickablePicture::mouseReleaseEvent(QMouseEvent* Event) {
-  if (Event->button() == Qt::LeftButton && rect().contains(ImagePoint(Event)) && OnClick)
-    ReportFailures([&] { OnClick(); });
-}
 
 // -------------------------------------------------------------------- TfrmImage
 
@@ -198,11 +96,13 @@ TfrmImage::TfrmImage() : QWidget(nullptr, Qt::Window) {
   CreateControls();
   resize(FormClientWidth, FormClientHeight);
   ArrangeControls();
-  QCoreApplication::instance()->installEventFilter(this);
+  FKeyPreview = std::make_unique<TKeyPreview>(*this, [this](int& Key, Qt::KeyboardModifiers Shift) {
+    FormKeyDown(Key, Shift);
+  });
 }
 
 TfrmImage::~TfrmImage() {
-  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+  FKeyPreview.reset();
   RestoreScreenCursor();
 }
 
@@ -229,7 +129,7 @@ void TfrmImage::CreateControls() {
 
   imgSpacer = new TClickablePicture(pnTop);
   imgSpacer->setObjectName(QStringLiteral("imgSpacer"));
-  imgSpacer->setPixmap(SpacerLogo());
+  imgSpacer->setPixmap(ProgramLogo(TopStripHeight));
   imgSpacer->setCursor(Qt::PointingHandCursor);
   imgSpacer->OnClick = [this] { imgSpacerClick(); };
 
@@ -296,16 +196,37 @@ void TfrmImage::resizeEvent(QResizeEvent* Event) {
 }
 
 void TfrmImage::SetImage(TFiguresCollection* Collection) {
-  FCollection = Collection;
+  SetCollection(Collection);
   if (FCollection == nullptr) return;
-  const TRect& rect = FCollection->ImageRect();
-  imgDraw->SetImageSize(rect.Right, rect.Bottom);
+  PrepareSurface(FCollection->ImageRect());
+  SetMode(emSelect);
+  FCollection->SetCanvas(DrawingCanvas());
+}
+
+void TfrmImage::PrepareSurface(const TRect& ImageRect) {
+  imgDraw->SetImageSize(ImageRect.Right, ImageRect.Bottom);
   tbHoriz->setValue(0);
   tbVert->setValue(0);
   imgDraw->move(0, 0);
   FormResize();
-  SetMode(emSelect);
-  FCollection->SetCanvas(DrawingCanvas());
+}
+
+void TfrmImage::closeEvent(QCloseEvent* Event) {
+  bool mayClose = true;
+  ReportFailures([&] {
+    if (OnClose) mayClose = OnClose();
+  });
+  if (mayClose)
+    Event->accept();
+  else
+    Event->ignore();
+}
+
+void TfrmImage::moveEvent(QMoveEvent* Event) {
+  QWidget::moveEvent(Event);
+  ReportFailures([this] {
+    if (OnMoved) OnMoved();
+  });
 }
 
 TCanvas* TfrmImage::DrawingCanvas() const { return imgDraw->Canvas(); }
@@ -368,41 +289,46 @@ void TfrmImage::UpdateFigure(int32_t X, int32_t Y, TFigureStep Step) {
     if (FMode == emResize) {
       figure->MovePoint(FDownPoint, p);
       FDownPoint = p;
-    } else if (auto* line = dynamic_cast<TLine*>(figure)) {
-      FeedVertices(*line, p, Step);
-    } else if (auto* polygon = dynamic_cast<TFigurePolygon*>(figure)) {
-      FeedVertices(*polygon, p, Step);
-    } else if (dynamic_cast<TBinCoordsFigure*>(figure) != nullptr) {
-      if (FMode == emDraw) {
-        figure->SetPoint(0, FDownPoint);
-        figure->SetPoint(1, p);
-      }
-      if (Step == stRelease) SetMode(emSelect);
-    } else if (dynamic_cast<TQuadCoordsFigure*>(figure) != nullptr) {
-      if (FMode == emDraw) {
-        switch (FQuadStage) {
-          case 0:
+    } else {
+      switch (figure->ClassType().Traits.Family) {
+        case ffOpenLine:
+        case ffPolygon: FeedVertices(*figure, *AsVertexList(figure), p, Step); break;
+        case ffTwoPoint:
+          if (FMode == emDraw) {
             figure->SetPoint(0, FDownPoint);
             figure->SetPoint(1, p);
-            break;
-          case 1: figure->SetPoint(2, p); break;
-          case 2: figure->SetPoint(3, p); break;
-        }
-        if (Step == stRelease) {
-          if (FQuadStage >= 2) {
-            FQuadStage = 0;
-            SetMode(emSelect);
-          } else {
-            ++FQuadStage;
           }
-        }
+          if (Step == stRelease) SetMode(emSelect);
+          break;
+        case ffFourPoint:
+          if (FMode == emDraw) {
+            switch (FQuadStage) {
+              case 0:
+                figure->SetPoint(0, FDownPoint);
+                figure->SetPoint(1, p);
+                break;
+              case 1: figure->SetPoint(2, p); break;
+              case 2: figure->SetPoint(3, p); break;
+            }
+            if (Step == stRelease) {
+              if (FQuadStage >= 2) {
+                FQuadStage = 0;
+                SetMode(emSelect);
+              } else {
+                ++FQuadStage;
+              }
+            }
+          }
+          break;
+        case ffText:
+          figure->SetPoint(0, p);
+          if (Step == stRelease) SetMode(emSelect);
+          break;
+        case ffOther: break;
       }
-    } else if (dynamic_cast<TFigureText*>(figure) != nullptr) {
-      figure->SetPoint(0, p);
-      if (Step == stRelease) SetMode(emSelect);
     }
     FCollection->Redraw();
-  } catch (const std::exception&) {
+  } catch (const EKrestaError&) {
     // A step that cannot be applied is dropped as a whole, without a word.
   }
 }
@@ -438,9 +364,8 @@ void TfrmImage::imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int3
       if (FFigureClass == nullptr) return;
       std::unique_ptr<TBasicFigure> created = FFigureClass->Create(DrawingCanvas());
       SetMode(emDraw);
-      TBasicFigure* newFigure = created.get();
-      if (!FCollection->Add(newFigure)) return;
-      created.release();  // owned by the collection from here on
+      TBasicFigure* newFigure = FCollection->Add(std::move(created));
+      if (newFigure == nullptr) return;
       UpdateFigure(X, Y, stPress);
       Notify(newFigure, faCreated);
     }
@@ -524,12 +449,11 @@ void TfrmImage::PasteFigure() {
     if (!pasted) return;
     pasted->SetCanvas(FCollection->Canvas());
     pasted->MoveBy(TPoint{-10, -10});
-    TBasicFigure* figure = pasted.get();
-    if (!FCollection->Add(figure)) return;
-    pasted.release();  // owned by the collection from here on
+    TBasicFigure* figure = FCollection->Add(std::move(pasted));
+    if (figure == nullptr) return;
     Notify(figure, faPasted);
     FCollection->Redraw();
-  } catch (const std::exception&) {
+  } catch (const EKrestaError&) {
     // Nothing usable on the clipboard: the paste does not happen.
   }
 }
@@ -564,80 +488,4 @@ void TfrmImage::imgSpacerClick() {
   box.setWindowModality(Qt::ApplicationModal);
   box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   box.exec();
-}
-
-// ------------------------------------------------------------- key preview
-
-bool TfrmImage::BelongsToWindow(QObject* Object) const {
-  if (Object->isWidgetType()) return static_cast<QWidget*>(Object)->window() == this;
-  return Object == windowHandle() && Object != nullptr;
-}
-
-bool TfrmImage::IsSameKeyDelivery(QObject* Watched, const QEvent* Event) const {
-  if (Event != FKeyEvent || Event->type() != FKeyEventType || FKeyWatcher.isNull()) return false;
-  if (!Watched->isWidgetType()) return false;
-  // The platform window hands its key events on to its widgets; a widget
-  // that ignores one passes it on to its parent.
-  if (!FKeyWatcher->isWidgetType()) return true;
-  return static_cast<QWidget*>(Watched)->isAncestorOf(static_cast<QWidget*>(FKeyWatcher.data()));
-}
-
-namespace {
-
-// The clipboard keys are the keys that carry C, X and V in the Latin layout,
-// whatever layout is active: under the standard Russian layout the same keys
-// report the Cyrillic letters С, Ч and М.
-int LayoutIndependentKey(int Key) {
-  switch (Key) {
-    case 0x0421: return Qt::Key_C;  // С
-    case 0x0427: return Qt::Key_X;  // Ч
-    case 0x041C: return Qt::Key_V;  // М
-    default: return Key;
-  }
-}
-
-}  // namespace
-
-bool TfrmImage::PreviewKey(QKeyEvent* Event) {
-  int key = LayoutIndependentKey(Event->key());
-  ReportFailures([&] { FormKeyDown(key, Event->modifiers()); });
-  return key == 0;
-}
-
-// Every key pressed in the window is seen here first: the shortcut override
-// that precedes each press goes to the window before any shortcut can take
-// the key, and the press itself before the control with the focus. A key
-// consumed at the override is accepted there (no shortcut fires) and its
-// press is swallowed.
-bool TfrmImage::eventFilter(QObject* Watched, QEvent* Event) {
-  const QEvent::Type type = Event->type();
-  if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
-  if (!BelongsToWindow(Watched)) return false;
-  if (type == QEvent::KeyRelease) {
-    FHasPreviewedKey = false;
-    FKeyEvent = nullptr;
-    return false;
-  }
-  if (IsSameKeyDelivery(Watched, Event)) {
-    FKeyWatcher = Watched;
-    return false;
-  }
-
-  auto* keyEvent = static_cast<QKeyEvent*>(Event);
-  FKeyEvent = Event;
-  FKeyEventType = type;
-  FKeyWatcher = Watched;
-  bool consumed;
-  if (type == QEvent::KeyPress && FHasPreviewedKey && FPreviewedKey.Key == keyEvent->key() &&
-      FPreviewedKey.Modifiers == keyEvent->modifiers()) {
-    consumed = FPreviewedKey.Consumed;
-    FHasPreviewedKey = false;
-  } else {
-    consumed = PreviewKey(keyEvent);
-    FHasPreviewedKey = type == QEvent::ShortcutOverride;
-    FPreviewedKey = {keyEvent->key(), keyEvent->modifiers(), consumed};
-  }
-  if (!consumed) return false;
-  Event->accept();
-  return true;
 }

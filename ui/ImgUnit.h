@@ -8,20 +8,18 @@
 #include <functional>
 #include <memory>
 
-#include <QEvent>
-#include <QImage>
 #include <QLabel>
-#include <QPointer>
 #include <QWidget>
 
 #include "canvas/Canvas.h"
 #include "figures/AbstractFigures.h"
+#include "ui/ImageSurface.h"
 
 class QFrame;
-class QKeyEvent;
 class QSlider;
 class QStatusBar;
 class TFiguresCollection;
+class TKeyPreview;
 class TfrmImage;
 
 enum TEditMode : uint8_t { emSelect, emDraw, emMove, emResize };
@@ -33,65 +31,6 @@ enum TFigureStep : uint8_t { stDrag, stPress, stRelease, stDeletePoint, stInsert
 
 // Figure: the figure concerned, possibly none.
 using TFigureActionEvent = std::function<void(TfrmImage* Sender, TBasicFigure* Figure, TFigureAction Action)>;
-
-// The keys and the mouse buttons held during a mouse event.
-struct TShiftState {
-  Qt::KeyboardModifiers Keys;
-  Qt::MouseButtons Buttons;
-};
-
-// The drawing surface (imgDraw): the image raster at its own size and the
-// canvas that draws into it. Whatever the canvas draws is shown on the next
-// paint, so the screen follows the raster without a second redraw. Mouse
-// coordinates are image pixels. Whatever the mouse handlers raise goes to
-// the top-level report right here, never unwinding through the toolkit.
-class TImageSurface : public QWidget {
- public:
-  using TMouseButtonEvent = std::function<void(Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
-  using TMouseMoveEvent = std::function<void(TShiftState Shift, int32_t X, int32_t Y)>;
-
-  explicit TImageSurface(QWidget* Parent);
-  ~TImageSurface() override;
-
-  // A new raster of Width x Height pixels (negative counts as 0), white;
-  // the surface takes that size.
-  void SetImageSize(int32_t Width, int32_t Height);
-  const QImage& Image() const { return FBitmap; }
-  TCanvas* Canvas() const;
-
-  TMouseButtonEvent OnMouseDown;
-  TMouseMoveEvent OnMouseMove;
-  TMouseButtonEvent OnMouseUp;
-
- protected:
-  void paintEvent(QPaintEvent* Event) override;
-  // A double click arrives here as a press (the default of QWidget).
-  void mousePressEvent(QMouseEvent* Event) override;
-  void mouseMoveEvent(QMouseEvent* Event) override;
-  void mouseReleaseEvent(QMouseEvent* Event) override;
-
- private:
-  class TSurfaceCanvas;
-
-  // Asks for one repaint for everything drawn until the next paint: a
-  // redraw draws thousands of primitives.
-  void ScheduleRepaint();
-
-  QImage FBitmap;
-  std::unique_ptr<TSurfaceCanvas> FCanvas;
-  bool FRepaintScheduled = false;
-};
-
-// A picture that reports a left click: pressed and released over it.
-class TClickablePicture : public QLabel {
- public:
-  explicit TClickablePicture(QWidget* Parent) : QLabel(Parent) {}
-  std::function<void()> OnClick;
-
- protected:
-  void mousePressEvent(QMouseEvent* Event) override;
-  void mouseReleaseEvent(QMouseEvent* Event) override;
-};
 
 class TfrmImage : public QWidget {
  public:
@@ -107,6 +46,11 @@ class TfrmImage : public QWidget {
   // collection redrawn on its canvas, the track bar ranges set as
   // FormResize does, the mode emSelect.
   void SetImage(TFiguresCollection* Collection);
+  // The image's collection alone, or none; nothing is drawn.
+  void SetCollection(TFiguresCollection* Collection) { FCollection = Collection; }
+  // A blank white raster of the image rectangle's size (Right x Bottom) at
+  // (0, 0), scrolled home, the track bar ranges set as FormResize does.
+  void PrepareSurface(const TRect& ImageRect);
   TFiguresCollection* Collection() const { return FCollection; }
   // The canvas of the surface's raster.
   TCanvas* DrawingCanvas() const;
@@ -151,6 +95,10 @@ class TfrmImage : public QWidget {
   // nothing.
   const TFigureClass* FFigureClass = nullptr;
   TFigureActionEvent OnFigureAction;
+  // The user closes the window through its frame; false keeps it open.
+  std::function<bool()> OnClose;
+  // The window moved on the screen (by the user or by the program).
+  std::function<void()> OnMoved;
 
   // The controls, as laid out (owned by the window through Qt's parents).
   QStatusBar* sbStatus;
@@ -166,8 +114,8 @@ class TfrmImage : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* Event) override;
-  // Previews the keys of this window (see FormKeyDown).
-  bool eventFilter(QObject* Watched, QEvent* Event) override;
+  void closeEvent(QCloseEvent* Event) override;
+  void moveEvent(QMoveEvent* Event) override;
 
  private:
   void CreateControls();
@@ -180,12 +128,6 @@ class TfrmImage : public QWidget {
   // The application-wide cursor of a mode; emSelect pops ours.
   void SetScreenCursor(TEditMode Mode);
   void RestoreScreenCursor();
-  bool BelongsToWindow(QObject* Object) const;
-  // True when the key event seen by Watched is one already previewed,
-  // passing from the window or a child on to a parent.
-  bool IsSameKeyDelivery(QObject* Watched, const QEvent* Event) const;
-  // Runs FormKeyDown for a previewed key event; true when consumed.
-  bool PreviewKey(QKeyEvent* Event);
 
   TFiguresCollection* FCollection = nullptr;
   TPoint FDownPoint;
@@ -196,18 +138,6 @@ class TfrmImage : public QWidget {
   QLabel* FPanels[5];
   bool FCursorPushed = false;
 
-  // The key event being previewed and the object that last saw it: the same
-  // event passing on to a parent is not previewed again.
-  const QEvent* FKeyEvent = nullptr;
-  QEvent::Type FKeyEventType = QEvent::None;
-  QPointer<QObject> FKeyWatcher;
-  // The press announced by a previewed shortcut override: its key press
-  // (when no shortcut takes it) is not previewed again.
-  struct TPreviewedKey {
-    int Key;
-    Qt::KeyboardModifiers Modifiers;
-    bool Consumed;
-  };
-  bool FHasPreviewedKey = false;
-  TPreviewedKey FPreviewedKey{};
+  // Hands every key of this window to FormKeyDown first.
+  std::unique_ptr<TKeyPreview> FKeyPreview;
 };

@@ -76,7 +76,7 @@ struct ClipboardImageTest : ClipboardTest {
   void SetUp() override {
     ClipboardTest::SetUp();
     int seed = 0;
-    for (const TFigureClass* cls : RegisteredFigureClasses()) ASSERT_TRUE(Image.Add(MakeFigure(*cls, ++seed).release()));
+    for (const TFigureClass* cls : RegisteredFigureClasses()) ASSERT_NE(Image.Add(MakeFigure(*cls, ++seed)), nullptr);
     Image.SetSelected(Image.GetFigure(2));
     Image.SetBackgroundColor(clSystemColor + 15);
   }
@@ -177,7 +177,7 @@ TEST_F(ClipboardImageTest, PastingGivesTheSameImage) {
   CopyImageToClipboard(Image);
 
   TFiguresCollection pasted(nullptr);
-  pasted.Add(MakeFigure(TFigureRectangle::Class, 99).release());
+  pasted.Add(MakeFigure(TFigureRectangle::Class, 99));
   PasteImageFromClipboard(pasted);
   EXPECT_EQ(ClassNames(pasted), ClassNames(Image));
   EXPECT_EQ(pasted.BackgroundColor(), clSystemColor + 15);
@@ -208,8 +208,8 @@ TEST_F(ClipboardImageTest, AnImageWithoutSelectionPastesWithoutSelection) {
 
 TEST_F(ClipboardImageTest, ContainerFailuresPropagateAndKeepTheFigures) {
   TFiguresCollection target(nullptr, TRect{0, 0, 5, 5});
-  TBasicFigure* kept = MakeFigure(TFigurePie::Class, 3).release();
-  ASSERT_TRUE(target.Add(kept));
+  TBasicFigure* kept = target.Add(MakeFigure(TFigurePie::Class, 3));
+  ASSERT_NE(kept, nullptr);
 
   Bytes wrongSignature = Save(Image);
   wrongSignature[3] = 'X';
@@ -241,8 +241,8 @@ TEST_F(ClipboardTest, AFigurePastedTwiceGivesTwoIndependentEqualFigures) {
     QImage raster = MakeRaster(100, 100);
     TRasterCanvas canvas(raster);
     TFiguresCollection owner(&canvas, TRect{0, 0, 100, 100});
-    TBasicFigure* original = MakeFigure(*cls, ++seed).release();
-    ASSERT_TRUE(owner.Add(original));
+    TBasicFigure* original = owner.Add(MakeFigure(*cls, ++seed));
+    ASSERT_NE(original, nullptr);
     original->SetCanvas(&canvas);
     const Bytes before = RecordOf(*original);
     const Bytes ownerBefore = Save(owner);

@@ -222,7 +222,7 @@ TEST_F(ClipboardHostileTest, AnImageBlockCutShortKeepsOnlyWholeEntries) {
   int seed = 0;
   for (const TFigureClass* cls : RegisteredFigureClasses()) {
     if (cls == &TFigureBitmap::Class) continue;
-    ASSERT_TRUE(image.Add(MakeFigure(*cls, ++seed).release()));
+    ASSERT_NE(image.Add(MakeFigure(*cls, ++seed)), nullptr);
     entryEnds.push_back(Save(image).size());
   }
   const Bytes block = Save(image);
@@ -230,8 +230,8 @@ TEST_F(ClipboardHostileTest, AnImageBlockCutShortKeepsOnlyWholeEntries) {
     SCOPED_TRACE("cut at " + std::to_string(length));
     PutRaw("Kresta Image", Bytes(block.begin(), block.begin() + std::ptrdiff_t(length)));
     TFiguresCollection target(nullptr, TRect{0, 0, 7, 7});
-    TBasicFigure* marker = MakeFigure(TFigureRectangle::Class, 50).release();
-    ASSERT_TRUE(target.Add(marker));
+    TBasicFigure* marker = target.Add(MakeFigure(TFigureRectangle::Class, 50));
+    ASSERT_NE(marker, nullptr);
     std::string failure;
     try {
       PasteImageFromClipboard(target);

@@ -277,10 +277,9 @@ struct TDrawnImage {
 // selected one, not the last.
 std::unique_ptr<TDrawnImage> ImageSelecting(std::unique_ptr<TBasicFigure> Figure) {
   auto drawn = std::make_unique<TDrawnImage>(TRect{0, 0, 400, 300});
-  drawn->Image.Add(MakeFigure(TFigureRectangle::Class, 1).release());
-  TBasicFigure* selected = Figure.release();
-  drawn->Image.Add(selected);
-  drawn->Image.Add(MakeFigure(TFigureEllipse::Class, 2).release());
+  drawn->Image.Add(MakeFigure(TFigureRectangle::Class, 1));
+  TBasicFigure* selected = drawn->Image.Add(std::move(Figure));
+  drawn->Image.Add(MakeFigure(TFigureEllipse::Class, 2));
   drawn->Image.SetSelected(selected);
   return drawn;
 }
@@ -288,7 +287,7 @@ std::unique_ptr<TDrawnImage> ImageSelecting(std::unique_ptr<TBasicFigure> Figure
 std::unique_ptr<TDrawnImage> ImageOfEveryClass() {
   auto drawn = std::make_unique<TDrawnImage>(TRect{0, 0, 640, 480});
   int seed = 0;
-  for (const TFigureClass* cls : RegisteredFigureClasses()) drawn->Image.Add(MakeFigure(*cls, ++seed).release());
+  for (const TFigureClass* cls : RegisteredFigureClasses()) drawn->Image.Add(MakeFigure(*cls, ++seed));
   drawn->Image.SetSelected(drawn->Image.GetFigure(3));
   drawn->Image.SetBackgroundColor(clSystemColor + 5);
   return drawn;

@@ -1,12 +1,16 @@
 // The figures collection: drawing order, ownership and destruction, the
 // selection rules of removal, reordering, hit tests topmost first, redraw
 // and its failure without canvas, re-targeting to a canvas with live
-// notices, class-name comparison and the sort hook. Guards against broken
-// links, figures freed twice or never, selection left on a removed figure,
-// and notices lost or sent too early.
+// notices, class-name comparison and the sort hook, the figure range both
+// ways. Guards against broken links, figures freed twice or never (also a
+// figure Add refuses), selection left on a removed figure, and notices lost
+// or sent too early.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
+#include <ranges>
+#include <utility>
 #include <vector>
 
 #include "canvas/RasterCanvas.h"
@@ -14,6 +18,23 @@
 #include "figures/Exceptions.h"
 #include "figures/RealFigures.h"
 #include "support/RasterTestSupport.h"
+
+// The nothrow allocations of this program: the collection's nodes. Armed,
+// the next one on this thread fails; otherwise they allocate as the
+// default does, through the plain operator new, so that the plain delete
+// frees them.
+namespace {
+thread_local bool gFailNextNothrowNew = false;
+}  // namespace
+
+void* operator new(std::size_t Size, const std::nothrow_t&) noexcept {
+  if (std::exchange(gFailNextNothrowNew, false)) return nullptr;
+  try {
+    return ::operator new(Size);
+  } catch (...) {
+    return nullptr;
+  }
+}
 
 namespace {
 
@@ -51,11 +72,12 @@ struct CollectionTest : ::testing::Test {
   int Destroyed = 0;
 
   TCountedRectangle* AddRectangle(TPoint A, TPoint B) {
-    auto* r = new TCountedRectangle(&Canvas, &Destroyed);
+    auto r = std::make_unique<TCountedRectangle>(&Canvas, &Destroyed);
     r->SetPoint(0, A);
     r->SetPoint(1, B);
-    EXPECT_TRUE(Collection.Add(r));
-    return r;
+    auto* added = r.get();
+    EXPECT_EQ(Collection.Add(std::move(r)), added);
+    return added;
   }
 
   // Figures from the bottom of the drawing order up.
@@ -102,6 +124,34 @@ TEST_F(CollectionTest, AddStacksOnTopAndSelects) {
   EXPECT_EQ(Collection.FigureAt({20, 20}), c) << "topmost first";
   EXPECT_EQ(Collection.FigureAt({40, 40}), a);
   EXPECT_EQ(Canvas.Fills, 0) << "Add does not redraw";
+}
+
+TEST_F(CollectionTest, AddRefusesWhatItCannotTakeAndLeavesItWithTheCaller) {
+  auto* a = AddRectangle({0, 0}, {50, 50});
+  std::unique_ptr<TBasicFigure> figure = std::make_unique<TCountedRectangle>(&Canvas, &Destroyed);
+  const TBasicFigure* kept = figure.get();
+  gFailNextNothrowNew = true;
+  EXPECT_EQ(Collection.Add(std::move(figure)), nullptr);
+  EXPECT_EQ(figure.get(), kept) << "no node: the caller still owns the figure";
+  EXPECT_EQ(Order(), (Figures{a}));
+  EXPECT_EQ(Collection.Selected(), a);
+  EXPECT_EQ(Collection.Add(nullptr), nullptr);
+  EXPECT_EQ(Collection.Count(), 1);
+  figure.reset();
+  EXPECT_EQ(Destroyed, 1);
+  EXPECT_EQ(Order(), (Figures{a})) << "the refused figure has no listener of the collection";
+}
+
+TEST_F(CollectionTest, FiguresRunBottomUpAndReversedTopDown) {
+  EXPECT_EQ(Collection.Figures().begin(), Collection.Figures().end());
+  auto* a = AddRectangle({0, 0}, {5, 5});
+  auto* b = AddRectangle({0, 0}, {6, 6});
+  auto* c = AddRectangle({0, 0}, {7, 7});
+  const TFigureRange figures = Collection.Figures();
+  EXPECT_EQ(Figures(figures.begin(), figures.end()), (Figures{a, b, c}));
+  const auto topDown = std::views::reverse(Collection.Figures());
+  EXPECT_EQ(Figures(topDown.begin(), topDown.end()), (Figures{c, b, a}));
+  EXPECT_EQ(Figures(figures.rbegin(), figures.rend()), (Figures{c, b, a}));
 }
 
 TEST_F(CollectionTest, GetFigureTakesSixteenBits) {
@@ -190,8 +240,8 @@ TEST(CollectionOwnership, DestructorDestroysEveryFigureWithoutRedrawing) {
   int destroyed = 0;
   {
     TFiguresCollection collection(nullptr, TRect{0, 0, 10, 10});
-    collection.Add(new TCountedRectangle(nullptr, &destroyed));
-    collection.Add(new TCountedRectangle(nullptr, &destroyed));
+    collection.Add(std::make_unique<TCountedRectangle>(nullptr, &destroyed));
+    collection.Add(std::make_unique<TCountedRectangle>(nullptr, &destroyed));
   }
   EXPECT_EQ(destroyed, 2);
 }
@@ -249,10 +299,8 @@ TEST(CollectionCanvas, RetargetingMakesFiguresLiveAndLeavesThirdCanvasesAlone) {
   TRedrawCounter canvas(image);
   TRasterCanvas third(other);
   TFiguresCollection collection(nullptr, TRect{0, 0, 50, 50});
-  auto* own = new TFigureRectangle(nullptr);
-  auto* foreign = new TFigureRectangle(&third);
-  collection.Add(own);
-  collection.Add(foreign);
+  TBasicFigure* own = collection.Add(std::make_unique<TFigureRectangle>(nullptr));
+  TBasicFigure* foreign = collection.Add(std::make_unique<TFigureRectangle>(&third));
   collection.SetCanvas(&canvas);
   EXPECT_EQ(own->Canvas(), &canvas);
   EXPECT_FALSE(own->Updating());
@@ -263,8 +311,7 @@ TEST(CollectionCanvas, RetargetingMakesFiguresLiveAndLeavesThirdCanvasesAlone) {
   EXPECT_EQ(canvas.Fills, fills + 1) << "a re-targeted figure redraws the image on change";
   foreign->SetPenColor(clRed);
   EXPECT_EQ(canvas.Fills, fills + 1);
-  auto* fresh = new TFigureRectangle(&canvas);
-  collection.Add(fresh);
+  TBasicFigure* fresh = collection.Add(std::make_unique<TFigureRectangle>(&canvas));
   fresh->SetPenColor(clBlue);
   EXPECT_EQ(canvas.Fills, fills + 1) << "a new figure stays silent";
 }
@@ -308,10 +355,8 @@ class TReversedCollection : public TFiguresCollection {
 
 TEST(CollectionSort, HandsHeadCountAndItsOwnCompareToTheHandler) {
   TReversedCollection collection(nullptr, TRect{0, 0, 10, 10});
-  auto* line = new TFigurePolyLine(nullptr);
-  auto* text = new TFigureText(nullptr);
-  collection.Add(line);
-  collection.Add(text);
+  TBasicFigure* line = collection.Add(std::make_unique<TFigurePolyLine>(nullptr));
+  TBasicFigure* text = collection.Add(std::make_unique<TFigureText>(nullptr));
   PFigureNode first = nullptr;
   uint16_t count = 0;
   bool less = false;
@@ -332,7 +377,7 @@ TEST(CollectionSort, SortsThroughTheLibraryIntoDescendingClassNames) {
   const TFigureClass* classes[] = {&TFigureBitmap::Class, &TFigurePolyLine::Class, &TFigureText::Class,
                                    &TFigureChord::Class,  &TFigurePolygon::Class,  &TFigureEllipse::Class,
                                    &TFigurePie::Class,    &TFigureRoundRect::Class, &TFigureRectangle::Class};
-  for (const TFigureClass* cls : classes) collection.Add(cls->Create(nullptr).release());
+  for (const TFigureClass* cls : classes) collection.Add(cls->Create(nullptr));
   collection.OnSort = [](PFigureNode First, uint16_t Count, TFigureCompare Compare) { QSort(First, Count, Compare); };
   collection.Sort();
   std::vector<std::string> names;
@@ -344,8 +389,7 @@ TEST(CollectionSort, SortsThroughTheLibraryIntoDescendingClassNames) {
 
 TEST(CollectionSort, WithoutHandlerNothingHappens) {
   TFiguresCollection collection(nullptr, TRect{0, 0, 10, 10});
-  auto* a = new TFigurePolyLine(nullptr);
-  collection.Add(a);
+  TBasicFigure* a = collection.Add(std::make_unique<TFigurePolyLine>(nullptr));
   EXPECT_NO_THROW(collection.Sort());
   EXPECT_EQ(collection.Head()->Figure, a);
 }

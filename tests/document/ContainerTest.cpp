@@ -51,7 +51,7 @@ void FillWithEveryClass(TFiguresCollection& Collection) {
       TReadOnlyStream stream(bytes);
       picture->LoadPictureFromStream(stream);
     }
-    ASSERT_TRUE(Collection.Add(figure.release()));
+    ASSERT_NE(Collection.Add(std::move(figure)), nullptr);
   }
 }
 
@@ -82,8 +82,7 @@ TEST_F(ContainerTest, EmptyDefaultImageIsTheThirtyThreeByteHeader) {
 }
 
 TEST_F(ContainerTest, EntriesAreNameLengthNameAndRecord) {
-  auto* ellipse = new TFigureEllipse(&Canvas);
-  Image.Add(ellipse);
+  TBasicFigure* ellipse = Image.Add(std::make_unique<TFigureEllipse>(&Canvas));
   const Bytes data = Save(Image);
   TMemoryStream record;
   ellipse->SaveToStream(record);
@@ -142,7 +141,7 @@ TEST_F(ContainerTest, HeaderCountDrivesTheLoopAndTrailingBytesAreIgnored) {
 }
 
 TEST_F(ContainerTest, ClassNamesInAnyLetterCaseAreFound) {
-  Image.Add(new TFigureRectangle(&Canvas));
+  Image.Add(std::make_unique<TFigureRectangle>(&Canvas));
   Bytes data = Save(Image);
   for (size_t i = 37; i < 37 + 16; ++i) data[i] = uint8_t(std::tolower(data[i]));
   TReadOnlyStream stream(data);
@@ -194,7 +193,7 @@ TEST_F(ContainerTest, TruncatedDataKeepsTheFiguresReadBefore) {
   FillWithEveryClass(Image);
   // A closing figure without optional parts, so that every cut ends inside
   // data the reader needs.
-  Image.Add(new TFigureRectangle(&Canvas));
+  Image.Add(std::make_unique<TFigureRectangle>(&Canvas));
   const Bytes data = Save(Image);
   for (size_t length = KriHeaderSize; length < data.size(); ++length) {
     SCOPED_TRACE(length);
@@ -219,8 +218,8 @@ TEST_F(ContainerTest, TruncatedDataKeepsTheFiguresReadBefore) {
 }
 
 TEST_F(ContainerTest, UnknownEmptyOrOverlongClassNamesStopTheLoad) {
-  Image.Add(new TFigureRectangle(&Canvas));
-  Image.Add(new TFigureEllipse(&Canvas));
+  Image.Add(std::make_unique<TFigureRectangle>(&Canvas));
+  Image.Add(std::make_unique<TFigureEllipse>(&Canvas));
   const Bytes good = Save(Image);
   const size_t second = 33 + 4 + 16 + 44;
   const auto load = [](const Bytes& Data) {
@@ -252,8 +251,8 @@ TEST_F(ContainerTest, UnknownEmptyOrOverlongClassNamesStopTheLoad) {
 }
 
 TEST_F(ContainerTest, EmptyPictureFiguresNowOpen) {
-  Image.Add(new TFigureBitmap(&Canvas));
-  Image.Add(new TFigureRectangle(&Canvas));
+  Image.Add(std::make_unique<TFigureBitmap>(&Canvas));
+  Image.Add(std::make_unique<TFigureRectangle>(&Canvas));
   const Bytes data = Save(Image);
   TReadOnlyStream stream(data);
   const auto copy = TFiguresCollection::CreateFromStream(nullptr, stream);

@@ -1,8 +1,8 @@
 // The figure base: defaults, point access and editing, change notices and
-// their suppression, control-point hit tests, translation, dragging one
-// point, destruction notices. Guards against wrong defaults, notices sent
-// when they must not be (or missed), off-by-one tolerances and points
-// changed by refused operations.
+// their suppression (also by the update guard), control-point hit tests,
+// translation, dragging one point, destruction notices. Guards against wrong
+// defaults, notices sent when they must not be (or missed), off-by-one
+// tolerances and points changed by refused operations.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -86,6 +86,23 @@ TEST(FigureNotices, SuppressedFromConstructionUntilUpdatingIsCleared) {
   r.SetPenColor(0xFF0000);
   EXPECT_EQ(changes.Count, 1);
   EXPECT_EQ(r.PenColor(), 0xFF0000u);
+}
+
+TEST_F(LiveLine, UpdateGuardHoldsNoticesBackAndRestoresWithoutANotice) {
+  {
+    const TFigureUpdate update(Line);
+    Line.SetPenColor(5);
+    Line.AddPoint({1, 1});
+    { const TFigureUpdate nested(Line); }
+    EXPECT_EQ(Line.Updating(), true) << "a nested guard restores the outer guard's state";
+  }
+  EXPECT_EQ(Changes.Count, 0) << "neither the edits nor the end of the guard notify";
+  EXPECT_EQ(Line.Updating(), false);
+  Line.SetPenColor(6);
+  EXPECT_EQ(Changes.Count, 1);
+  Line.SetUpdating(true);
+  { const TFigureUpdate update(Line); }
+  EXPECT_EQ(Line.Updating(), true) << "a figure updating before stays so";
 }
 
 TEST_F(LiveLine, AttributeSettersNotifyOnlyOnARealChange) {

@@ -5,7 +5,9 @@
 // not, and boxes off by the pen inset or the overhang of slanted text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "canvas/RasterCanvas.h"
 #include "figures/Exceptions.h"
@@ -78,6 +80,28 @@ TEST_F(DrawingTest, FigureWithTooFewPointsForItsPrimitiveIsSkipped) {
   const QImage before = Image.copy();
   EXPECT_NO_THROW(pie.Draw());
   EXPECT_EQ(CountDifferences(Image, before), 0);
+}
+
+// One point fewer than a new figure of the class holds (none for the vertex
+// lists), read from a record as a damaged file would hold it.
+TEST_F(DrawingTest, EveryClassShortOfPointsDrawsNothingAndDoesNotThrow) {
+  for (const TFigureClass* cls : RegisteredFigureClasses()) {
+    SCOPED_TRACE(cls->ClassName);
+    const auto source = cls->Create(nullptr);
+    const int32_t kept = std::max(source->PointsCount() - 1, 0);
+    TMemoryStream record;
+    source->SaveToStream(record);
+    std::vector<uint8_t> bytes = record.TakeData();
+    bytes.erase(bytes.begin() + 4 + 8 * kept, bytes.begin() + 4 + 8 * source->PointsCount());
+    bytes[0] = uint8_t(kept);
+    TMemoryStream damaged(bytes);
+    const auto figure = cls->Create(&Canvas);
+    figure->LoadFromStream(damaged);
+    ASSERT_EQ(figure->PointsCount(), kept);
+    const QImage before = Image.copy();
+    EXPECT_NO_THROW(figure->Draw());
+    EXPECT_EQ(CountDifferences(Image, before), 0);
+  }
 }
 
 TEST_F(DrawingTest, MarkersInvertTheirSquaresAndTwiceRestore) {

@@ -170,7 +170,7 @@ TEST_F(KriCommand, FailedRenderLeavesNoFile) {
 
   // A picture figure whose picture has the signature but no valid header.
   TFiguresCollection image(&IdleCanvas(), TRect{0, 0, 10, 10});
-  image.Add(new TFigureBitmap(nullptr));
+  image.Add(std::make_unique<TFigureBitmap>(nullptr));
   TBytes badPicture = ContainerBytes(image);
   badPicture.pop_back();  // the transparency byte
   const TBytes fake{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0, 0, 0, 0};

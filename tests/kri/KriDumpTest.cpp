@@ -48,7 +48,7 @@ TEST(KriDump, NumberArraysStayOnOneLine) {
   TFiguresCollection image(&IdleCanvas(), TRect{0, -1, 650, 400});
   auto roundRect = std::make_unique<TFigureRoundRect>(nullptr);
   roundRect->SetPoint(1, {-3, 4});
-  image.Add(roundRect.release());
+  image.Add(std::move(roundRect));
   const QByteArray json = ImageToJson(image);
   EXPECT_NE(json.indexOf("\"rect\": [0, -1, 650, 400],\n"), -1) << json.toStdString();
   EXPECT_NE(json.indexOf("\"corners\": [10, 10],\n"), -1) << json.toStdString();
@@ -125,7 +125,7 @@ TEST(KriDump, EveryByteOfTheCodePageRoundTrips) {
   TFont font;
   font.Name = std::string(all.rbegin(), all.rend());
   text->SetFont(font);
-  image.Add(text.release());
+  image.Add(std::move(text));
 
   const QByteArray json = ImageToJson(image);
   const QString shown = QJsonDocument::fromJson(json)["figures"][0]["text"].toString();

@@ -47,10 +47,10 @@ void AddSampleFigures(TFiguresCollection& Image, TCanvas* Canvas) {
   auto text = std::make_unique<TFigureText>(Canvas);
   text->SetPoint(0, {2, 18});
   text->SetText("Ab\xC6");
-  TBasicFigure* selected = rectangle.get();
-  for (TBasicFigure* figure :
-       std::initializer_list<TBasicFigure*>{rectangle.release(), ellipse.release(), line.release(), text.release()})
-    Image.Add(figure);
+  TBasicFigure* selected = Image.Add(std::move(rectangle));
+  Image.Add(std::move(ellipse));
+  Image.Add(std::move(line));
+  Image.Add(std::move(text));
   Image.SetSelected(selected);
 }
 

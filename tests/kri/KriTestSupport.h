@@ -136,10 +136,16 @@ inline std::unique_ptr<TFiguresCollection> MakeEveryClassImage() {
   auto emptyPicture = std::make_unique<TFigureBitmap>(nullptr);
   emptyPicture->SetPoint(1, {20, 20});
 
-  for (TBasicFigure* figure : std::initializer_list<TBasicFigure*>{
-           line.release(), rectangle.release(), polygon.release(), roundRect.release(), ellipse.release(),
-           pie.release(), chord.release(), text.release(), picture.release(), emptyPicture.release()})
-    image->Add(figure);
+  image->Add(std::move(line));
+  image->Add(std::move(rectangle));
+  image->Add(std::move(polygon));
+  image->Add(std::move(roundRect));
+  image->Add(std::move(ellipse));
+  image->Add(std::move(pie));
+  image->Add(std::move(chord));
+  image->Add(std::move(text));
+  image->Add(std::move(picture));
+  image->Add(std::move(emptyPicture));
   image->SetSelected(image->GetFigure(2));
   return image;
 }

@@ -1,8 +1,8 @@
 // Editing existing figures in the image window: selecting, moving, dragging
 // control points, Shift deleting and inserting vertices, clamping at the
-// image border, the status bar texts, the mode cursors, and failures: those
-// of a mouse step dropped silently, those of a hit test reported at the top
-// level while the window goes on.
+// image border, the status bar texts, the mode cursors, and failures: the
+// model's own in a mouse step dropped silently, any other and those of a
+// hit test reported at the top level while the window goes on.
 // Guards against moves that jump or run past the border, a drag that loses
 // its control point, vertices inserted at the wrong place, a hover text
 // written in the wrong mode, an override cursor stack that grows, and a
@@ -10,6 +10,8 @@
 #include "ImageWindowSupport.h"
 
 #include <QMouseEvent>
+
+#include <new>
 
 #include "figures/Streams.h"
 
@@ -156,7 +158,7 @@ TEST_F(EditingTest, ShiftPressOnATextMovesItsAnchor) {
   text->SetText("Kresta");
   text->SetPoint(0, TPoint{30, 30});
   TBasicFigure* figure = text.get();
-  ASSERT_EQ(Collection->Add(text.release()), true);
+  ASSERT_EQ(Collection->Add(std::move(text)), figure);
   Collection->Redraw();
   Press(32, 31, Qt::ShiftModifier);
   EXPECT_EQ(PointsOf(*figure), (std::vector<TPoint>{{32, 31}}));
@@ -305,16 +307,34 @@ TEST_F(EditingTest, StepWithoutASelectedFigureIsDroppedSilently) {
 
 TEST_F(EditingTest, FailedStepSkipsItsModeAndStageChanges) {
   // The releases that would end a drawing fail at their first point.
-  ASSERT_EQ(Collection->Add(Damaged<TFigureEllipse>(Window->DrawingCanvas()).release()), true);
+  ASSERT_NE(Collection->Add(Damaged<TFigureEllipse>(Window->DrawingCanvas())), nullptr);
   Window->SetMode(emDraw);
   Window->UpdateFigure(30, 30, stRelease);
   EXPECT_EQ(Window->Mode(), emDraw);
 
-  ASSERT_EQ(Collection->Add(Damaged<TFigurePie>(Window->DrawingCanvas()).release()), true);
+  ASSERT_NE(Collection->Add(Damaged<TFigurePie>(Window->DrawingCanvas())), nullptr);
   Window->UpdateFigure(30, 30, stRelease);
   EXPECT_EQ(Window->QuadStage(), 0);
   EXPECT_EQ(Window->Mode(), emDraw);
   EXPECT_EQ(Reports, std::vector<QString>{});
+}
+
+// A text figure whose anchor cannot be stored for lack of memory.
+class TOutOfMemoryText : public TFigureText {
+ public:
+  using TFigureText::TFigureText;
+  void SetPoint(int32_t, const TPoint&) override { throw std::bad_alloc(); }
+};
+
+TEST_F(EditingTest, FailureOutsideTheModelEndsAStepAtTheTopLevelReport) {
+  ASSERT_NE(Collection->Add(std::make_unique<TOutOfMemoryText>(Window->DrawingCanvas())), nullptr);
+  Window->SetMode(emDraw);
+  EXPECT_THROW(Window->UpdateFigure(30, 30, stDrag), std::bad_alloc);
+  Press(30, 30);
+  Release(30, 30);
+  const QString outOfMemory = QString::fromUtf8(std::bad_alloc().what());
+  EXPECT_EQ(Reports, (std::vector<QString>{outOfMemory, outOfMemory})) << "the press and the release";
+  EXPECT_EQ(Window->Mode(), emDraw);
 }
 
 TEST_F(EditingTest, PressWhileMovingOrResizingOnlyRecordsThePoint) {
@@ -338,7 +358,7 @@ class TFailingHitFigure : public TFigureRectangle {
 };
 
 TEST_F(EditingTest, HitTestFailureReachesTheTopLevelReportAndTheWindowGoesOn) {
-  ASSERT_EQ(Collection->Add(new TFailingHitFigure(Window->DrawingCanvas())), true);
+  ASSERT_NE(Collection->Add(std::make_unique<TFailingHitFigure>(Window->DrawingCanvas())), nullptr);
 
   MoveTo(40, 40);
   EXPECT_EQ(Reports, std::vector<QString>{"Array range error"});

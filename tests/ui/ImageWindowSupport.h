@@ -129,8 +129,7 @@ class ImageWindowTest : public ::testing::Test {
         figure->SetPoint(int32_t(i), Points[i]);
     }
     TFigure* raw = figure.get();
-    EXPECT_EQ(Collection->Add(raw), true);
-    figure.release();
+    EXPECT_EQ(Collection->Add(std::move(figure)), raw);
     Collection->Redraw();
     return raw;
   }

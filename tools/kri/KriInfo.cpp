@@ -31,7 +31,7 @@ std::string DescribeImage(const TFiguresCollection& Image) {
   text += "Background: " + DescribeColor(Image.BackgroundColor()) + "\n";
   text += Format("Figures: %" PRId32 "\n", Image.Count());
   std::map<const TFigureClass*, int32_t> counts;
-  for (PFigureNode node = Image.Head(); node != nullptr; node = node->Next) ++counts[&node->Figure->ClassType()];
+  for (const TBasicFigure* figure : Image.Figures()) ++counts[&figure->ClassType()];
   for (const TFigureClass* cls : RegisteredFigureClasses())
     if (counts[cls] > 0) text += Format("  %-17s %" PRId32 "\n", cls->ClassName, counts[cls]);
   const TBasicFigure* selected = Image.Selected();

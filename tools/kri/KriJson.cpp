@@ -56,14 +56,12 @@ struct TRecordParts {
 };
 
 TRecordParts PartsOf(const TBasicFigure& Figure) {
-  TRecordParts parts;
-  parts.Fill = dynamic_cast<const TBinaryDimensionsFigure*>(&Figure) != nullptr;
-  parts.InsertIndex =
-      dynamic_cast<const TLine*>(&Figure) != nullptr || dynamic_cast<const TFigurePolygon*>(&Figure) != nullptr;
-  parts.Corners = dynamic_cast<const TFigureRoundRect*>(&Figure) != nullptr;
-  parts.Text = dynamic_cast<const TFigureText*>(&Figure) != nullptr;
-  parts.Picture = dynamic_cast<const TFigureBitmap*>(&Figure) != nullptr;
-  return parts;
+  const TFigureTraits& traits = Figure.ClassType().Traits;
+  return {.Fill = traits.HasFill,
+          .InsertIndex = traits.HasVertexList(),
+          .Corners = traits.HasCorners,
+          .Text = traits.HasText,
+          .Picture = traits.HasPicture};
 }
 
 // Every stored field of a figure; those of parts the class lacks are unused.
@@ -100,18 +98,17 @@ TFigureFields FieldsOf(const TBasicFigure& Figure) {
   f.Visible = Figure.Visible();
   f.Updating = Figure.Updating();
   f.SelectedPoint = Figure.SelectedPointIndex();
-  if (const auto* closed = dynamic_cast<const TBinaryDimensionsFigure*>(&Figure)) {
+  if (const TBinaryDimensionsFigure* closed = AsFilled(&Figure)) {
     f.BrushStyle = closed->BrushStyle();
     f.BrushColor = closed->BrushColor();
   }
-  if (const auto* line = dynamic_cast<const TLine*>(&Figure)) f.InsertIndex = line->InsertIndex();
-  if (const auto* polygon = dynamic_cast<const TFigurePolygon*>(&Figure)) f.InsertIndex = polygon->InsertIndex();
-  if (const auto* roundRect = dynamic_cast<const TFigureRoundRect*>(&Figure)) f.Corners = roundRect->Corners();
-  if (const auto* text = dynamic_cast<const TFigureText*>(&Figure)) {
+  if (const TVertexList* vertices = AsVertexList(&Figure)) f.InsertIndex = vertices->InsertIndex();
+  if (const TFigureRoundRect* roundRect = AsRoundRect(&Figure)) f.Corners = roundRect->Corners();
+  if (const TFigureText* text = AsText(&Figure)) {
     f.Text = text->GetText();
     f.Font = text->Font();
   }
-  if (const auto* bitmap = dynamic_cast<const TFigureBitmap*>(&Figure)) {
+  if (const TFigureBitmap* bitmap = AsPicture(&Figure)) {
     TMemoryStream picture;
     bitmap->SavePictureToStream(picture);
     f.Picture = picture.TakeData();
@@ -450,7 +447,7 @@ std::unique_ptr<TBasicFigure> FigureFromJson(const QJsonValue& Value, qsizetype 
 
 QByteArray ImageToJson(const TFiguresCollection& Image) {
   QJsonArray figures;
-  for (PFigureNode node = Image.Head(); node != nullptr; node = node->Next) figures.append(FigureToJson(*node->Figure));
+  for (const TBasicFigure* figure : Image.Figures()) figures.append(FigureToJson(*figure));
   const TRect& r = Image.ImageRect();
   const QJsonObject image{{"background", qint64(Image.BackgroundColor())},
                           {"rect", QJsonArray{qint64(r.Left), qint64(r.Top), qint64(r.Right), qint64(r.Bottom)}},
@@ -490,10 +487,9 @@ std::unique_ptr<TFiguresCollection> ImageFromJson(const QByteArray& Json) {
   image->SetBackgroundColor(background);
   TBasicFigure* selectedFigure = nullptr;
   for (qsizetype i = 0; i < figures.size(); ++i) {
-    std::unique_ptr<TBasicFigure> figure = FigureFromJson(figures[i], i);
-    if (i == selected) selectedFigure = figure.get();
-    if (!image->Add(figure.get())) throw EOutOfMemory();
-    figure.release();
+    TBasicFigure* figure = image->Add(FigureFromJson(figures[i], i));
+    if (figure == nullptr) throw EOutOfMemory();
+    if (i == selected) selectedFigure = figure;
   }
   image->SetSelected(selectedFigure);
   return image;
