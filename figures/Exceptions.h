@@ -67,3 +67,9 @@ class EInvalidGraphic : public EKrestaError {
  public:
   EInvalidGraphic() : EKrestaError("Bitmap image is not valid") {}
 };
+
+// Bytes that are not a whole, undamaged JPEG image.
+class EInvalidJpeg : public EKrestaError {
+ public:
+  EInvalidJpeg() : EKrestaError("JPEG image is not valid") {}
+};
