@@ -1,6 +1,9 @@
 #include "ui/Application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "figures/Exceptions.h"
 
@@ -52,4 +55,16 @@ TApplication::TErrorReporter TApplication::SetErrorReporter(TErrorReporter NewRe
   TErrorReporter previous = std::move(Reporter());
   Reporter() = NewReporter ? std::move(NewReporter) : TErrorReporter(ShowErrorBox);
   return previous;
+}
+
+bool InstallRussianTranslations(QCoreApplication& App) {
+  const QLocale russian(QLocale::Russian, QLocale::Russia);
+  QLocale::setDefault(russian);
+  auto* translator = new QTranslator(&App);
+  if (!translator->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return App.installTranslator(translator);
 }

@@ -34,6 +34,10 @@ class TApplication : public QApplication {
   static TErrorReporter SetErrorReporter(TErrorReporter Reporter);
 };
 
+// Makes the toolkit's own dialogs and buttons speak Russian, as the rest of
+// the program does; false when the translations are not installed.
+bool InstallRussianTranslations(QCoreApplication& App);
+
 // Runs a handler at the toolkit's edge: whatever it raises goes to the
 // top-level report instead of unwinding into the event loop.
 template <typename THandler>

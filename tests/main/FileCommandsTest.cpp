@@ -1,0 +1,105 @@
+// The file and clipboard commands of the main window: the names Save
+// proposes, the caption after saving, Export's picture and its restoring of
+// the selection (also when the write fails), Paste replacing the open
+// image, and Open cancelled after the confirmation. Guards against a saved
+// file that differs from the image, markers leaking into the exported
+// picture, a window left disabled after a failed export, and a wrong name
+// proposed to the user.
+#include "MainWindowSupport.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+
+#include "canvas/BmpEncode.h"
+#include "document/ClipBoardUnit.h"
+#include "figures/Streams.h"
+#include "ui/FileDialogs.h"
+
+namespace {
+
+using FileTest = MainWindowTest;
+
+// Answers a file dialog with Path, noting the name it proposed.
+std::function<void(QWidget*)> ChooseFile(const std::string& Path, QString* Proposed = nullptr) {
+  return [Path, Proposed](QWidget* Modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(Modal);
+    ASSERT_NE(dialog, nullptr);
+    QLineEdit* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (Proposed != nullptr) *Proposed = name->text();
+    name->setText(QString::fromStdString(Path));
+    QMetaObject::invokeMethod(dialog, "accept");
+  };
+}
+
+TEST_F(FileTest, SaveProposesTheCaptionsNameAndTakesTheFileAsCaption) {
+  EXPECT_EQ(ProposedFileName("Новый", ".kri"), QString("Новый.kri"));
+  EXPECT_EQ(ProposedFileName("/home/u/plan.v2.kri", ".bmp"), QString("/home/u/plan.v2.bmp"));
+
+  NewImage(120, 90);
+  Draw(2, {10, 10}, {60, 50});
+  QString proposed;
+  const std::string path = FilePath("plan.kri");
+  WithModal([&] { Main->mn_MainClick(Main->Menu.mnMain_File_Save); }, ChooseFile(path, &proposed));
+  EXPECT_EQ(proposed, QString("Новый.kri"));
+  EXPECT_EQ(Main->ImageWindow()->windowTitle(), QString::fromStdString(path));
+  TMemoryStream expected;
+  Collection().SaveToStream(expected);
+  EXPECT_EQ(ReadFileBytes(path), expected.Data());
+
+  WithModal([&] { Main->mn_MainClick(Main->Menu.mnMain_File_Save); }, ChooseFile(FilePath("copy.kri"), &proposed));
+  EXPECT_EQ(proposed, QString("plan.kri"));
+}
+
+TEST_F(FileTest, ExportWritesTheImageWithoutMarkersAndRestoresTheSelection) {
+  NewImage(120, 90);
+  TBasicFigure* figure = Draw(2, {10, 10}, {60, 50});
+  Main->ImageFigureAction(Main->ImageWindow(), figure, faSelected);
+  const QImage withMarkers = Main->ImageWindow()->imgDraw->Image().copy();
+  const std::string path = FilePath("picture.jpg");
+  WithModal([&] { Main->mn_MainClick(Main->Menu.mnMain_File_Saveas); }, ChooseFile(path));
+  EXPECT_EQ(Collection().Selected(), figure);
+  EXPECT_EQ(Main->ImageWindow()->imgDraw->Image(), withMarkers);
+  const std::vector<uint8_t> written = ReadFileBytes(path);
+  ASSERT_GE(written.size(), 2u);
+  EXPECT_EQ(written[0], 'B') << "a bitmap whatever the extension";
+  Collection().SetSelected(nullptr);
+  EXPECT_EQ(written, EncodeBmp24(Main->ImageWindow()->imgDraw->Image()));
+
+  // A write that fails is reported after the window and the selection are
+  // back.
+  Collection().SetSelected(figure);
+  WithModal([&] { Main->Menu.mnMain_File_Saveas->trigger(); }, ChooseFile("/proc/kresta-export.bmp"));
+  EXPECT_EQ(Reports.size(), 1u);
+  EXPECT_TRUE(Main->ImageWindow()->isEnabled());
+  EXPECT_EQ(Collection().Selected(), figure);
+  EXPECT_EQ(Main->ImageWindow()->imgDraw->Image(), withMarkers);
+}
+
+TEST_F(FileTest, PasteReplacesTheOpenImageWithoutAsking) {
+  TFiguresCollection copied(nullptr, TRect{0, 0, 70, 60});
+  copied.Add(TFigurePie::Class.Create(nullptr));
+  copied.Add(TFigureText::Class.Create(nullptr));
+  CopyImageToClipboard(copied);
+  NewImage();
+  Main->mn_MainClick(Main->Menu.mnMain_File_PasteFromBuff);
+  ASSERT_TRUE(Main->Document().IsOpen());
+  EXPECT_EQ(Collection().ImageRect(), (TRect{0, 0, 70, 60}));
+  EXPECT_EQ(ListTexts(), (std::vector<QString>{"Текст 1", "Сектор 0"}));
+  EXPECT_EQ(Main->ImageWindow()->windowTitle(), QString("Новый"));
+}
+
+TEST_F(FileTest, OpenConfirmedThenCancelledLeavesNoImage) {
+  NewImage();
+  WithModal([&] { Main->mn_MainClick(Main->Menu.mnMain_File_Open); },
+            [this](QWidget* Box) {
+              QTimer::singleShot(0, [this] {
+                ASSERT_EQ(QApplication::activeModalWidget(), Main->Dialogs->dlgOpenImage);
+                Reject(Main->Dialogs->dlgOpenImage);
+              });
+              Answer(Box, QMessageBox::Ok);
+            });
+  EXPECT_FALSE(Main->Document().IsOpen());
+  EXPECT_EQ(Main->ImageWindow(), nullptr);
+}
+
+}  // namespace

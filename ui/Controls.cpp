@@ -1,0 +1,235 @@
+#include "ui/Controls.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAction>
+#include <QColorDialog>
+#include <QEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPixmap>
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <optional>
+
+#include "canvas/RasterCanvas.h"
+
+namespace {
+
+// The swatch drawn beside each colour name, pixels.
+constexpr QSize kSwatchSize(16, 12);
+
+struct TNamedColor {
+  TColor Value;
+  const char* Name;  // UTF-8
+};
+
+// 0x00BBGGRR.
+constexpr TNamedColor kStandardColors[] = {
+    {0x000000, "Чёрный"},     {0x000080, "Тёмно-красный"}, {0x008000, "Зелёный"},    {0x008080, "Оливковый"},
+    {0x800000, "Тёмно-синий"}, {0x800080, "Фиолетовый"},   {0x808000, "Сине-зелёный"}, {0x808080, "Серый"},
+    {0xC0C0C0, "Серебристый"}, {0x0000FF, "Красный"},      {0x00FF00, "Ярко-зелёный"}, {0x00FFFF, "Жёлтый"},
+    {0xFF0000, "Синий"},       {0xFF00FF, "Пурпурный"},    {0xFFFF00, "Голубой"},      {0xFFFFFF, "Белый"},
+};
+
+constexpr TNamedColor kExtendedColors[] = {
+    {0xC0DCC0, "Серо-зелёный"},
+    {0xF0CAA6, "Небесно-голубой"},
+    {0xF0FBFF, "Кремовый"},
+    {0xA4A0A0, "Средне-серый"},
+};
+
+// By system colour index, 0 to 24.
+constexpr const char* kSystemColorNames[] = {
+    "Полоса прокрутки",
+    "Рабочий стол",
+    "Заголовок активного окна",
+    "Заголовок неактивного окна",
+    "Меню",
+    "Фон окна",
+    "Рамка окна",
+    "Текст меню",
+    "Текст окна",
+    "Текст заголовка активного окна",
+    "Граница активного окна",
+    "Граница неактивного окна",
+    "Рабочая область приложения",
+    "Выделение",
+    "Текст выделения",
+    "Поверхность кнопки",
+    "Тень кнопки",
+    "Недоступный текст",
+    "Текст кнопки",
+    "Текст заголовка неактивного окна",
+    "Светлый край кнопки",
+    "Тёмная тень объёмных элементов",
+    "Светлый край объёмных элементов",
+    "Текст подсказки",
+    "Фон подсказки",
+};
+
+QIcon Swatch(TColor Value) {
+  QPixmap pixmap(kSwatchSize);
+  pixmap.fill(ToQColor(Value));
+  QPainter painter(&pixmap);
+  painter.setPen(Qt::black);
+  painter.drawRect(0, 0, kSwatchSize.width() - 1, kSwatchSize.height() - 1);
+  return QIcon(pixmap);
+}
+
+// The digits of Text with an optional sign and blanks around them; none when
+// Text is anything else.
+std::optional<QString> WholeNumberText(const QString& Text) {
+  const QString trimmed = Text.trimmed();
+  const qsizetype digitsFrom = trimmed.startsWith('+') || trimmed.startsWith('-') ? 1 : 0;
+  if (trimmed.size() == digitsFrom) return std::nullopt;
+  for (qsizetype i = digitsFrom; i < trimmed.size(); ++i)
+    if (trimmed[i] < '0' || trimmed[i] > '9') return std::nullopt;
+  return trimmed;
+}
+
+}  // namespace
+
+TRangeSpinBox::TRangeSpinBox(QWidget* Parent) : QSpinBox(Parent) {
+  setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+}
+
+// Anything may be typed; only a whole number within the range is final.
+QValidator::State TRangeSpinBox::validate(QString& Input, int&) const {
+  const std::optional<QString> number = WholeNumberText(Input);
+  if (!number) return QValidator::Intermediate;
+  bool ok = false;
+  const int value = number->toInt(&ok);
+  return ok && value >= minimum() && value <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+void TRangeSpinBox::fixup(QString& Input) const { Input = textFromValue(valueFromText(Input)); }
+
+int32_t TRangeSpinBox::ReadValue() const {
+  const std::optional<QString> number = WholeNumberText(text());
+  if (!number) return minimum();
+  bool ok = false;
+  const qlonglong value = number->toLongLong(&ok);
+  if (!ok) return number->startsWith('-') ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+  return int32_t(std::clamp<qlonglong>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+int TRangeSpinBox::valueFromText(const QString& Text) const {
+  const std::optional<QString> number = WholeNumberText(Text);
+  if (!number) return minimum();
+  bool ok = false;
+  const qlonglong value = number->toLongLong(&ok);
+  // Too many digits for any integer: the sign says which limit is nearer.
+  if (!ok) return number->startsWith('-') ? minimum() : maximum();
+  return int(std::clamp<qlonglong>(value, minimum(), maximum()));
+}
+
+TColorBox::TColorBox(QWidget* Parent) : QComboBox(Parent) {
+  setIconSize(kSwatchSize);
+  addItem(Swatch(clWhite), QStringLiteral("Другой…"), QVariant::fromValue<uint32_t>(clWhite));
+  for (const TNamedColor& c : kStandardColors) AddColor(c.Value, QString::fromUtf8(c.Name));
+  for (const TNamedColor& c : kExtendedColors) AddColor(c.Value, QString::fromUtf8(c.Name));
+  for (uint32_t i = 0; i < std::size(kSystemColorNames); ++i)
+    AddColor(clSystemColor + i, QString::fromUtf8(kSystemColorNames[i]));
+  // The list may be wider than the closed box, which the fixed dialog keeps
+  // narrow.
+  view()->setMinimumWidth(view()->sizeHintForColumn(0) + kSwatchSize.width());
+  connect(this, &QComboBox::activated, this, &TColorBox::ColorActivated);
+  connect(this, &QComboBox::currentIndexChanged, this, [this](int Index) {
+    if (Index != CustomIndex) FCommittedIndex = Index;
+    // The user's pick of the custom entry is settled by the colour dialog.
+    if (Index != CustomIndex || FSettingCustom) NotifyColor();
+  });
+  SetColor(clWhite);
+  FNotifiedColor = Color();
+}
+
+void TColorBox::NotifyColor() {
+  if (Color() == FNotifiedColor) return;
+  FNotifiedColor = Color();
+  emit ColorChanged();
+}
+
+void TColorBox::AddColor(TColor Value, const QString& Name) {
+  addItem(Swatch(Value), Name, QVariant::fromValue<uint32_t>(Value));
+}
+
+TColor TColorBox::Color() const {
+  const int index = currentIndex();
+  return index >= 0 ? TColor(itemData(index).value<uint32_t>()) : clWhite;
+}
+
+void TColorBox::SetColor(TColor Value) {
+  for (int i = CustomIndex + 1; i < count(); ++i) {
+    if (itemData(i).value<uint32_t>() == Value) {
+      setCurrentIndex(i);
+      return;
+    }
+  }
+  SetCustomColor(Value);
+}
+
+void TColorBox::SetCustomColor(TColor Value) {
+  FSettingCustom = true;
+  setItemData(CustomIndex, QVariant::fromValue<uint32_t>(Value));
+  setItemIcon(CustomIndex, Swatch(Value));
+  setCurrentIndex(CustomIndex);
+  FSettingCustom = false;
+  FCommittedIndex = CustomIndex;
+  NotifyColor();
+}
+
+void TColorBox::ColorActivated(int Index) {
+  if (Index != CustomIndex) return;
+  QColorDialog dialog(ToQColor(TColor(itemData(CustomIndex).value<uint32_t>())), this);
+  dialog.setWindowTitle(QStringLiteral("Цвет"));
+  if (dialog.exec() == QDialog::Accepted && dialog.selectedColor().isValid())
+    SetCustomColor(FromQColor(dialog.selectedColor()));
+  else
+    setCurrentIndex(FCommittedIndex);
+}
+
+void TColorBox::RefreshSwatches() {
+  for (int i = 0; i < count(); ++i) setItemIcon(i, Swatch(TColor(itemData(i).value<uint32_t>())));
+}
+
+// System colours follow the palette: their swatches are redrawn with it.
+void TColorBox::changeEvent(QEvent* Event) {
+  if (Event->type() == QEvent::PaletteChange || Event->type() == QEvent::ApplicationPaletteChange) RefreshSwatches();
+  QComboBox::changeEvent(Event);
+}
+
+QColor ToQColor(TColor Value) {
+  const uint32_t rgb = ColorToRGB(Value);
+  return QColor(int(rgb & 0xFF), int(rgb >> 8 & 0xFF), int(rgb >> 16 & 0xFF));
+}
+
+TColor FromQColor(const QColor& Value) {
+  return TColor(Value.red()) | TColor(Value.green()) << 8 | TColor(Value.blue()) << 16;
+}
+
+
+void SetHint(QWidget* Control, const QString& Hint, const QString& Caption) {
+  Control->setToolTip(Hint);
+  Control->setStatusTip(Hint);
+  Control->setAccessibleDescription(Hint);
+  Control->setAccessibleName(Caption.isEmpty() ? Hint : Caption);
+}
+
+void SetHint(QAction* Item, const QString& Hint) {
+  Item->setToolTip(Hint.isEmpty() ? Item->text() : Hint);
+  Item->setStatusTip(Hint);
+}
+
+void TDropDownList::keyPressEvent(QKeyEvent* Event) {
+  const QString typed = Event->text();
+  if (!typed.isEmpty() && typed.front().isPrint() && !view()->isVisible()) showPopup();
+  QComboBox::keyPressEvent(Event);
+}
+
+void EnableChildControls(QWidget* Container, bool Enabled) {
+  for (QWidget* child : Container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setEnabled(Enabled);
+}

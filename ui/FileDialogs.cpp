@@ -1,0 +1,100 @@
+#include "ui/FileDialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QStringList>
+
+#include "ui/Controls.h"
+
+namespace {
+
+const QString kImageFilter = QStringLiteral("Kresta images (*.kri)");
+
+// Every format the preview loads: the bitmaps and JPEG files the program
+// decodes itself, then what the toolkit's image readers know. The bitmap
+// entry is the fourth, the one preselected.
+QStringList PictureFilters(bool ForWriting) {
+  QStringList patterns = {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp")};
+  QStringList filters = {QStringLiteral("Изображение JPEG (*.jpg)"), QStringLiteral("Изображение JPEG (*.jpeg)"),
+                         QStringLiteral("Точечные рисунки (*.bmp)")};
+  if (!ForWriting) {
+    const QList<QByteArray> known = QImageReader::supportedImageFormats();
+    const auto offer = [&](const char* Format, const QString& Filter, const QStringList& Patterns) {
+      if (!known.contains(Format)) return;
+      filters << Filter;
+      patterns << Patterns;
+    };
+    offer("ico", QStringLiteral("Значки (*.ico)"), {QStringLiteral("*.ico")});
+    offer("png", QStringLiteral("Изображение PNG (*.png)"), {QStringLiteral("*.png")});
+    offer("gif", QStringLiteral("Изображение GIF (*.gif)"), {QStringLiteral("*.gif")});
+    offer("ppm", QStringLiteral("Изображение PBM/PGM/PPM (*.pbm *.pgm *.ppm)"),
+          {QStringLiteral("*.pbm"), QStringLiteral("*.pgm"), QStringLiteral("*.ppm")});
+    offer("xpm", QStringLiteral("Изображение XPM (*.xpm)"), {QStringLiteral("*.xpm")});
+  }
+  filters.prepend(QStringLiteral("Все картинки (%1)").arg(patterns.join(QLatin1Char(' '))));
+  return filters;
+}
+
+QFileDialog* MakeDialog(QWidget* Owner, QFileDialog::AcceptMode Mode, const QString& Title, const QStringList& Filters,
+                        const QString& Suffix, bool ShowHidden) {
+  auto* dialog = new QFileDialog(Owner, Title);
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setAcceptMode(Mode);
+  dialog->setFileMode(Mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog->setNameFilters(Filters);
+  dialog->setDefaultSuffix(Suffix);
+  if (ShowHidden) dialog->setFilter(dialog->filter() | QDir::Hidden);
+  dialog->setAccessibleName(Title.isEmpty() ? dialog->windowTitle() : Title);
+  return dialog;
+}
+
+}  // namespace
+
+TFileDialogs::TFileDialogs(QWidget* Owner) : QObject(Owner) {
+  dlgOpenImage = MakeDialog(Owner, QFileDialog::AcceptOpen, QStringLiteral("Открыть файл"), {kImageFilter},
+                            QStringLiteral("kri"), true);
+  dlgSaveImage = MakeDialog(Owner, QFileDialog::AcceptSave, QString(), {kImageFilter}, QStringLiteral("kri"), false);
+  dlgSaveAsPicture = MakeDialog(Owner, QFileDialog::AcceptSave, QStringLiteral("Сохранить файл как изображение"),
+                                PictureFilters(true), QStringLiteral("bmp"), true);
+  dlgOpenPicture =
+      MakeDialog(Owner, QFileDialog::AcceptOpen, QString(), PictureFilters(false), QStringLiteral("bmp"), false);
+  for (QFileDialog* dialog : {dlgSaveAsPicture, dlgOpenPicture}) dialog->selectNameFilter(dialog->nameFilters()[3]);
+}
+
+std::optional<QString> TFileDialogs::Run(QFileDialog* Dialog) {
+  if (Dialog->exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = Dialog->selectedFiles();
+  if (files.isEmpty()) return std::nullopt;
+  return files.front();
+}
+
+std::optional<QString> TFileDialogs::RunOpenImage() { return Run(dlgOpenImage); }
+
+std::optional<QString> TFileDialogs::RunSaveImage(const QString& Proposal) {
+  const QFileInfo proposal(Proposal);
+  if (proposal.path() != QStringLiteral(".")) dlgSaveImage->setDirectory(proposal.path());
+  dlgSaveImage->selectFile(proposal.fileName());
+  return Run(dlgSaveImage);
+}
+
+std::optional<QString> TFileDialogs::RunSaveAsPicture(const std::optional<QString>& Proposal) {
+  if (Proposal) {
+    const QFileInfo proposal(*Proposal);
+    if (proposal.path() != QStringLiteral(".")) dlgSaveAsPicture->setDirectory(proposal.path());
+    dlgSaveAsPicture->selectFile(proposal.fileName());
+  }
+  return Run(dlgSaveAsPicture);
+}
+
+std::optional<QString> TFileDialogs::RunOpenPicture() { return Run(dlgOpenPicture); }
+
+QString ProposedFileName(const QString& Caption, const QString& Extension) {
+  const QFileInfo caption(Caption);
+  const QString name = caption.completeBaseName().isEmpty() ? caption.fileName() : caption.completeBaseName();
+  return caption.path() == QStringLiteral(".") ? name + Extension : caption.dir().filePath(name + Extension);
+}
+
+std::string LocalFileName(const QString& FileName) { return QFile::encodeName(FileName).toStdString(); }

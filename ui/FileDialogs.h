@@ -1,0 +1,46 @@
+// The file dialogs of the main window, one object each for the program's
+// life, so that each remembers its folder and its last name between uses.
+// Each Run... returns the chosen file, or none when the dialog is cancelled.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QFileDialog;
+class QWidget;
+
+class TFileDialogs : public QObject {
+  Q_OBJECT
+ public:
+  explicit TFileDialogs(QWidget* Owner);
+
+  // An existing .kri file.
+  std::optional<QString> RunOpenImage();
+  // Where to save an image, proposing Proposal (a name, or a path whose
+  // folder the dialog opens in); asks before overwriting.
+  std::optional<QString> RunSaveImage(const QString& Proposal);
+  // Where to write a picture; without a proposal the dialog offers the name
+  // of its previous use.
+  std::optional<QString> RunSaveAsPicture(const std::optional<QString>& Proposal = std::nullopt);
+  // An existing picture file of a format the preview can load.
+  std::optional<QString> RunOpenPicture();
+
+  QFileDialog* dlgOpenImage;
+  QFileDialog* dlgSaveImage;
+  QFileDialog* dlgSaveAsPicture;
+  QFileDialog* dlgOpenPicture;
+
+ private:
+  static std::optional<QString> Run(QFileDialog* Dialog);
+};
+
+// A file name as the file system takes it.
+std::string LocalFileName(const QString& FileName);
+
+// The proposal for a file named by a caption (a path or a bare name): the
+// name part with its extension replaced by Extension (".kri", ".bmp"), in
+// the caption's folder when it has one.
+QString ProposedFileName(const QString& Caption, const QString& Extension);

@@ -1,0 +1,80 @@
+#include "ui/MainMenu.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "ui/Controls.h"
+
+namespace {
+
+QAction* AddItem(QMenu* Menu, const QString& Caption, const QString& Hint, const QKeySequence& Key = {}) {
+  QAction* item = Menu->addAction(Caption);
+  SetHint(item, Hint);
+  if (!Key.isEmpty()) {
+    item->setShortcut(Key);
+    item->setShortcutContext(Qt::ApplicationShortcut);
+  }
+  return item;
+}
+
+QAction* AddRadioItem(QMenu* Menu, QActionGroup* Group, const QString& Caption) {
+  QAction* item = AddItem(Menu, Caption, {});
+  item->setCheckable(true);
+  Group->addAction(item);
+  return item;
+}
+
+}  // namespace
+
+void TMainMenu::EnableImageCommands(bool Enabled) {
+  for (QAction* item : {mnMain_File_Close, mnMain_File_Saveas, mnMain_File_Save, mnMain_File_CopyToBuff})
+    item->setEnabled(Enabled);
+}
+
+TMainMenu BuildMainMenu(QMenuBar& Bar) {
+  TMainMenu m;
+  m.mnMain_File = Bar.addMenu(QStringLiteral("Файл"));
+  m.mnMain_File_New = AddItem(m.mnMain_File, QStringLiteral("Новый"), QStringLiteral("Создать новое изображение"),
+                              QKeySequence(Qt::CTRL | Qt::Key_N));
+  m.mnMain_File_Open = AddItem(m.mnMain_File, QStringLiteral("Открыть"), QStringLiteral("Открыть файл"),
+                               QKeySequence(Qt::CTRL | Qt::Key_O));
+  m.mnMain_File_Save = AddItem(m.mnMain_File, QStringLiteral("Спасти и сохранить"), QStringLiteral("Сохранить в файл"),
+                               QKeySequence(Qt::CTRL | Qt::Key_S));
+  m.mnMain_File_Saveas =
+      AddItem(m.mnMain_File, QStringLiteral("Сохранить как..."), QStringLiteral("Сохранить в нужном формате"),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  m.mnMain_File_Close = AddItem(m.mnMain_File, QStringLiteral("Закрыть"), QStringLiteral("Закрыть файл"),
+                                QKeySequence(Qt::CTRL | Qt::Key_W));
+  m.mnMain_File->addSeparator();
+  // No keys: Ctrl+C and Ctrl+V belong to the image window's figures.
+  m.mnMain_File_CopyToBuff = AddItem(m.mnMain_File, QStringLiteral("В буфер"), {});
+  m.mnMain_File_PasteFromBuff = AddItem(m.mnMain_File, QStringLiteral("Из буфера"), QStringLiteral("Вставить из буфера"));
+  m.mnMain_File->addSeparator();
+  m.mnMain_File_Quit = AddItem(m.mnMain_File, QStringLiteral("Выход"), QStringLiteral("Выход из программы"),
+                               QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+  m.mnMain_Options = Bar.addMenu(QStringLiteral("Настройка"));
+  m.mnMain_Options->menuAction()->setStatusTip(QStringLiteral("Настройки программы"));
+  m.mnMain_Options_SortType = m.mnMain_Options->addMenu(QStringLiteral("Тип сортировки"));
+  SetHint(m.mnMain_Options_SortType->menuAction(), QStringLiteral("Тип алгоритма сортировки"));
+  m.SortTypeGroup = new QActionGroup(m.mnMain_Options_SortType);
+  m.SortTypeGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+  m.mnMain_Options_SortType_Hoar =
+      AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, QStringLiteral("Сортировка Хоара"));
+  m.mnMain_Options_SortType_Insert =
+      AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, QStringLiteral("Сортировка вставкой"));
+  m.mnMain_Options_SortType_Bubble =
+      AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, QStringLiteral("Пузырьковая сортировка"));
+  m.mnMain_Options_SortType_Hoar->setChecked(true);
+
+  m.mnMain_About = Bar.addAction(QStringLiteral("О программе"));
+  SetHint(m.mnMain_About, QStringLiteral("О программе и авторе"));
+  m.mnMain_About->setShortcut(QKeySequence(Qt::Key_F1));
+  m.mnMain_About->setShortcutContext(Qt::ApplicationShortcut);
+
+  m.EnableImageCommands(false);
+  return m;
+}

@@ -1,0 +1,36 @@
+// The main window's menu: every item under the name the commands know it
+// by, with its caption, hint, key and first enabled state. All commands go
+// to one handler, which tells them apart by the item.
+#pragma once
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QMenuBar;
+class QObject;
+
+struct TMainMenu {
+  QMenu* mnMain_File;
+  QAction* mnMain_File_New;
+  QAction* mnMain_File_Open;
+  QAction* mnMain_File_Save;
+  QAction* mnMain_File_Saveas;
+  QAction* mnMain_File_Close;
+  QAction* mnMain_File_CopyToBuff;
+  QAction* mnMain_File_PasteFromBuff;
+  QAction* mnMain_File_Quit;
+  QMenu* mnMain_Options;
+  QMenu* mnMain_Options_SortType;
+  QActionGroup* SortTypeGroup;
+  QAction* mnMain_Options_SortType_Hoar;
+  QAction* mnMain_Options_SortType_Insert;
+  QAction* mnMain_Options_SortType_Bubble;
+  QAction* mnMain_About;
+
+  // The items that need an open image.
+  void EnableImageCommands(bool Enabled);
+};
+
+// Fills the bar. The command items' keys work while any window of the
+// program is active.
+TMainMenu BuildMainMenu(QMenuBar& Bar);

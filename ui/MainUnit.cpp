@@ -1,0 +1,300 @@
+#include "ui/MainUnit.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMoveEvent>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+#include <new>
+#include <utility>
+
+#include "document/Collection.h"
+#include "figures/Exceptions.h"
+#include "ui/AboutUnit.h"
+#include "ui/Application.h"
+#include "ui/Document.h"
+#include "ui/FileDialogs.h"
+#include "ui/Icons.h"
+#include "ui/NewDialog.h"
+#include "ui/ObjectList.h"
+#include "ui/PropertyPanel.h"
+
+namespace {
+
+constexpr int kClientWidth = 200;
+constexpr int kClientHeight = 499;
+constexpr int kStatusBarHeight = 19;
+constexpr int kObjectGroupHeight = 80;
+// How far, in pixels on each axis, the image window may be from the main
+// window's right edge to count as docked.
+constexpr int kDockingDistance = 10;
+
+QString FailureText(const std::exception& Failure) {
+  if (dynamic_cast<const std::bad_alloc*>(&Failure) != nullptr) return QStringLiteral("Out of memory");
+  return QString::fromUtf8(Failure.what());
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain()
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      FDocument(new TDocument(this)) {
+  setWindowTitle(QStringLiteral("Kresta"));
+  setWindowIcon(ProgramIcon());
+  setAccessibleName(windowTitle());
+  // The fixed layout is measured for the classic 8-point interface font.
+  QFont interfaceFont = font();
+  interfaceFont.setPixelSize(11);
+  setFont(interfaceFont);
+  Menu = BuildMainMenu(*menuBar());
+  CreateParts();
+  WireParts();
+  setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+  frmNewDlg = new TfrmNewDlg(this);
+}
+
+TfrmMain::~TfrmMain() {
+  // The image goes before its window: the figures draw on the window's
+  // raster.
+  if (FImage != nullptr) FImage->SetCollection(nullptr);
+  FDocument->Close();
+  delete FImage;
+}
+
+void TfrmMain::CreateParts() {
+  auto* client = new QWidget(this);
+  client->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
+  setCentralWidget(client);
+  Dialogs = new TFileDialogs(this);
+  ObjectList = new TObjectList(*FDocument, client);
+  ObjectList->setGeometry(0, 0, kClientWidth, kObjectGroupHeight);
+  PropertyPanel = new TPropertyPanel(*FDocument, *ObjectList->btnObjectLock, *Dialogs, client);
+  PropertyPanel->setGeometry(0, kObjectGroupHeight, kClientWidth, kClientHeight - kStatusBarHeight - kObjectGroupHeight);
+  sbHelper = statusBar();
+  sbHelper->setObjectName(QStringLiteral("sbHelper"));
+  sbHelper->setFixedHeight(kStatusBarHeight);
+  sbHelper->setSizeGripEnabled(false);
+}
+
+void TfrmMain::WireParts() {
+  for (QAction* item : {Menu.mnMain_File_New, Menu.mnMain_File_Open, Menu.mnMain_File_Save, Menu.mnMain_File_Saveas,
+                        Menu.mnMain_File_Close, Menu.mnMain_File_CopyToBuff, Menu.mnMain_File_PasteFromBuff,
+                        Menu.mnMain_File_Quit, Menu.mnMain_About})
+    connect(item, &QAction::triggered, this, [this, item] { ReportFailures([&] { mn_MainClick(item); }); });
+  connect(FDocument, &TDocument::Opened, this, [this] { Menu.EnableImageCommands(true); });
+  connect(FDocument, &TDocument::Closed, this, [this] { Menu.EnableImageCommands(false); });
+  FDocument->OnSort = [this](PFigureNode List, uint16_t Count, TFigureCompare Compare) {
+    SortFigures(List, Count, Compare);
+  };
+  connect(ObjectList, &TObjectList::ShowFigure, PropertyPanel, &TPropertyPanel::ShowFigureProps);
+  connect(ObjectList, &TObjectList::FiguresRemoved, this, [this] {
+    if (FImage != nullptr) FImage->SetMode(emSelect);
+  });
+  connect(PropertyPanel, &TPropertyPanel::ChosenClassChanged, this, [this](const TFigureClass* Class) {
+    if (FImage != nullptr) FImage->FFigureClass = Class;
+  });
+}
+
+void TfrmMain::mn_MainClick(QAction* Sender) {
+  if (Sender == Menu.mnMain_File_New)
+    NewCommand();
+  else if (Sender == Menu.mnMain_File_Open)
+    OpenCommand();
+  else if (Sender == Menu.mnMain_File_Save)
+    SaveCommand();
+  else if (Sender == Menu.mnMain_File_Saveas)
+    ExportCommand();
+  else if (Sender == Menu.mnMain_File_Close) {
+    if (QueryDiscardImage(false)) CloseImage();
+  } else if (Sender == Menu.mnMain_File_CopyToBuff)
+    CopyCommand();
+  else if (Sender == Menu.mnMain_File_PasteFromBuff)
+    PasteCommand();
+  else if (Sender == Menu.mnMain_File_Quit)
+    close();
+  else if (Sender == Menu.mnMain_About)
+    AboutCommand();
+}
+
+bool TfrmMain::AskCloseCurrent() {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Закрыть"), QStringLiteral("Закрыть текущий файл?"),
+                  QMessageBox::Ok | QMessageBox::Cancel, this);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.setAccessibleName(box.windowTitle());
+  return box.exec() == QMessageBox::Ok;
+}
+
+bool TfrmMain::QueryDiscardImage(bool Confirm) {
+  if (!FDocument->IsOpen() || !Confirm) return true;
+  return AskCloseCurrent();
+}
+
+void TfrmMain::NewCommand() {
+  if (FDocument->IsOpen()) {
+    if (!QueryDiscardImage(true)) return;
+    CloseImage();
+  }
+  OpenImage(isNew);
+}
+
+void TfrmMain::AboutCommand() {
+  if (!FAbout) FAbout = std::make_unique<TfrmAbout>();
+  FAbout->exec();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* Event) {
+  if (QueryDiscardImage(false))
+    Event->accept();
+  else
+    Event->ignore();
+}
+
+// ------------------------------------------------------------------ the image
+
+void TfrmMain::EnsureImageWindow() {
+  if (FImage != nullptr) return;
+  FImage = new TfrmImage();
+  // The program ends with the main window, whatever image is open.
+  FImage->setAttribute(Qt::WA_QuitOnClose, false);
+  FImage->setWindowIcon(windowIcon());
+  FImage->OnFigureAction = [this](TfrmImage* Sender, TBasicFigure* Figure, TFigureAction Action) {
+    ImageFigureAction(Sender, Figure, Action);
+  };
+  FImage->OnClose = [this] { return ImageClose(); };
+  FImage->OnMoved = [this] { ImageCanResize(); };
+}
+
+void TfrmMain::PrepareDrawingSurface() { FImage->PrepareSurface(FDocument->Collection()->ImageRect()); }
+
+void TfrmMain::OpenImage(TImageSource Source, const QString& FileName) {
+  try {
+    bool opened = true;
+    switch (Source) {
+      case isNew: opened = OpenNewImage(); break;
+      case isFile: opened = OpenFileImage(FileName); break;
+      case isClipboard: OpenClipboardImage(); break;
+    }
+    if (opened) FinishOpening();
+  } catch (const std::exception& Failure) {
+    CloseImage();
+    sbHelper->showMessage(QStringLiteral("Изображение не открыто: ") + FailureText(Failure));
+  }
+}
+
+bool TfrmMain::OpenNewImage() {
+  if (frmNewDlg->exec() != QDialog::Accepted) return false;
+  EnsureImageWindow();
+  FDocument->Open(
+      std::make_unique<TFiguresCollection>(nullptr, TRect{0, 0, frmNewDlg->Width(), frmNewDlg->Height()}));
+  TFiguresCollection& collection = *FDocument->Collection();
+  FImage->SetCollection(&collection);
+  try {
+    PrepareDrawingSurface();
+    collection.SetBackgroundColor(frmNewDlg->BackgroundColor());
+  } catch (const EKrestaError&) {
+    // Without a canvas the background cannot be drawn yet; it is kept.
+  }
+  collection.SetCanvas(FImage->DrawingCanvas());
+  return true;
+}
+
+void TfrmMain::ListOpenedFigures() {
+  ObjectList->RebuildObjectList();
+  ObjectList->UpdateObjectControls();
+  ObjectList->SelectFigureItem(FDocument->Selected());
+}
+
+void TfrmMain::FinishOpening() {
+  MoveImageToEdge();
+  FImage->FormResize();
+  FImage->SetMode(emSelect);
+  FImage->show();
+}
+
+void TfrmMain::CloseImage() {
+  if (FImage == nullptr) return;
+  TfrmImage* image = std::exchange(FImage, nullptr);
+  image->OnFigureAction = nullptr;
+  image->OnClose = nullptr;
+  image->OnMoved = nullptr;
+  image->SetCollection(nullptr);
+  FDocument->Close();
+  image->SetMode(emSelect);
+  // Possibly inside the window's own close processing: it goes once that
+  // processing is over.
+  image->hide();
+  image->deleteLater();
+  FDockingMovePending = false;
+}
+
+void TfrmMain::ImageFigureAction(TfrmImage*, TBasicFigure* Figure, TFigureAction Action) {
+  switch (Action) {
+    case faCreated:
+      PropertyPanel->ApplyPropsToFigure(Figure);
+      ObjectList->AddFigureItem(Figure);
+      break;
+    case faPasted:
+      ObjectList->AddFigureItem(Figure);
+      PropertyPanel->ShowFigureProps(Figure);
+      break;
+    case faDeleteRequest: ObjectList->btnObjectOpClick(ObjectList->btnDeleteObject); break;
+    case faSelected: ObjectList->SelectFigureItem(Figure); break;
+  }
+}
+
+bool TfrmMain::ImageClose() {
+  if (!QueryDiscardImage(false)) return false;
+  CloseImage();
+  return true;
+}
+
+// --------------------------------------------------------------- docking glue
+
+bool TfrmMain::ImageIsNear(const QPoint& MainPos) const {
+  const QPoint edge(MainPos.x() + frameGeometry().width(), MainPos.y());
+  return std::abs(FImage->x() - edge.x()) <= kDockingDistance && std::abs(FImage->y() - edge.y()) <= kDockingDistance;
+}
+
+void TfrmMain::MoveImageToEdge() {
+  const QPoint edge(x() + frameGeometry().width(), y());
+  if (FImage->pos() == edge) return;
+  FDockingMovePending = true;
+  FImage->move(edge);
+}
+
+void TfrmMain::moveEvent(QMoveEvent* Event) {
+  QMainWindow::moveEvent(Event);
+  ReportFailures([&] { FormCanResize(pos() - (Event->pos() - Event->oldPos())); });
+}
+
+void TfrmMain::FormCanResize(const QPoint& OldPos) {
+  if (FImage == nullptr) return;
+  if (!FDocked && ImageIsNear(OldPos)) {
+    MoveImageToEdge();
+    FDocked = true;
+  } else if (FImage->isVisible() && FDocked) {
+    MoveImageToEdge();
+  }
+}
+
+void TfrmMain::ImageCanResize() {
+  if (FImage == nullptr) return;
+  if (std::exchange(FDockingMovePending, false)) return;
+  FDocked = ImageIsNear(pos()) && !FDocked;
+}
+
+// ------------------------------------------------------------------- sorting
+
+void TfrmMain::SortFigures(PFigureNode List, uint16_t Count, TFigureCompare Compare) {
+  if (Menu.mnMain_Options_SortType_Hoar->isChecked())
+    SortRoutines.Hoare(List, Count, Compare);
+  else if (Menu.mnMain_Options_SortType_Insert->isChecked())
+    SortRoutines.Insertion(List, Count, Compare);
+  else
+    SortRoutines.Bubble(List, Count, Compare);
+}

@@ -1,0 +1,162 @@
+#include "ui/ObjectList.h"
+
+#include <QComboBox>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <ranges>
+#include <vector>
+
+#include "document/Collection.h"
+#include "ui/Application.h"
+#include "ui/ClassTable.h"
+#include "ui/Controls.h"
+#include "ui/Document.h"
+#include "ui/Icons.h"
+
+namespace {
+
+QString ItemText(const TBasicFigure* Figure, int32_t Number) {
+  return GetClassCaption(&Figure->ClassType()) + QLatin1Char(' ') + QString::number(Number);
+}
+
+}  // namespace
+
+TObjectList::TObjectList(TDocument& Document, QWidget* Parent)
+    : QGroupBox(QStringLiteral(" Выбрать существующий объект "), Parent), FDocument(Document) {
+  cbObjectSelect = new TDropDownList(this);
+  cbObjectSelect->setGeometry(8, 20, 184, 24);
+  SetHint(cbObjectSelect, QStringLiteral("Выбор объекта для изменения"));
+  cbObjectSelect->setEnabled(false);
+  connect(cbObjectSelect, &QComboBox::activated, this, [this] { ReportFailures([this] { cbObjectSelectSelect(); }); });
+
+  toolbarObjectControl = new QToolBar(this);
+  toolbarObjectControl->setIconSize(QSize(16, 16));
+  toolbarObjectControl->setGeometry(8, 50, 6 * 25, 23);
+  toolbarObjectControl->setStyleSheet(QStringLiteral("QToolBar { border: 0; spacing: 0; padding: 0; }"));
+  const auto addButton = [this](TToolIcon Icon, const QString& Hint) {
+    auto* button = new QToolButton(toolbarObjectControl);
+    button->setIcon(ToolIcon(Icon));
+    button->setAutoRaise(true);
+    button->setFixedSize(25, 23);
+    button->setEnabled(false);
+    SetHint(button, Hint);
+    toolbarObjectControl->addWidget(button);
+    return button;
+  };
+  btnClearAllObjects = addButton(tiClearAll, QStringLiteral("Удалить все фигуры"));
+  btnDeleteObject = addButton(tiDelete, QStringLiteral("Удалить фигуру"));
+  btnObjectUp = addButton(tiUp, QStringLiteral("Передвинуть вперёд"));
+  btnObjectDown = addButton(tiDown, QStringLiteral("Передвинуть назад"));
+  btnSortObjects = addButton(tiSort, QStringLiteral("Сортировать фигуры"));
+  btnObjectLock = addButton(tiLock, QStringLiteral("Запретить измение свойств фигуры"));
+  btnObjectLock->setCheckable(true);
+  for (QToolButton* button : {btnClearAllObjects, btnDeleteObject, btnObjectUp, btnObjectDown, btnSortObjects})
+    connect(button, &QToolButton::clicked, this, [this, button] { ReportFailures([&] { btnObjectOpClick(button); }); });
+  connect(&Document, &TDocument::Closed, this, &TObjectList::ImageClosed);
+}
+
+TBasicFigure* TObjectList::ItemFigure(int Index) const {
+  return static_cast<TBasicFigure*>(cbObjectSelect->itemData(Index).value<void*>());
+}
+
+void TObjectList::InsertItem(int Index, TBasicFigure* Figure, int32_t Number) {
+  cbObjectSelect->insertItem(Index, ItemText(Figure, Number), QVariant::fromValue(static_cast<void*>(Figure)));
+}
+
+void TObjectList::ImageClosed() {
+  cbObjectSelect->clear();
+  UpdateObjectControls();
+}
+
+void TObjectList::UpdateObjectControls() {
+  const int count = cbObjectSelect->count();
+  if (cbObjectSelect->currentIndex() < 0) cbObjectSelect->setCurrentIndex(count - 1);
+  const int index = cbObjectSelect->currentIndex();
+  const bool selected = index >= 0;
+  btnObjectLock->setChecked(btnObjectLock->isChecked() && selected);
+  for (QToolButton* button : {btnClearAllObjects, btnDeleteObject, btnObjectUp, btnObjectDown, btnSortObjects,
+                              btnObjectLock})
+    button->setEnabled(selected);
+  btnObjectDown->setEnabled(count > 1 && index < count - 1);
+  btnObjectUp->setEnabled(count > 1 && index > 0);
+  btnSortObjects->setEnabled(count > 1);
+  cbObjectSelect->setEnabled(btnDeleteObject->isEnabled());
+}
+
+void TObjectList::RebuildObjectList() {
+  cbObjectSelect->clear();
+  const TFiguresCollection* collection = FDocument.Collection();
+  if (collection == nullptr) return;
+  int32_t position = collection->Count();
+  for (TBasicFigure* figure : collection->Figures() | std::views::reverse) {
+    --position;
+    InsertItem(cbObjectSelect->count(), figure, position);
+    if (figure == collection->Selected()) cbObjectSelect->setCurrentIndex(cbObjectSelect->count() - 1);
+  }
+}
+
+void TObjectList::AddFigureItem(TBasicFigure* Figure) {
+  InsertItem(0, Figure, cbObjectSelect->count());
+  cbObjectSelect->setCurrentIndex(0);
+  UpdateObjectControls();
+  btnObjectLock->setChecked(false);
+}
+
+void TObjectList::SelectFigureItem(TBasicFigure* Figure) {
+  const int index = cbObjectSelect->findData(QVariant::fromValue(static_cast<void*>(Figure)));
+  if (index >= 0) cbObjectSelect->setCurrentIndex(index);
+  cbObjectSelectSelect();
+}
+
+void TObjectList::cbObjectSelectSelect() {
+  const int index = cbObjectSelect->currentIndex();
+  if (!cbObjectSelect->isEnabled() || index < 0) return;
+  TBasicFigure* figure = ItemFigure(index);
+  emit ShowFigure(figure);
+  UpdateObjectControls();
+  FDocument.Collection()->SetSelected(figure);
+}
+
+void TObjectList::btnObjectOpClick(QToolButton* Sender) {
+  if (cbObjectSelect->currentIndex() < 0) return;
+  TFiguresCollection& collection = *FDocument.Collection();
+  if (Sender == btnDeleteObject) {
+    collection.Remove(ItemFigure(cbObjectSelect->currentIndex()), true);
+    cbObjectSelect->removeItem(cbObjectSelect->currentIndex());
+    cbObjectSelect->setCurrentIndex(cbObjectSelect->count() - 1);
+    UpdateObjectControls();
+    cbObjectSelectSelect();
+    emit FiguresRemoved();
+    collection.Redraw();
+  } else if (Sender == btnClearAllObjects) {
+    cbObjectSelect->clear();
+    collection.Clear();
+    emit FiguresRemoved();
+    collection.Redraw();
+  } else if (Sender == btnObjectUp) {
+    MoveSelectedFigure(+1);
+  } else if (Sender == btnObjectDown) {
+    MoveSelectedFigure(-1);
+  } else if (Sender == btnSortObjects) {
+    collection.Sort();
+    collection.Redraw();
+    RebuildObjectList();
+  }
+  UpdateObjectControls();
+}
+
+void TObjectList::MoveSelectedFigure(int32_t Step) {
+  TFiguresCollection& collection = *FDocument.Collection();
+  if (!collection.MoveFigure(collection.Selected(), Step)) return;
+  const int from = cbObjectSelect->currentIndex();
+  const int to = from - Step;
+  const QString text = cbObjectSelect->itemText(from);
+  const QVariant figure = cbObjectSelect->itemData(from);
+  cbObjectSelect->setItemText(from, cbObjectSelect->itemText(to));
+  cbObjectSelect->setItemData(from, cbObjectSelect->itemData(to));
+  cbObjectSelect->setItemText(to, text);
+  cbObjectSelect->setItemData(to, figure);
+  cbObjectSelect->setCurrentIndex(to);
+  collection.Redraw();
+}
