@@ -17,7 +17,8 @@ namespace {
 // is written as a picture, and restores both however the write ends.
 class TExportGuard {
  public:
-  TExportGuard(TfrmImage& Window, TFiguresCollection& Image) : FWindow(Window), FImage(Image), FSelected(Image.Selected()) {
+  TExportGuard(TfrmImage& Window, TFiguresCollection& Image)
+      : FWindow(Window), FImage(Image), FSelected(Image.Selected()) {
     FWindow.setEnabled(false);
     FImage.SetSelected(nullptr);
   }
@@ -69,17 +70,10 @@ void TfrmMain::OpenClipboardImage() {
   ListOpenedFigures();
 }
 
-void TfrmMain::OpenCommand() {
-  if (FDocument->IsOpen()) {
-    if (!QueryDiscardImage(true)) return;
-    CloseImage();
-  }
-  OpenImage(isFile);
-}
-
 void TfrmMain::SaveCommand() {
   if (FImage == nullptr) return;
-  const std::optional<QString> name = Dialogs->RunSaveImage(ProposedFileName(FImage->windowTitle(), QStringLiteral(".kri")));
+  const std::optional<QString> name =
+      Dialogs->RunSaveImage(ProposedFileName(FImage->windowTitle(), QStringLiteral(".kri")));
   if (!name) return;
   FDocument->Collection()->SaveToFile(LocalFileName(*name));
   FImage->setWindowTitle(*name);

@@ -51,6 +51,9 @@ TFontSelectDialog::TFontSelectDialog(QWidget* Parent) : QDialog(Parent) {
   FontChooser = new QFontDialog(this);
   FontChooser->setWindowFlags(Qt::Widget);
   FontChooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+  // Enter and Escape end the embedded chooser as a dialog of its own (it
+  // hides itself): they end this dialog the same way.
+  connect(FontChooser, &QDialog::finished, this, [this](int Result) { done(Result); });
 
   auto* colorLabel = new QLabel(QStringLiteral("Цвет:"), this);
   cbFontColor = new TColorBox(this);
@@ -84,6 +87,7 @@ TFont TFontSelectDialog::SelectedFont() const {
 }
 
 void TFontSelectDialog::SetSelectedFont(const TFont& Value) {
+  FontChooser->show();
   FBase = Value;
   FontChooser->setCurrentFont(ToQFont(Value));
   FShown = FontChooser->currentFont();

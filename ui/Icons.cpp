@@ -107,8 +107,9 @@ std::unique_ptr<TBasicFigure> SampleFigure(const TFigureClass& Class, TCanvas& C
     case ffFourPoint:
       figure->SetPoint(0, {1, 1});
       figure->SetPoint(1, {16, 16});
-      figure->SetPoint(2, {16, 4});
-      figure->SetPoint(3, {3, 1});
+      // From the top counter-clockwise round to the right: three quarters.
+      figure->SetPoint(2, {8, 1});
+      figure->SetPoint(3, {16, 8});
       break;
     case ffText: {
       TFigureText* text = AsText(figure.get());

@@ -35,6 +35,8 @@ void TMainMenu::EnableImageCommands(bool Enabled) {
 }
 
 TMainMenu BuildMainMenu(QMenuBar& Bar) {
+  // Narrow items: the three titles share the 200-pixel frame.
+  Bar.setStyleSheet(QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 2px 4px; }"));
   TMainMenu m;
   m.mnMain_File = Bar.addMenu(QStringLiteral("Файл"));
   m.mnMain_File_New = AddItem(m.mnMain_File, QStringLiteral("Новый"), QStringLiteral("Создать новое изображение"),

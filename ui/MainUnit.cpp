@@ -102,9 +102,9 @@ void TfrmMain::WireParts() {
 
 void TfrmMain::mn_MainClick(QAction* Sender) {
   if (Sender == Menu.mnMain_File_New)
-    NewCommand();
+    ReplaceImage(isNew);
   else if (Sender == Menu.mnMain_File_Open)
-    OpenCommand();
+    ReplaceImage(isFile);
   else if (Sender == Menu.mnMain_File_Save)
     SaveCommand();
   else if (Sender == Menu.mnMain_File_Saveas)
@@ -134,12 +134,12 @@ bool TfrmMain::QueryDiscardImage(bool Confirm) {
   return AskCloseCurrent();
 }
 
-void TfrmMain::NewCommand() {
+void TfrmMain::ReplaceImage(TImageSource Source) {
   if (FDocument->IsOpen()) {
     if (!QueryDiscardImage(true)) return;
     CloseImage();
   }
-  OpenImage(isNew);
+  OpenImage(Source);
 }
 
 void TfrmMain::AboutCommand() {

@@ -69,8 +69,10 @@ class TfrmMain : public QMainWindow {
   // now.
   void SortFigures(PFigureNode List, uint16_t Count, TFigureCompare Compare);
 
+  // New and Open: the image of the source in place of the open one, which
+  // goes only once the user confirms.
+  void ReplaceImage(TImageSource Source);
   // The file and clipboard commands.
-  void OpenCommand();
   void SaveCommand();
   void ExportCommand();
   void CopyCommand();
@@ -95,7 +97,6 @@ class TfrmMain : public QMainWindow {
  private:
   void CreateParts();
   void WireParts();
-  void NewCommand();
   void AboutCommand();
   bool AskCloseCurrent();
   // The sources of OpenImage; false when the user cancelled.

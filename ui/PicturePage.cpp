@@ -46,13 +46,13 @@ TPicturePage::TPicturePage(TDocument& Document, const QAbstractButton& Lock, TFi
   SetHint(btnImageClear, QStringLiteral("Очистить картинку"), btnImageClear->text());
   int y = 2;
   for (QPushButton* button : {btnImageLoad, btnImageSave, btnImageClear}) {
-    button->setGeometry(90, y, 90, 22);
-    y += 24;
+    button->setGeometry(90, y, 90, 21);
+    y += 22;
     connect(button, &QPushButton::clicked, this, [this, button] { ReportFailures([&] { btnImageClick(button); }); });
   }
   SetPictureButtons(false);
   cbImageTransp = new QCheckBox(QStringLiteral("Прозр. фон"), this);
-  cbImageTransp->setGeometry(90, y, 92, 18);
+  cbImageTransp->setGeometry(90, y, 92, 17);
   SetHint(cbImageTransp, QStringLiteral("Прозрачный фон картинки"), cbImageTransp->text());
   connect(cbImageTransp, &QCheckBox::clicked, this, &TClassPage::Edited);
 }

@@ -54,19 +54,23 @@ constexpr TPageInfo kPages[] = {
 };
 
 template <size_t N>
-QComboBox* MakeList(QWidget* Parent, const QString& Hint, const char* const (&Items)[N]) {
+QComboBox* MakeList(QWidget* Parent, const char* const (&Items)[N]) {
   auto* list = new TDropDownList(Parent);
   for (const char* item : Items) list->addItem(QString::fromUtf8(item));
-  SetHint(list, Hint);
   return list;
 }
 
-QLabel* MakeLabel(QWidget* Parent, const QString& Text, int X, int Y, QWidget* Buddy) {
-  auto* label = new QLabel(Text, Parent);
+// Lays a control out under its caption, which is also its hint: the
+// caption at (X, Y), the control 22 pixels high below it.
+template <typename TControl>
+TControl* Captioned(TControl* Control, const QString& Caption, int X, int Y, int Width) {
+  auto* label = new QLabel(Caption, Control->parentWidget());
   label->move(X, Y);
   label->adjustSize();
-  label->setBuddy(Buddy);
-  return label;
+  label->setBuddy(Control);
+  Control->setGeometry(X, Y + 14, Width, 22);
+  SetHint(Control, Caption);
+  return Control;
 }
 
 // Raises and lowers FPropsLive around the filling of the controls, also
@@ -117,41 +121,22 @@ void TPropertyPanel::CreateClassSelector() {
 void TPropertyPanel::CreateBasicProps() {
   pnBasicProps = new QWidget(gbProperties);
   pnBasicProps->setGeometry(4, 16, 192, 154);
-
-  cbLineColor = new TColorBox(pnBasicProps);
+  cbLineColor = Captioned(new TColorBox(pnBasicProps), QStringLiteral("Цвет линии"), 2, 2, 188);
   cbLineColor->SetColor(clBlack);
-  cbLineColor->setGeometry(2, 16, 188, 22);
-  SetHint(cbLineColor, QStringLiteral("Цвет линии"));
-  MakeLabel(pnBasicProps, QStringLiteral("Цвет линии"), 2, 2, cbLineColor);
-
-  speditLineWidth = new TRangeSpinBox(pnBasicProps);
+  speditLineWidth = Captioned(new TRangeSpinBox(pnBasicProps), QStringLiteral("Толщина линии"), 2, 39, 80);
   speditLineWidth->setRange(1, 5000);
   speditLineWidth->setValue(1);
-  speditLineWidth->setGeometry(2, 53, 80, 22);
-  SetHint(speditLineWidth, QStringLiteral("Толщина линии"));
-  MakeLabel(pnBasicProps, QStringLiteral("Толщина линии"), 2, 39, speditLineWidth);
-
   // The scale and the angle are stored with every figure but not offered:
   // they pass through the panel unchanged, clamped to their ranges.
   speditScale = new TRangeSpinBox(pnBasicProps);
   speditScale->setRange(-5, 5);
-  speditScale->setGeometry(100, 53, 40, 22);
-  MakeLabel(pnBasicProps, QStringLiteral("Масштаб"), 100, 39, speditScale)->hide();
+  speditScale->hide();
   speditAngle = new TRangeSpinBox(pnBasicProps);
   speditAngle->setRange(INT16_MIN, INT16_MAX);
-  speditAngle->setGeometry(145, 53, 45, 22);
-  MakeLabel(pnBasicProps, QStringLiteral("Угол поворота"), 145, 39, speditAngle)->hide();
-  speditScale->hide();
   speditAngle->hide();
-
-  cbLineStyle = MakeList(pnBasicProps, QStringLiteral("Стиль линии"), kLineStyles);
-  cbLineStyle->setGeometry(2, 90, 188, 22);
-  MakeLabel(pnBasicProps, QStringLiteral("Стиль линии"), 2, 76, cbLineStyle);
-
-  cbPenMode = MakeList(pnBasicProps, QStringLiteral("Режим пера"), kPenModes);
+  cbLineStyle = Captioned(MakeList(pnBasicProps, kLineStyles), QStringLiteral("Стиль линии"), 2, 76, 188);
+  cbPenMode = Captioned(MakeList(pnBasicProps, kPenModes), QStringLiteral("Режим пера"), 2, 113, 188);
   cbPenMode->setCurrentIndex(pmCopy);
-  cbPenMode->setGeometry(2, 127, 188, 22);
-  MakeLabel(pnBasicProps, QStringLiteral("Режим пера"), 2, 113, cbPenMode);
 
   const auto edited = [this] { ReportFailures([this] { FigurePropsChanged(); }); };
   connect(cbLineColor, &TColorBox::ColorChanged, this, edited);
@@ -163,14 +148,9 @@ void TPropertyPanel::CreateBasicProps() {
 void TPropertyPanel::CreateFillProps() {
   pnBinDimProperties = new QWidget(gbProperties);
   pnBinDimProperties->setGeometry(4, 170, 192, 52);
-  cbBgColor = new TColorBox(pnBinDimProperties);
+  cbBgColor = Captioned(new TColorBox(pnBinDimProperties), QStringLiteral("Цвет фона"), 2, 2, 92);
   cbBgColor->SetColor(clSkyBlue);
-  cbBgColor->setGeometry(2, 16, 92, 22);
-  SetHint(cbBgColor, QStringLiteral("Цвет фона"));
-  MakeLabel(pnBinDimProperties, QStringLiteral("Цвет фона"), 2, 2, cbBgColor);
-  cbBgStyle = MakeList(pnBinDimProperties, QStringLiteral("Стиль фона"), kBrushStyles);
-  cbBgStyle->setGeometry(98, 16, 92, 22);
-  MakeLabel(pnBinDimProperties, QStringLiteral("Стиль фона"), 98, 2, cbBgStyle);
+  cbBgStyle = Captioned(MakeList(pnBinDimProperties, kBrushStyles), QStringLiteral("Стиль фона"), 98, 2, 92);
 
   const auto edited = [this] { ReportFailures([this] { FigurePropsChanged(); }); };
   connect(cbBgColor, &TColorBox::ColorChanged, this, edited);

@@ -56,9 +56,11 @@ class MainWindowTest : public ::testing::Test {
   }
 
   // Runs Steps with the modal dialog that Action opens, once it is up; a
-  // dialog never shown fails the test. Answers are given by the steps.
+  // dialog never shown fails the test, and so does one the steps leave open
+  // (it is rejected after a deadline). Answers are given by the steps.
   void WithModal(const std::function<void()>& Action, const std::function<void(QWidget*)>& Steps) {
     bool answered = false;
+    bool timedOut = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
       QWidget* modal = QApplication::activeModalWidget();
@@ -66,10 +68,18 @@ class MainWindowTest : public ::testing::Test {
       answered = true;
       Steps(modal);
     });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [&] {
+      timedOut = true;
+      while (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
+    });
     poll.start(5);
+    deadline.start(20000);
     Action();
     poll.stop();
     EXPECT_TRUE(answered) << "no dialog was shown";
+    EXPECT_FALSE(timedOut) << "a dialog was left open";
   }
   static void Accept(QWidget* Dialog) { static_cast<QDialog*>(Dialog)->accept(); }
   static void Reject(QWidget* Dialog) { static_cast<QDialog*>(Dialog)->reject(); }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "figures/Streams.h"
 #include "support/TestData.h"
 #include "ui/PicturePage.h"
 
@@ -71,6 +72,31 @@ TEST_F(PictureTest, AJpegPreviewIsNeverHandedToAFigure) {
   EXPECT_TRUE(AsPicture(figure)->PictureEmpty());
   EXPECT_EQ(page.btnImageSave->isEnabled(), saveEnabled);
   EXPECT_EQ(Reports, std::vector<QString>{});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PictureTest, SaveWritesTheSelectedPictureAndReportsAWriteThatFails) {
+  NewImage(300, 200);
+  PickClass(9);
+  TPicturePage& page = *Panel().tsOSP_Bitmap;
+  LoadIntoPreview(*this, page, TestDataPath("bmpsuite/g/rgb24.bmp"));
+  const TFigureBitmap* figure = AsPicture(Draw(9, {10, 10}, {50, 50}));
+  const auto saveAs = [&](const std::string& Path) {
+    WithModal([&] { page.btnImageSave->click(); },
+              [&](QWidget* Modal) {
+                qobject_cast<QFileDialog*>(Modal)->findChild<QLineEdit*>("fileNameEdit")->setText(
+                    QString::fromStdString(Path));
+                QMetaObject::invokeMethod(Modal, "accept");
+              });
+  };
+  saveAs(FilePath("saved.jpg"));
+  EXPECT_EQ(ReadFileBytes(FilePath("saved.jpg")), figure->Picture().FileImage()) << "bitmap bytes whatever the name";
+  EXPECT_EQ(Reports, std::vector<QString>{});
+  saveAs("/proc/kresta-picture.bmp");
+  EXPECT_EQ(Reports.size(), 1u) << "a picture that could not be written is not passed over in silence";
 }
 
 }  // namespace

@@ -6,14 +6,17 @@
 // per setter, and a page switch that presses the lock.
 #include "MainWindowSupport.h"
 
+#include <QFontDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
 
 #include "figures/Streams.h"
 #include "ui/ClassPages.h"
 #include "ui/Controls.h"
+#include "ui/FontDialog.h"
 
 namespace {
 
@@ -84,6 +87,22 @@ TEST_F(PanelTest, ShowingAFigureChangesNoneOfItsProperties) {
   EXPECT_EQ(AsFilled(figure)->BrushStyle(), bsHorizontal);
 }
 
+TEST_F(PanelTest, AStoredOrdinalNoListItemNamesIsKeptByEdits) {
+  NewImage();
+  auto line = TFigurePolyLine::Class.Create(Main->ImageWindow()->DrawingCanvas());
+  line->SetPenMode(TPenMode(200));
+  line->SetPenStyle(TPenStyle(9));
+  TBasicFigure* figure = Collection().Add(std::move(line));
+  List().RebuildObjectList();
+  List().UpdateObjectControls();
+  List().SelectFigureItem(figure);
+  EXPECT_EQ(Panel().cbPenMode->currentIndex(), -1);
+  Panel().speditLineWidth->setValue(2);
+  EXPECT_EQ(figure->PenWidth(), 2);
+  EXPECT_EQ(figure->PenMode(), TPenMode(200));
+  EXPECT_EQ(figure->PenStyle(), TPenStyle(9));
+}
+
 TEST_F(PanelTest, OneEditRedrawsTheImageOnce) {
   NewImage();
   TBasicFigure* figure = Draw(2, {10, 10}, {60, 50});
@@ -146,6 +165,36 @@ TEST_F(PanelTest, SpinEditsReadTextThatIsNotANumberAsTheirMinimum) {
   EXPECT_EQ(field.ReadValue(), 1);
   type(QStringLiteral("900"));
   EXPECT_EQ(field.ReadValue(), 900) << "read as typed; clamped when the field is left";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PanelTest, TheFontDialogsApplyEditsWhileItStaysOpenAndCancelKeepsIt) {
+  NewImage();
+  TTextPage& page = *Panel().tsOSP_Text;
+  TFont installed = page.PanelFont();
+  installed.Name = "DejaVu Sans";
+  page.SetPanelFont(installed);
+  TBasicFigure* figure = Draw(8, {30, 30}, {40, 40});
+  const TFont before = AsText(figure)->Font();
+  QFont bold = ToQFont(before);
+  bold.setBold(true);
+  WithModal([&] { page.btnFontSelect->click(); },
+            [&](QWidget* Dialog) {
+              ASSERT_EQ(Dialog, page.dlgFontSelect);
+              page.dlgFontSelect->FontChooser->setCurrentFont(bold);
+              page.dlgFontSelect->btnApply->click();
+              EXPECT_EQ(AsText(figure)->Font().Style, fsBold) << "applied while the dialog is open";
+              EXPECT_TRUE(Dialog->isVisible());
+              // Escape in the chooser ends the whole dialog as cancelled.
+              QTest::keyClick(page.dlgFontSelect->FontChooser, Qt::Key_Escape);
+            });
+  EXPECT_FALSE(page.dlgFontSelect->isVisible());
+  EXPECT_EQ(AsText(figure)->Font().Style, fsBold);
+  EXPECT_EQ(AsText(figure)->Font().Name, before.Name);
+  EXPECT_EQ(AsText(figure)->Font().Height, before.Height) << "a size left alone keeps its stored form";
 }
 
 }  // namespace
