@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 
@@ -95,6 +96,9 @@ std::optional<QString> WholeNumberText(const QString& Text) {
 
 TRangeSpinBox::TRangeSpinBox(QWidget* Parent) : QSpinBox(Parent) {
   setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+  // A new spin box shows no text until its value first changes: the
+  // initial value is read from the text like any other.
+  lineEdit()->setText(textFromValue(value()));
 }
 
 // Anything may be typed; only a whole number within the range is final.

@@ -47,6 +47,8 @@ TEST_F(PanelTest, PickingAClassLocksThePanelForTheNextFigure) {
   EXPECT_EQ(ellipse->PenColor(), TColor(0x000000FF));
   EXPECT_EQ(AsFilled(ellipse)->BrushStyle(), bsCross);
   EXPECT_EQ(ellipse->PenStyle(), psInsideFrame);
+  EXPECT_EQ(ellipse->Angle(), 0) << "the hidden fields read their first value";
+  EXPECT_EQ(ellipse->Scale(), 0);
 
   // Lock up again: edits change the new ellipse at once.
   Panel().speditLineWidth->setValue(3);

@@ -1,0 +1,582 @@
+#!/usr/bin/python3
+"""The real program driven from outside, as a person would: a new 300 x 200
+image, a rectangle drawn with the mouse, its line colour changed in the
+property panel, the image saved, opened again and the program quit.
+
+Guards against what only the whole program shows: keys that do not reach
+the menu commands, dialog values that never reach the new image, mouse
+coordinates that are not image pixels, a property edit that misses the new
+figure, a file dialog whose name is not the file written, an opened image
+whose object list or caption does not follow the file, and a program that
+does not end cleanly.
+
+Usage: draw_save_reopen.py KRESTA KRI. It needs an X display with no window
+manager and a session bus (run-e2e provides both); it starts the
+accessibility bus itself and then the program, found on that bus by its
+process id. Controls are found by role with their caption, hint, label or
+size, never by their place in the tree.
+"""
+
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+# Seconds. Generous: a step takes well under one even in an instrumented
+# build, but the machine may be busy with other suites.
+STARTUP_TIMEOUT = 20
+UI_TIMEOUT = 10
+EXIT_TIMEOUT = 5
+POLL_INTERVAL = 0.05
+# Tab presses allowed to reach a control: more than the controls of a window.
+MAX_TABS = 40
+
+IMAGE_WIDTH, IMAGE_HEIGHT = 300, 200
+# Image pixels: the surface shows the raster at its own size, scrolled home.
+PRESS_AT = (20, 20)
+RELEASE_AT = (120, 90)
+DRAG_STEPS = 10
+# A name as a user of the Russian interface types it: Cyrillic, with a blank.
+FILE_NAME = "Рисунок 1.kri"
+
+# 0x00BBGGRR. Dark red is the standard colour after black; sky blue the
+# panel's fill colour at start.
+DARK_RED = 0x000080
+SKY_BLUE = 0xF0CAA6
+# What the line style's first item ("Сплошная") writes.
+PS_INSIDE_FRAME = 6
+
+# The window title the program gives a new image, the object list's item for
+# the first rectangle, and the name of dark red in the colour lists.
+NEW_IMAGE_TITLE = "Новый"
+RECTANGLE_ITEM = "Прямоугольник 0"
+DARK_RED_NAME = "Тёмно-красный"
+
+# Hints (accessible descriptions) of the main window's controls.
+HINT_CLASS_SELECTOR = "Класс создаваемого объекта"
+HINT_LINE_COLOR = "Цвет линии"
+HINT_OBJECT_LIST = "Выбор объекта для изменения"
+
+
+class Failure(Exception):
+    pass
+
+
+class Session:
+    """The program under test and what the test started for it."""
+
+    def __init__(self, kresta, kri):
+        self.kresta = kresta
+        self.kri = kri
+        self.work = tempfile.mkdtemp(prefix="kresta-e2e-")
+        self.runtime = os.path.join(self.work, "runtime")
+        os.mkdir(self.runtime, 0o700)
+        self.files = os.path.join(self.work, "files")
+        os.mkdir(self.files)
+        self.program_log_path = os.path.join(self.work, "kresta.log")
+        self.bus_log_path = os.path.join(self.work, "at-spi-bus.log")
+        self.step = "setting up"
+        self.bus_launcher = None
+        self.program = None
+        self.app = None
+        self.main_xid = None
+        self.image = None
+        self.pyatspi = None
+        self.glib = None
+
+    # ------------------------------------------------------------ processes
+
+    def start(self):
+        os.environ["XDG_RUNTIME_DIR"] = self.runtime
+        # Its own log: a helper process left holding the test's output would
+        # keep CTest waiting.
+        with open(self.bus_log_path, "wb") as log:
+            self.bus_launcher = subprocess.Popen(
+                ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
+        # The bindings reach the accessibility bus through the launcher, so
+        # they are loaded once it runs.
+        import pyatspi
+        from gi.repository import GLib
+        self.pyatspi = pyatspi
+        self.glib = GLib
+
+        env = dict(os.environ,
+                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                   QT_QPA_PLATFORM="xcb",
+                   XDG_RUNTIME_DIR=self.runtime)
+        with open(self.program_log_path, "wb") as log:
+            self.program = subprocess.Popen([self.kresta], cwd=self.files, env=env,
+                                            stdin=subprocess.DEVNULL, stdout=log,
+                                            stderr=subprocess.STDOUT)
+
+    def stop(self):
+        for process in (self.program, self.bus_launcher):
+            if process is None or process.poll() is not None:
+                continue
+            process.send_signal(signal.SIGTERM)
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+
+    def program_log(self):
+        try:
+            with open(self.program_log_path, "rb") as log:
+                return log.read().decode("utf-8", "replace")
+        except OSError:
+            return ""
+
+    # ----------------------------------------------------------- reporting
+
+    def fail(self, what):
+        raise Failure(what)
+
+    def wait_for(self, what, probe, timeout=UI_TIMEOUT, seen=None):
+        """Polls probe until it returns something true and returns that;
+        fails with what and, when given, what seen() says was there."""
+        deadline = time.monotonic() + timeout
+        while True:
+            self.pump()
+            if self.program is not None and self.program.poll() is not None:
+                self.fail(f"{what}: the program ended with status {self.program.returncode}")
+            result = probe()
+            if result:
+                return result
+            if time.monotonic() > deadline:
+                detail = f"; seen: {seen()}" if seen is not None else ""
+                self.fail(f"{what}: not within {timeout:g} s{detail}")
+            time.sleep(POLL_INTERVAL)
+
+    def pump(self):
+        """Dispatches what the buses sent meanwhile (applications and windows
+        coming and going), which keeps the bindings' own records current."""
+        context = self.glib.MainContext.default()
+        while context.iteration(False):
+            pass
+
+    # ------------------------------------------------- the accessibility tree
+
+    def find_application(self):
+        desktop = self.pyatspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            app = desktop.getChildAtIndex(index)
+            try:
+                if app is not None and app.get_process_id() == self.program.pid and app.childCount > 0:
+                    return app
+            except Exception:
+                continue
+        return None
+
+    def attach(self):
+        self.app = self.wait_for("the program on the accessibility bus", self.find_application,
+                                 timeout=STARTUP_TIMEOUT)
+        # Every read goes to the program: cached names would lag its changes.
+        self.app.setCacheMask(0)
+
+    def showing(self, node):
+        try:
+            return node.getState().contains(self.pyatspi.STATE_SHOWING)
+        except Exception:
+            return False
+
+    def windows(self):
+        """The program's top-level windows now shown."""
+        return [w for w in self.children(self.app) if self.showing(w)]
+
+    def window(self, name):
+        for candidate in self.windows():
+            if candidate.name == name:
+                return candidate
+        return None
+
+    def children(self, node):
+        result = []
+        try:
+            for index in range(node.childCount):
+                child = node.getChildAtIndex(index)
+                if child is not None:
+                    result.append(child)
+        except Exception:
+            pass
+        return result
+
+    def descendants(self, node):
+        """Depth first, shown controls only; a combo box's rows are left out."""
+        for child in self.children(node):
+            if not self.showing(child):
+                continue
+            yield child
+            if child.getRoleName() != "combo box":
+                yield from self.descendants(child)
+
+    def find(self, root, role, name=None, description=None):
+        for node in self.descendants(root):
+            if node.getRoleName() != role:
+                continue
+            if name is not None and node.name != name:
+                continue
+            if description is not None and node.description != description:
+                continue
+            return node
+        return None
+
+    def listing(self, root, roles=None):
+        """A short description of the controls under root, for messages."""
+        items = []
+        for node in self.descendants(root):
+            role = node.getRoleName()
+            if roles is None or role in roles:
+                items.append(f"{role} {node.name!r}" + (f" ({node.description!r})" if node.description else ""))
+        return ", ".join(items) or "nothing"
+
+    def window_listing(self):
+        parts = []
+        for w in self.windows():
+            parts.append(f"{w.getRoleName()} {w.name!r}")
+            if w.getRoleName() in ("alert", "dialog"):
+                labels = [n.name for n in self.descendants(w) if n.getRoleName() == "label" and n.name]
+                if labels:
+                    parts[-1] += f" saying {labels!r}"
+        return "; ".join(parts) or "no window"
+
+    def extents(self, node):
+        box = node.queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        return box.x, box.y, box.width, box.height
+
+    def focused(self, node):
+        try:
+            return node.getState().contains(self.pyatspi.STATE_FOCUSED)
+        except Exception:
+            return False
+
+    def focused_control(self, root):
+        for node in self.descendants(root):
+            if self.focused(node):
+                return node
+        return None
+
+    def actions(self, node):
+        try:
+            action = node.queryAction()
+        except NotImplementedError:
+            return []
+        return [action.getName(index) for index in range(action.nActions)]
+
+    def focus(self, node, window, xid):
+        """Gives the X window the input focus, then the control the
+        program's focus: through its focus action where it has one, else
+        with Tab, as a keyboard user would (Qt offers combo boxes no focus
+        action)."""
+        self.xdotool("windowfocus", "--sync", xid)
+        what = f"{node.getRoleName()} {node.name!r}"
+        if "SetFocus" in self.actions(node):
+            if not node.queryComponent().grabFocus():
+                self.fail(f"the program refused to focus {what}")
+            self.wait_for(f"the focus on {what}", lambda: self.focused(node))
+            return
+        visited = []
+        for _ in range(MAX_TABS):
+            if self.focused(node):
+                return
+            before = self.focused_control(window)
+            visited.append(f"{before.getRoleName()} {before.name!r}" if before is not None else "none")
+            self.keys(xid, "Tab")
+            self.wait_for(f"the focus to leave {visited[-1]} after Tab",
+                          lambda: self.focused(node) or not self.same(self.focused_control(window), before))
+        self.fail(f"{what} never got the focus in {MAX_TABS} presses of Tab; visited: {', '.join(visited)}")
+
+    def same(self, a, b):
+        if a is None or b is None:
+            return a is b
+        return a.path == b.path
+
+    # ------------------------------------------------------------------ X
+
+    def xdotool(self, *args, timeout=UI_TIMEOUT):
+        try:
+            done = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.fail(f"xdotool {' '.join(map(str, args))}: no answer within {timeout:g} s")
+        if done.returncode != 0:
+            self.fail(f"xdotool {' '.join(map(str, args))} failed: {done.stderr.strip()}")
+        return done.stdout
+
+    def x_window(self, title):
+        """The X window of the program's shown top-level whose title starts
+        with title (the X title adds the program's name)."""
+        pattern = "^" + re.sub(r"([.^$*+?()\[\]{}|\\])", r"\\\1", title)
+        found = self.xdotool("search", "--sync", "--all", "--onlyvisible", "--pid", self.program.pid,
+                             "--name", pattern).split()
+        if len(found) != 1:
+            self.fail(f"X windows titled {title!r}: expected one, found {found}")
+        return found[0]
+
+    def keys(self, xid, *keys):
+        self.xdotool("windowfocus", "--sync", xid, "key", "--delay", "20", *keys)
+
+
+# --------------------------------------------------------------------- steps
+
+def start_program(s):
+    s.start()
+    s.attach()
+    s.wait_for("the main window 'Kresta'", lambda: s.window("Kresta"), timeout=STARTUP_TIMEOUT,
+               seen=s.window_listing)
+    s.main_xid = s.x_window("Kresta")
+
+
+def spin_beside(s, dialog, label_text):
+    """The spin button on the line of the label that names it."""
+    label = s.find(dialog, "label", name=label_text)
+    if label is None:
+        s.fail(f"no label {label_text!r} in the dialog; seen: {s.listing(dialog)}")
+    _, ly, _, lh = s.extents(label)
+    middle = ly + lh / 2
+    for spin in s.descendants(dialog):
+        if spin.getRoleName() != "spin button":
+            continue
+        _, y, _, h = s.extents(spin)
+        if y <= middle < y + h:
+            return spin
+    s.fail(f"no spin button on the line of {label_text!r}; seen: {s.listing(dialog)}")
+
+
+def type_into_spin(s, dialog, dialog_xid, spin, value, label_text):
+    s.focus(spin, dialog, dialog_xid)
+    s.keys(dialog_xid, "ctrl+a", *str(value))
+    s.wait_for(f"{label_text} showing {value}",
+               lambda: spin.queryValue().currentValue == value,
+               seen=lambda: spin.queryValue().currentValue)
+
+
+def new_image(s):
+    s.keys(s.main_xid, "ctrl+n")
+    dialog = s.wait_for("the dialog 'Создать' after Ctrl+N", lambda: s.window("Создать"), seen=s.window_listing)
+    dialog_xid = s.x_window("Создать")
+    width = spin_beside(s, dialog, "Ширина:")
+    height = spin_beside(s, dialog, "Высота:")
+    type_into_spin(s, dialog, dialog_xid, width, IMAGE_WIDTH, "Ширина:")
+    type_into_spin(s, dialog, dialog_xid, height, IMAGE_HEIGHT, "Высота:")
+    ok = s.find(dialog, "push button", name="OK")
+    if ok is None:
+        s.fail(f"no button 'OK' in 'Создать'; seen: {s.listing(dialog, ('push button',))}")
+    ok.queryAction().doAction(0)
+    s.wait_for("the dialog 'Создать' to close", lambda: s.window("Создать") is None, seen=s.window_listing)
+    s.image = s.wait_for(f"the image window {NEW_IMAGE_TITLE!r}", lambda: s.window(NEW_IMAGE_TITLE),
+                      seen=s.window_listing)
+
+
+def main_control(s, role, hint):
+    main = s.window("Kresta")
+    control = s.find(main, role, description=hint)
+    if control is None:
+        s.fail(f"no {role} with the hint {hint!r} in the main window; seen: {s.listing(main, (role,))}")
+    return control
+
+
+def enabled(s, node):
+    return node.getState().contains(s.pyatspi.STATE_ENABLED)
+
+
+def choose_rectangle(s):
+    selector = main_control(s, "combo box", HINT_CLASS_SELECTOR)
+    s.wait_for("the class selector enabled once an image is open", lambda: enabled(s, selector))
+    s.focus(selector, s.window("Kresta"), s.main_xid)
+    s.keys(s.main_xid, "Down", "Down")
+    s.wait_for("the class selector showing 'Прямоугольник'", lambda: selector.name == "Прямоугольник",
+               seen=lambda: repr(selector.name))
+
+
+def drawing_surface(s, image):
+    """The drawing surface: the image window's only control of the image's
+    size (the raster is shown at its own size, scrolled home)."""
+    def probe():
+        for node in s.descendants(image):
+            if node.getRoleName() == "filler" and s.extents(node)[2:] == (IMAGE_WIDTH, IMAGE_HEIGHT):
+                return node
+        return None
+
+    def seen():
+        return ", ".join(f"{n.getRoleName()} {s.extents(n)}" for n in s.descendants(image))
+
+    return s.wait_for(f"a {IMAGE_WIDTH} x {IMAGE_HEIGHT} drawing surface in the image window", probe, seen=seen)
+
+
+def draw_rectangle(s):
+    image = s.image
+    surface = drawing_surface(s, image)
+    sx, sy, _, _ = s.extents(surface)
+    image_xid = s.x_window(NEW_IMAGE_TITLE)
+    wx, wy = (int(v) for v in re.findall(r"Position: (-?\d+),(-?\d+)",
+                                         s.xdotool("getwindowgeometry", image_xid))[0])
+    ix, iy, _, _ = s.extents(image)
+    if (wx, wy) != (ix, iy):
+        s.fail(f"the image window is at {(wx, wy)} for X but at {(ix, iy)} for the accessibility tree")
+
+    (x0, y0), (x1, y1) = PRESS_AT, RELEASE_AT
+    path = ["mousemove", sx + x0, sy + y0, "mousedown", 1]
+    for step in range(1, DRAG_STEPS + 1):
+        path += ["mousemove", sx + x0 + (x1 - x0) * step // DRAG_STEPS, sy + y0 + (y1 - y0) * step // DRAG_STEPS]
+    path += ["mouseup", 1]
+    s.xdotool(*path)
+
+    object_list = main_control(s, "combo box", HINT_OBJECT_LIST)
+    s.wait_for(f"the object list showing {RECTANGLE_ITEM!r} after the drag", lambda: object_list.name == RECTANGLE_ITEM,
+               seen=lambda: repr(object_list.name))
+    mode = s.find(image, "label", name="Режим: Выбор фигуры")
+    if mode is None:
+        s.fail(f"the image window is not back in the select mode after the release; "
+               f"status bar: {s.listing(image, ('label',))}")
+
+
+def change_line_color(s):
+    color = main_control(s, "combo box", HINT_LINE_COLOR)
+    if color.name != "Чёрный":
+        s.fail(f"the line colour of a new figure is {color.name!r}, not 'Чёрный'")
+    s.focus(color, s.window("Kresta"), s.main_xid)
+    s.keys(s.main_xid, "Down")
+    s.wait_for(f"the line colour showing {DARK_RED_NAME!r}", lambda: color.name == DARK_RED_NAME,
+               seen=lambda: repr(color.name))
+
+
+def run_file_dialog(s, title, path):
+    dialog = s.wait_for(f"the file dialog {title!r}", lambda: s.window(title), seen=s.window_listing)
+    field = None
+    for node in s.descendants(dialog):
+        if node.getRoleName() == "text" and node.name.startswith("Имя файла"):
+            field = node
+            break
+    if field is None:
+        s.fail(f"no file name field in {title!r}; seen: {s.listing(dialog, ('text', 'label'))}")
+    field.queryEditableText().setTextContents(path)
+    s.wait_for(f"the file name field of {title!r} holding the path",
+               lambda: field.queryText().getText(0, -1) == path,
+               seen=lambda: repr(field.queryText().getText(0, -1)))
+    dialog_xid = s.x_window(title)
+    s.focus(field, dialog, dialog_xid)
+    s.keys(dialog_xid, "Return")
+    s.wait_for(f"the file dialog {title!r} to close", lambda: s.window(title) is None, seen=s.window_listing)
+
+
+def save_image(s, path):
+    s.keys(s.main_xid, "ctrl+s")
+    run_file_dialog(s, "Сохранить как", path)
+    s.wait_for(f"the image window titled {path!r} after saving", lambda: s.window(path), seen=s.window_listing)
+    if not os.path.isfile(path):
+        s.fail(f"the image window is titled {path!r} but no such file exists; "
+               f"the folder holds {os.listdir(os.path.dirname(path))}")
+
+
+def check_file(s, path):
+    done = subprocess.run([s.kri, "dump", path], capture_output=True, text=True, timeout=UI_TIMEOUT)
+    if done.returncode != 0:
+        s.fail(f"kri dump {path} ended with status {done.returncode}: {done.stderr.strip()}")
+    try:
+        image = json.loads(done.stdout)
+    except json.JSONDecodeError as error:
+        s.fail(f"kri dump {path} wrote no JSON ({error}): {done.stdout[:200]!r}")
+    problems = []
+
+    def expect(what, actual, expected):
+        if actual != expected:
+            problems.append(f"{what} is {actual!r}, expected {expected!r}")
+
+    expect("rect", image.get("rect"), [0, 0, IMAGE_WIDTH, IMAGE_HEIGHT])
+    figures = image.get("figures", [])
+    expect("the number of figures", len(figures), 1)
+    if figures:
+        figure = figures[0]
+        expect("class", figure.get("class"), "TFigureRectangle")
+        expect("points", figure.get("points"), [list(PRESS_AT), list(RELEASE_AT)])
+        expect("penColor", figure.get("penColor"), DARK_RED)
+        expect("penStyle", figure.get("penStyle"), PS_INSIDE_FRAME)
+        expect("penWidth", figure.get("penWidth"), 1)
+        expect("brushColor", figure.get("brushColor"), SKY_BLUE)
+        expect("angle", figure.get("angle"), 0)
+        expect("scale", figure.get("scale"), 0)
+    if problems:
+        s.fail(f"the saved file {path}: " + "; ".join(problems))
+
+
+def reopen_image(s, path):
+    s.keys(s.main_xid, "ctrl+o")
+    question = s.wait_for("the question 'Закрыть' after Ctrl+O", lambda: s.window("Закрыть"), seen=s.window_listing)
+    text = s.find(question, "label", name="Закрыть текущий файл?")
+    if text is None:
+        s.fail(f"the box 'Закрыть' does not ask 'Закрыть текущий файл?'; seen: {s.listing(question)}")
+    ok = s.find(question, "push button", name="OK")
+    if ok is None:
+        s.fail(f"no button 'OK' in the box 'Закрыть'; seen: {s.listing(question, ('push button',))}")
+    ok.queryAction().doAction(0)
+    s.wait_for("the box 'Закрыть' to close", lambda: s.window("Закрыть") is None, seen=s.window_listing)
+    run_file_dialog(s, "Открыть файл", path)
+    s.wait_for(f"the image window titled {path!r} after opening", lambda: s.window(path), seen=s.window_listing)
+    object_list = main_control(s, "combo box", HINT_OBJECT_LIST)
+    s.wait_for(f"the object list showing {RECTANGLE_ITEM!r} after opening", lambda: object_list.name == RECTANGLE_ITEM,
+               seen=lambda: repr(object_list.name))
+    color = main_control(s, "combo box", HINT_LINE_COLOR)
+    if color.name != DARK_RED_NAME:
+        s.fail(f"the opened figure's line colour shows as {color.name!r}, not {DARK_RED_NAME!r}")
+
+
+def quit_program(s):
+    s.keys(s.main_xid, "ctrl+q")
+    try:
+        status = s.program.wait(timeout=EXIT_TIMEOUT)
+    except subprocess.TimeoutExpired:
+        s.fail(f"the program still runs {EXIT_TIMEOUT:g} s after Ctrl+Q; windows: {s.window_listing()}")
+    if status != 0:
+        s.fail(f"the program ended with status {status}")
+
+
+def main():
+    if len(sys.argv) != 3:
+        print("usage: draw_save_reopen.py KRESTA KRI", file=sys.stderr)
+        return 2
+    s = Session(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]))
+    path = os.path.join(s.files, FILE_NAME)
+    steps = [
+        ("1 start", start_program),
+        ("2 new image", new_image),
+        ("3 rectangle class", choose_rectangle),
+        ("4 drawing", draw_rectangle),
+        ("5 line colour", change_line_color),
+        ("6 save", lambda s: save_image(s, path)),
+        ("7 saved file", lambda s: check_file(s, path)),
+        ("8 reopen", lambda s: reopen_image(s, path)),
+        ("9 quit", quit_program),
+    ]
+    started = time.monotonic()
+    try:
+        for name, action in steps:
+            s.step = name
+            action(s)
+            print(f"ok   step {name} ({time.monotonic() - started:.1f} s)", flush=True)
+    except Exception as failure:
+        if isinstance(failure, Failure):
+            print(f"FAIL step {s.step}: {failure}", file=sys.stderr)
+        else:
+            print(f"FAIL step {s.step}: {type(failure).__name__}: {failure}\n{traceback.format_exc()}",
+                  file=sys.stderr)
+        s.stop()
+        log = s.program_log().strip()
+        if log:
+            print("program output:\n" + log, file=sys.stderr)
+        return 1
+    finally:
+        s.stop()
+        shutil.rmtree(s.work, ignore_errors=True)
+    print(f"passed in {time.monotonic() - started:.1f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
