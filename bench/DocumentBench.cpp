@@ -15,46 +15,9 @@
 #include "document/Collection.h"
 #include "figures/RealFigures.h"
 #include "figures/Streams.h"
+#include "BenchScenes.h"
 
 namespace {
-
-// Shapes of every point-defined class (no text, no pictures), 4 to 80 pixels
-// across, scattered over the image, with a spread of pens and brushes.
-void AddMixedFigures(TFiguresCollection& Image, int Count, int Width, int Height, TCanvas* Canvas) {
-  std::mt19937 random(1234);
-  const auto uniform = [&](int Lo, int Hi) { return std::uniform_int_distribution<int>(Lo, Hi)(random); };
-  const TFigureClass* classes[] = {&TFigurePolyLine::Class, &TFigureRectangle::Class, &TFigurePolygon::Class,
-                                   &TFigureRoundRect::Class, &TFigureEllipse::Class, &TFigureChord::Class,
-                                   &TFigurePie::Class};
-  for (int i = 0; i < Count; ++i) {
-    auto figure = classes[i % std::size(classes)]->Create(Canvas);
-    const TPoint a{uniform(0, Width - 1), uniform(0, Height - 1)};
-    const TPoint b{a.x + uniform(4, 80), a.y + uniform(4, 80)};
-    if (TVertexList* vertices = AsVertexList(figure.get())) {
-      // Four vertices for an open line, five for a polygon.
-      const int count = figure->ClassType().Traits.Family == ffOpenLine ? 4 : 5;
-      for (int k = 0; k < count; ++k) {
-        const int x = uniform(a.x, b.x);  // before y: argument order is unspecified
-        vertices->AddPointXY(x, uniform(a.y, b.y));
-      }
-    } else {
-      figure->SetPoint(0, a);
-      figure->SetPoint(1, b);
-      if (figure->PointsCount() == 4) {
-        figure->SetPoint(2, {b.x, a.y});
-        figure->SetPoint(3, {a.x, b.y});
-      }
-    }
-    figure->SetPenColor(uint32_t(random()) & 0xFFFFFF);
-    figure->SetPenWidth(uniform(0, 3));
-    figure->SetPenStyle(TPenStyle(uniform(0, 4)));
-    if (TBinaryDimensionsFigure* filled = AsFilled(figure.get())) {
-      filled->SetBrushColor(uint32_t(random()) & 0xFFFFFF);
-      filled->SetBrushStyle(TBrushStyle(uniform(0, 7)));
-    }
-    Image.Add(std::move(figure));
-  }
-}
 
 void BM_Redraw(benchmark::State& State) {
   const int count = int(State.range(0)), width = int(State.range(1)), height = int(State.range(2));

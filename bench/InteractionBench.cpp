@@ -1,0 +1,180 @@
+// What a person waits for in a busy image, through the windows' own
+// handlers: one drag step (the pointer moves, the figure changes, the
+// raster the screen shows is up to date) while drawing, moving or
+// reshaping the topmost figure or moving one in the middle of the drawing
+// order; one property-panel edit; the hover hit test; opening a large file
+// and showing it.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "BenchScenes.h"
+#include "document/Collection.h"
+#include "canvas/IdleCanvas.h"
+#include "figures/RealFigures.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "ui/Document.h"
+#include "ui/ImgUnit.h"
+#include "ui/MainUnit.h"
+#include "ui/ObjectList.h"
+#include "ui/PropertyPanel.h"
+
+namespace {
+
+constexpr int kWidth = 650, kHeight = 400;
+// The mixed figures stay left of this, so the test rectangle on the right is
+// the only figure under the pointer there.
+constexpr int kFiguresWidth = 480;
+constexpr TPoint kRectTopLeft{580, 150}, kRectBottomRight{630, 200};
+
+// Count figures: the mixed ones with a 50 x 50 rectangle at Position (from
+// the bottom) in the free strip.
+std::unique_ptr<TFiguresCollection> Scene(int Count, int Position, TBasicFigure** Rect) {
+  // Resting on the idle canvas until a window attaches it.
+  auto image = std::make_unique<TFiguresCollection>(&IdleCanvas(), TRect{0, 0, kWidth, kHeight});
+  image->SetBackgroundColor(clWhite);
+  AddMixedFigures(*image, Position, kFiguresWidth, kHeight, nullptr, 1);
+  auto rect = TFigureRectangle::Class.Create(nullptr);
+  rect->SetPoint(0, kRectTopLeft);
+  rect->SetPoint(1, kRectBottomRight);
+  AsFilled(rect.get())->SetBrushColor(0x0000C0FF);
+  *Rect = image->Add(std::move(rect));
+  AddMixedFigures(*image, Count - Position - 1, kFiguresWidth, kHeight, nullptr, 2);
+  return image;
+}
+
+const TShiftState kDragging{Qt::NoModifier, Qt::LeftButton};
+const TShiftState kHovering{Qt::NoModifier, Qt::NoButton};
+
+enum TGesture { gsMove, gsReshape, gsDraw };
+
+// Args: figures, position of the dragged rectangle in percent of the order
+// (100: on top), gesture.
+void BM_DragStep(benchmark::State& State) {
+  const int count = int(State.range(0));
+  const int position = int(int64_t(count - 1) * State.range(1) / 100);
+  const auto gesture = TGesture(State.range(2));
+  TBasicFigure* rect = nullptr;
+  auto image = Scene(count, position, &rect);
+  TfrmImage window;
+  window.SetImage(image.get());
+  TPoint from{605, 175};
+  if (gesture == gsReshape) from = kRectBottomRight;
+  if (gesture == gsDraw) {
+    from = {590, 300};
+    window.FFigureClass = &TFigureRectangle::Class;
+  }
+  window.imgDrawMouseDown(Qt::LeftButton, {Qt::NoModifier, Qt::LeftButton}, from.x, from.y);
+  int step = 0;
+  for (auto _ : State) {
+    const int d = 1 + (step++ & 1);
+    window.imgDrawMouseMove(kDragging, from.x + 10 * d, from.y + 5 * d);
+  }
+  window.imgDrawMouseUp(Qt::LeftButton, kHovering, from.x, from.y);
+  State.counters["figures"] = count;
+  window.SetImage(nullptr);
+}
+BENCHMARK(BM_DragStep)
+    ->ArgNames({"figures", "at%", "gesture"})
+    ->Args({1000, 100, gsMove})
+    ->Args({10000, 100, gsMove})
+    ->Args({100000, 100, gsMove})
+    ->Args({10000, 100, gsReshape})
+    ->Args({100000, 100, gsReshape})
+    ->Args({10000, 100, gsDraw})
+    ->Args({100000, 100, gsDraw})
+    ->Args({1000, 50, gsMove})
+    ->Args({10000, 50, gsMove})
+    ->Unit(benchmark::kMillisecond);
+
+// The pointer passing over the image in selection mode: the hit test and the
+// status panel.
+void BM_Hover(benchmark::State& State) {
+  TBasicFigure* rect = nullptr;
+  auto image = Scene(int(State.range(0)), 0, &rect);
+  TfrmImage window;
+  window.SetImage(image.get());
+  std::mt19937 random(7);
+  for (auto _ : State) window.imgDrawMouseMove(kHovering, int(random() % kWidth), int(random() % kHeight));
+  window.SetImage(nullptr);
+}
+BENCHMARK(BM_Hover)->Arg(10000)->Arg(100000)->ArgNames({"figures"})->Unit(benchmark::kMicrosecond);
+
+std::string SaveScene(int Count, int Position) {
+  TBasicFigure* rect = nullptr;
+  auto image = Scene(Count, Position, &rect);
+  image->SetSelected(nullptr);
+  const std::string path = QDir::tempPath().toStdString() + "/kresta-bench-" + std::to_string(getpid()) + "-" +
+                           std::to_string(Count) + ".kri";
+  image->SaveToFile(path);
+  return path;
+}
+
+// One change of the line colour in the panel, with a rectangle in the middle
+// of the order selected.
+void BM_PanelEdit(benchmark::State& State) {
+  const int count = int(State.range(0));
+  const std::string path = SaveScene(count, count / 2);
+  TfrmMain main;
+  main.OpenImage(isFile, QString::fromStdString(path));
+  std::remove(path.c_str());
+  TFiguresCollection& image = *main.Document().Collection();
+  main.ObjectList->SelectFigureItem(image.GetFigure(uint16_t(count / 2)));
+  int step = 0;
+  for (auto _ : State) main.PropertyPanel->cbLineColor->SetColor((step++ & 1) != 0 ? 0x000000FF : 0x00FF0000);
+}
+BENCHMARK(BM_PanelEdit)->Arg(10000)->ArgNames({"figures"})->Unit(benchmark::kMillisecond);
+
+long ResidentKiB() {
+  long pages = 0, resident = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Opening a file through the main window and showing it (the image window
+// painted once); the resident memory it adds is reported.
+void BM_OpenAndShow(benchmark::State& State) {
+  const int count = int(State.range(0));
+  const std::string path = SaveScene(count, count - 1);
+  TfrmMain main;
+  main.show();
+  QCoreApplication::processEvents();
+  const long empty = ResidentKiB();
+  long added = 0;
+  for (auto _ : State) {
+    main.OpenImage(isFile, QString::fromStdString(path));
+    QCoreApplication::processEvents();
+    added = std::max(added, ResidentKiB() - empty);
+    State.PauseTiming();
+    main.CloseImage();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    State.ResumeTiming();
+  }
+  std::remove(path.c_str());
+  State.counters["addedMiB"] = double(added) / 1024.0;
+}
+BENCHMARK(BM_OpenAndShow)->Arg(100000)->ArgNames({"figures"})->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  TApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
