@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -128,6 +129,13 @@ struct TPixelImage {
   uint32_t At(int32_t x, int32_t y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
 };
 
+// Pixels copied from a canvas, to be put back on it later. Opaque: only the
+// canvas that saved them reads them.
+class TCanvasBits {
+ public:
+  virtual ~TCanvasBits() = default;
+};
+
 // The canvas the figures draw on. The public calls keep the state (pen,
 // brush, font, lock depth) and forward to the few primitives a backend
 // implements. Coordinates are image pixels and may lie anywhere in the
@@ -206,10 +214,24 @@ class TCanvas {
     Painted();
   }
 
+  // Copies every pixel into Bits, reusing what Bits already holds. False,
+  // with Bits as it was, when this canvas keeps no copies.
+  bool SaveBits(std::unique_ptr<TCanvasBits>& Bits) { return DoSaveBits(Bits); }
+  // Puts back pixels this canvas saved, when they fit its present size;
+  // false, with nothing drawn, otherwise.
+  bool RestoreBits(const TCanvasBits& Bits) {
+    if (!DoRestoreBits(Bits)) return false;
+    Painted();
+    return true;
+  }
+
  protected:
   // Called after every primitive that may have changed pixels, so that a
   // surface showing the raster can schedule one repaint.
   virtual void Painted() {}
+
+  virtual bool DoSaveBits(std::unique_ptr<TCanvasBits>&) { return false; }
+  virtual bool DoRestoreBits(const TCanvasBits&) { return false; }
 
   virtual void DoRectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) = 0;
   virtual void DoEllipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) = 0;

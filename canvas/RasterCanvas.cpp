@@ -102,6 +102,33 @@ TRasterCanvas::TRasterCanvas(QImage& Image)
 
 TRasterCanvas::~TRasterCanvas() = default;
 
+namespace {
+
+struct TRasterBits : TCanvasBits {
+  QImage Image;
+};
+
+}  // namespace
+
+bool TRasterCanvas::DoSaveBits(std::unique_ptr<TCanvasBits>& Bits) {
+  if (FImage.isNull()) return false;
+  auto* raster = dynamic_cast<TRasterBits*>(Bits.get());
+  if (raster == nullptr) {
+    Bits = std::make_unique<TRasterBits>();
+    raster = static_cast<TRasterBits*>(Bits.get());
+  }
+  raster->Image = FImage;
+  return true;
+}
+
+bool TRasterCanvas::DoRestoreBits(const TCanvasBits& Bits) {
+  const auto* raster = dynamic_cast<const TRasterBits*>(&Bits);
+  if (raster == nullptr || raster->Image.size() != FImage.size() || raster->Image.format() != FImage.format())
+    return false;
+  FImage = raster->Image;
+  return true;
+}
+
 bool TRasterCanvas::Prepare() {
   const QImage::Format format = FImage.format();
   if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&

@@ -42,6 +42,10 @@ class TRasterCanvas : public TCanvas {
   void DoTextOut(int32_t X, int32_t Y, std::string_view Text) override;
   TSize DoTextExtent(std::string_view Text) override;
   void DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent) override;
+  // The image itself, shared until either side is drawn on: saving and
+  // restoring cost nothing until then, and one copy afterwards.
+  bool DoSaveBits(std::unique_ptr<TCanvasBits>& Bits) override;
+  bool DoRestoreBits(const TCanvasBits& Bits) override;
 
  private:
   // Points the raster layer at the image's pixels and hands it the pen and

@@ -47,46 +47,69 @@ TBasicFigure* TFiguresCollection::Add(std::unique_ptr<TBasicFigure>&& Figure) {
   FTail = node;
   if (FHead == nullptr) FHead = node;
   figure->OnChange = [this](TBasicFigure* Sender) { FigureChanged(Sender); };
+  figure->OnQuietChange = [this](TBasicFigure* Sender) { FigureChangedQuietly(Sender); };
   figure->OnDestroy = [this](TBasicFigure* Sender) { FigureDestroyed(Sender); };
+  if (FBelowCount == FCount) FBelowNode = node;
+  MarkChanged(FCount);
   ++FCount;
   FSelected = figure;
+  FMarkersDirty = true;
   return figure;
 }
 
-void TFiguresCollection::Unlink(PFigureNode Node) {
+void TFiguresCollection::Unlink(PFigureNode Node, int32_t Position) {
+  MarkChanged(Position);
+  if (Node == FBelowNode) FBelowNode = Node->Next;
   if (Node == FTail) FTail = Node->Prev;
   if (Node == FHead) FHead = Node->Next;
   if (Node->Prev != nullptr) Node->Prev->Next = Node->Next;
   if (Node->Next != nullptr) Node->Next->Prev = Node->Prev;
-  if (FSelected == Node->Figure) FSelected = FTail != nullptr ? FTail->Figure : nullptr;
+  if (FSelected == Node->Figure) {
+    FSelected = FTail != nullptr ? FTail->Figure : nullptr;
+    FMarkersDirty = true;
+  }
   delete Node;
   --FCount;
 }
 
 bool TFiguresCollection::Remove(TBasicFigure* Figure, bool DestroyIt) {
-  const PFigureNode node = FindNode(Figure);
+  int32_t position;
+  const PFigureNode node = LocateFromTop(Figure, 0, position);
   if (node == nullptr) return false;
-  Unlink(node);
+  Unlink(node, position);
   // Destroyed after unlinking, so its destruction notice finds no node.
   if (DestroyIt) delete Figure;
-  Redraw();
+  UpdateRaster();
   return true;
 }
 
 void TFiguresCollection::FigureDestroyed(TBasicFigure* Sender) {
-  const PFigureNode node = FindNode(Sender);
+  int32_t position;
+  const PFigureNode node = LocateFromTop(Sender, 0, position);
   if (node == nullptr) return;
-  Unlink(node);
-  Redraw();
+  Unlink(node, position);
+  UpdateRaster();
 }
 
-void TFiguresCollection::FigureChanged(TBasicFigure*) { Redraw(); }
+void TFiguresCollection::FigureChanged(TBasicFigure* Sender) {
+  FigureChangedQuietly(Sender);
+  UpdateRaster();
+}
+
+void TFiguresCollection::FigureChangedQuietly(TBasicFigure* Sender) {
+  // Everything is marked already (while the canvas changes, say): no need
+  // to look the figure up.
+  if (FDirtyFrom == 0) return;
+  int32_t position;
+  if (LocateFromTop(Sender, 0, position) != nullptr) MarkChanged(position);
+}
 
 void TFiguresCollection::Clear() {
   PFigureNode node = FHead;
   FHead = FTail = nullptr;
   FSelected = nullptr;
   FCount = 0;
+  MarkAllDirty();
   while (node != nullptr) {
     const PFigureNode next = node->Next;
     node->Figure->OnDestroy = nullptr;
@@ -97,7 +120,8 @@ void TFiguresCollection::Clear() {
 }
 
 bool TFiguresCollection::MoveFigure(TBasicFigure* Figure, int32_t Offset) {
-  const PFigureNode start = FindNode(Figure);
+  int32_t position;
+  const PFigureNode start = LocateFromTop(Figure, 0, position);
   if (start == nullptr) return false;
   PFigureNode target = start;
   for (int64_t steps = std::llabs(int64_t(Offset)); steps > 0; --steps) {
@@ -105,12 +129,14 @@ bool TFiguresCollection::MoveFigure(TBasicFigure* Figure, int32_t Offset) {
     if (target == nullptr) return false;
   }
   std::swap(start->Figure, target->Figure);
+  MarkChanged(Offset < 0 ? int32_t(position + int64_t(Offset)) : position);
   return true;
 }
 
 void TFiguresCollection::SetSelected(TBasicFigure* Figure) {
   FSelected = Figure;
-  Redraw();
+  FMarkersDirty = true;
+  UpdateRaster();
 }
 
 TBasicFigure* TFiguresCollection::FigureAt(const TPoint& P) {
@@ -121,14 +147,115 @@ TBasicFigure* TFiguresCollection::FigureAt(const TPoint& P) {
 
 void TFiguresCollection::Redraw() {
   if (FCanvas == nullptr) throw EAbort("Canvas undefined");
-  FCanvas->Brush.Color = FBackgroundColor;
-  FCanvas->Brush.Style = bsSolid;
-  FCanvas->FillRect(FImageRect);
-  for (PFigureNode node = FHead; node != nullptr; node = node->Next) node->Figure->Draw();
-  if (FSelected != nullptr) FSelected->DrawPoints();
+  MarkAllDirty();
+  UpdateRaster();
+}
+
+// ----------------------------------------------------------------- redrawing
+
+PFigureNode TFiguresCollection::LocateFromTop(const TBasicFigure* Figure, int32_t Lowest, int32_t& Position) const {
+  int32_t position = FCount - 1;
+  for (PFigureNode node = FTail; node != nullptr && position >= Lowest; node = node->Prev, --position) {
+    if (node->Figure == Figure) {
+      Position = position;
+      return node;
+    }
+  }
+  Position = -1;
+  return nullptr;
+}
+
+void TFiguresCollection::MarkChanged(int32_t Position) {
+  if (Position < 0) return;
+  FDirtyFrom = std::min(FDirtyFrom, Position);
+  if (Position < FBelowCount) FBelowCount = -1;
+}
+
+void TFiguresCollection::MarkAllDirty() {
+  FDirtyFrom = 0;
+  FMarkersDirty = true;
+  FBelowCount = -1;
+  FBelowNode = nullptr;
+}
+
+void TFiguresCollection::EndUpdate() {
+  if (FUpdateDepth == 0 || --FUpdateDepth > 0) return;
+  if (FDirtyFrom != kClean || FMarkersDirty) DrawPending();
+}
+
+void TFiguresCollection::CancelUpdate() {
+  if (FUpdateDepth > 0) --FUpdateDepth;
+}
+
+void TFiguresCollection::UpdateRaster() {
+  if (FUpdateDepth == 0) DrawPending();
+}
+
+void TFiguresCollection::DrawPending() {
+  if (FCanvas == nullptr) throw EAbort("Canvas undefined");
+  if (FDirtyFrom != kClean) {
+    DrawFiguresFrom(std::min(FDirtyFrom, FCount));
+  } else if (FMarkersDirty) {
+    // The raster holds the figures and the markers drawn last; drawing
+    // those again in XOR takes them away. Only where copies are kept: a
+    // canvas that keeps none redraws everything, as it always has.
+    if (FBelowCount >= 0) {
+      if (FMarksShown) DrawControlPoints(*FCanvas, FMarkedPoints);
+      DrawMarkers();
+    } else {
+      DrawFiguresFrom(0);
+    }
+  }
+  FDirtyFrom = kClean;
+  FMarkersDirty = false;
+}
+
+void TFiguresCollection::DrawFiguresFrom(int32_t From) {
+  PFigureNode node = FHead;
+  int32_t position = 0;
+  if (FBelowCount >= 0 && FCanvas->RestoreBits(*FBelow)) {
+    node = FBelowNode;
+    position = FBelowCount;
+  } else {
+    FBelowCount = -1;
+    FCanvas->Brush.Color = FBackgroundColor;
+    FCanvas->Brush.Style = bsSolid;
+    FCanvas->FillRect(FImageRect);
+  }
+  // The pixels below the selected figure are kept when it lies in the part
+  // redrawn, else those below the lowest change.
+  int32_t keep = From;
+  int32_t selected;
+  if (FSelected != nullptr && LocateFromTop(FSelected, From, selected) != nullptr) keep = selected;
+  for (;; node = node->Next, ++position) {
+    if (position == keep && position != FBelowCount) KeepBelow(node, position);
+    if (node == nullptr) break;
+    node->Figure->Draw();
+  }
+  DrawMarkers();
+}
+
+void TFiguresCollection::KeepBelow(PFigureNode Node, int32_t Position) {
+  if (FCanvas->SaveBits(FBelow)) {
+    FBelowCount = Position;
+    FBelowNode = Node;
+  } else {
+    FBelowCount = -1;
+  }
+}
+
+void TFiguresCollection::DrawMarkers() {
+  FMarksShown = false;
+  if (FSelected == nullptr) return;
+  FSelected->DrawPoints();
+  if (FSelected->Canvas() != FCanvas) return;
+  FMarkedPoints = FSelected->Points();
+  FMarksShown = true;
 }
 
 void TFiguresCollection::SetCanvas(TCanvas* Canvas) {
+  MarkAllDirty();
+  FMarksShown = false;
   for (PFigureNode node = FHead; node != nullptr; node = node->Next) {
     TBasicFigure* figure = node->Figure;
     if (figure->Canvas() != FCanvas && figure->Canvas() != nullptr) continue;
@@ -160,7 +287,9 @@ bool CompareThunk(void* Data, TBasicFigure* F1, TBasicFigure* F2, TFigureCompare
 }  // namespace
 
 void TFiguresCollection::Sort() {
-  if (OnSort) OnSort(FHead, uint16_t(FCount), TFigureCompare{&CompareThunk, this});
+  if (!OnSort) return;
+  MarkAllDirty();
+  OnSort(FHead, uint16_t(FCount), TFigureCompare{&CompareThunk, this});
 }
 
 // ------------------------------------------------------------------ container
@@ -247,6 +376,7 @@ void TFiguresCollection::LoadFromStream(TStream& Stream) {
     if (Add(std::move(figure)) == nullptr) throw EOutOfMemory();
   }
   FSelected = GetFigure(uint16_t(header.Selected));
+  FMarkersDirty = true;
 }
 
 void TFiguresCollection::SaveToFile(const std::string& FileName) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -142,6 +143,17 @@ class TFiguresCollection {
   // Background, every figure bottom to top, the selected figure's markers.
   // EAbort "Canvas undefined" without a canvas.
   void Redraw();
+  // Brings the raster up to date with every change noted since it was last
+  // drawn (figure notices, held-back ones included, and the collection's
+  // own changes), redrawing only from the lowest changed figure up: the
+  // same pixels as Redraw. EAbort "Canvas undefined" without a canvas.
+  void UpdateRaster();
+  // Between BeginUpdate and the matching EndUpdate the redraws that changes
+  // ask for wait; the outermost EndUpdate does them at once (UpdateRaster).
+  // CancelUpdate ends a batch without drawing: the changes stay noted.
+  void BeginUpdate() { ++FUpdateDepth; }
+  void EndUpdate();
+  void CancelUpdate();
   // Moves the figures that drew on the old canvas (or on none) to the new
   // one, from then on reporting their changes; redraws.
   void SetCanvas(TCanvas* Canvas);
@@ -168,8 +180,10 @@ class TFiguresCollection {
   void SaveToFile(const std::string& FileName) const;
   void LoadFromFile(const std::string& FileName);
 
-  // The figures' listeners: a change redraws, a destruction unlinks.
+  // The figures' listeners: a change redraws, a held-back change is noted
+  // for the next redraw, a destruction unlinks.
   void FigureChanged(TBasicFigure* Sender);
+  void FigureChangedQuietly(TBasicFigure* Sender);
   void FigureDestroyed(TBasicFigure* Sender);
 
   int32_t Count() const { return FCount; }
@@ -185,8 +199,24 @@ class TFiguresCollection {
 
  protected:
   // Joins the node's neighbours, moves the selection to the new top figure
-  // when the unlinked figure was selected, frees the node.
-  void Unlink(PFigureNode Node);
+  // when the unlinked figure was selected, frees the node. Position: the
+  // node's, counted from the bottom.
+  void Unlink(PFigureNode Node, int32_t Position);
+  // The node of a member figure and its position counted from the bottom,
+  // looked for from the top down to position Lowest; none (Position -1)
+  // when it is not there.
+  PFigureNode LocateFromTop(const TBasicFigure* Figure, int32_t Lowest, int32_t& Position) const;
+
+  // The figure at Position, or the order there, changed: it and everything
+  // above are redrawn next time, and kept pixels that hold it are dropped.
+  void MarkChanged(int32_t Position);
+  // Everything is redrawn next time, from the background up.
+  void MarkAllDirty();
+  void DrawPending();
+  void DrawFiguresFrom(int32_t From);
+  void DrawMarkers();
+  // Keeps the raster as the finished pixels below Node at Position.
+  void KeepBelow(PFigureNode Node, int32_t Position);
 
   PFigureNode FHead = nullptr;
   PFigureNode FTail = nullptr;
@@ -195,4 +225,41 @@ class TFiguresCollection {
   TColor FBackgroundColor = clBlack;
   TRect FImageRect;
   TBasicFigure* FSelected = nullptr;
+
+  // Redrawing. The figures from position FDirtyFrom up (kClean: none) and,
+  // with FMarkersDirty, the markers wait to be redrawn. Raster operations do
+  // not commute, so what is kept between redraws is the finished raster of
+  // the background and every figure below position FBelowCount (FBelowNode,
+  // none at the top), never layers to blend later. A change below
+  // FBelowCount drops it; a redraw from position P >= FBelowCount puts it
+  // back, draws from FBelowCount up, and keeps a new copy below the
+  // selected figure (the one most likely to change next), else below P. The
+  // markers are never kept: they are drawn last in XOR, and a change of
+  // selection alone draws the old ones again (which takes them away) and
+  // then the new ones. A canvas that keeps no copies gets every redraw from
+  // the background up.
+  static constexpr int32_t kClean = INT32_MAX;
+  int32_t FDirtyFrom = 0;
+  bool FMarkersDirty = false;
+  int FUpdateDepth = 0;
+  std::unique_ptr<TCanvasBits> FBelow;
+  int32_t FBelowCount = -1;  // -1: nothing kept
+  PFigureNode FBelowNode = nullptr;
+  // The markers on the raster now, drawn at these points.
+  bool FMarksShown = false;
+  TDynPointsArray FMarkedPoints;
 };
+
+// Runs Body as one batch of changes to Image: one redraw at its end. When
+// Body fails the batch ends without drawing and the failure propagates.
+template <typename TBody>
+void UpdateInBatch(TFiguresCollection& Image, TBody&& Body) {
+  Image.BeginUpdate();
+  try {
+    Body();
+  } catch (...) {
+    Image.CancelUpdate();
+    throw;
+  }
+  Image.EndUpdate();
+}

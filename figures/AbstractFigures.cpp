@@ -96,7 +96,11 @@ bool TBasicFigure::DeletePoint(int32_t Index) {
 }
 
 void TBasicFigure::Changed() {
-  if (OnChange && !FUpdating) OnChange(this);
+  if (!FUpdating) {
+    if (OnChange) OnChange(this);
+  } else if (OnQuietChange) {
+    OnQuietChange(this);
+  }
 }
 
 void TBasicFigure::SetUpdating(bool Value) { FUpdating = Value; }
@@ -150,19 +154,21 @@ void TBasicFigure::MovePoint(const TPoint& OldP, const TPoint& NewP) {
   SetPoint(FSelectedPointIndex, NewP);
 }
 
-void TBasicFigure::DrawPoints() {
-  if (FCanvas == nullptr) return;
-  TCanvas& canvas = *FCanvas;
-  TCanvasLock lock(canvas);
-  canvas.Brush.Color = clWhite;
-  canvas.Brush.Style = bsSolid;
-  canvas.Pen.Color = clWhite;
-  canvas.Pen.Mode = pmXor;
-  canvas.Pen.Style = psSolid;
-  canvas.Pen.Width = 1;
-  for (const TPoint& p : FPoints)
-    canvas.Rectangle(WrapAdd(p.x, -ControlPointRadius), WrapAdd(p.y, -ControlPointRadius),
+void DrawControlPoints(TCanvas& Canvas, std::span<const TPoint> Points) {
+  TCanvasLock lock(Canvas);
+  Canvas.Brush.Color = clWhite;
+  Canvas.Brush.Style = bsSolid;
+  Canvas.Pen.Color = clWhite;
+  Canvas.Pen.Mode = pmXor;
+  Canvas.Pen.Style = psSolid;
+  Canvas.Pen.Width = 1;
+  for (const TPoint& p : Points)
+    Canvas.Rectangle(WrapAdd(p.x, -ControlPointRadius), WrapAdd(p.y, -ControlPointRadius),
                      WrapAdd(p.x, ControlPointRadius), WrapAdd(p.y, ControlPointRadius));
+}
+
+void TBasicFigure::DrawPoints() {
+  if (FCanvas != nullptr) DrawControlPoints(*FCanvas, FPoints);
 }
 
 // The attribute setters compare first and notify only on a real change.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "canvas/Canvas.h"
@@ -48,6 +49,10 @@ void MinMax(int32_t& Lo, int32_t& Hi, int32_t A, int32_t B);
 // Half-size of a control-point marker and the tolerance of FindPoint, pixels.
 constexpr int32_t ControlPointRadius = 3;
 
+// The markers of control points: a square around each point drawn in XOR, so
+// that drawing the same markers again restores every pixel.
+void DrawControlPoints(TCanvas& Canvas, std::span<const TPoint> Points);
+
 class TBasicFigure {
  public:
   explicit TBasicFigure(TCanvas* ACanvas);
@@ -66,7 +71,8 @@ class TBasicFigure {
   // Stores P even when unchanged and notifies; ERangeError as GetPoint.
   virtual void SetPoint(int32_t Index, const TPoint& P);
 
-  // Notifies the change listener unless Updating (see TFigureUpdate).
+  // Notifies the change listener, or while Updating (see TFigureUpdate) the
+  // quiet one.
   virtual void Changed();
   // Never notifies.
   virtual void SetUpdating(bool Value);
@@ -89,8 +95,8 @@ class TBasicFigure {
   virtual bool MoveBy(const TPoint& Offset);
   virtual void SetAngle(int16_t Value);
   virtual void SaveToStream(TStream& Stream) const;
-  // The XOR markers of the control points; drawing them twice restores the
-  // canvas.
+  // The XOR markers of the control points (DrawControlPoints) on the
+  // figure's canvas; drawing them twice restores the canvas.
   virtual void DrawPoints();
   virtual void SetCanvas(TCanvas* Value);
   virtual void SetPenColor(TColor Value);
@@ -117,6 +123,9 @@ class TBasicFigure {
   int32_t SelectedPointIndex() const { return FSelectedPointIndex; }
 
   TFigureNotify OnChange;
+  // Told instead of OnChange while the notices are held back (Updating): the
+  // change is noted, and nothing may be redrawn for it yet.
+  TFigureNotify OnQuietChange;
   TFigureNotify OnDestroy;
 
  protected:

@@ -28,6 +28,16 @@
 
 namespace {
 
+// Runs one handler's steps as a single change of the image: the redraws they
+// ask for are done once, at the end.
+template <typename TBody>
+void InBatch(TFiguresCollection* Image, TBody&& Body) {
+  if (Image == nullptr)
+    Body();
+  else
+    UpdateInBatch(*Image, Body);
+}
+
 // Client area at design time, which is also the smallest allowed.
 constexpr int FormClientWidth = 700;
 constexpr int FormClientHeight = 516;
@@ -327,120 +337,128 @@ void TfrmImage::UpdateFigure(int32_t X, int32_t Y, TFigureStep Step) {
         case ffOther: break;
       }
     }
-    FCollection->Redraw();
+    FCollection->UpdateRaster();
   } catch (const EKrestaError&) {
     // A step that cannot be applied is dropped as a whole, without a word.
   }
 }
 
 void TfrmImage::imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  if (Button != Qt::LeftButton) return;
-  ClampPoint(X, Y);
-  const TPoint p{X, Y};
-  FDownPoint = p;
-  if (FCollection == nullptr) return;
+  InBatch(FCollection, [&] {
+    if (Button != Qt::LeftButton) return;
+    ClampPoint(X, Y);
+    const TPoint p{X, Y};
+    FDownPoint = p;
+    if (FCollection == nullptr) return;
 
-  if (FMode == emSelect) {
-    TBasicFigure* figure = FCollection->FigureAt(p);
-    if (figure != nullptr) {
-      FCollection->SetSelected(figure);
-      FLastPoint = p;
-      const bool onControlPoint = figure->FindPoint(FLastPoint);
-      const bool shift = Shift.Keys.testFlag(Qt::ShiftModifier);
-      if (onControlPoint && !shift) {
-        SetMode(emResize);
-      } else if (onControlPoint) {
-        UpdateFigure(X, Y, stDeletePoint);
-        SetMode(emSelect);
-      } else if (!shift) {
-        SetMode(emMove);
+    if (FMode == emSelect) {
+      TBasicFigure* figure = FCollection->FigureAt(p);
+      if (figure != nullptr) {
+        FCollection->SetSelected(figure);
+        FLastPoint = p;
+        const bool onControlPoint = figure->FindPoint(FLastPoint);
+        const bool shift = Shift.Keys.testFlag(Qt::ShiftModifier);
+        if (onControlPoint && !shift) {
+          SetMode(emResize);
+        } else if (onControlPoint) {
+          UpdateFigure(X, Y, stDeletePoint);
+          SetMode(emSelect);
+        } else if (!shift) {
+          SetMode(emMove);
+        } else {
+          UpdateFigure(X, Y, stInsertPoint);
+          SetMode(emResize);
+        }
+        Notify(FCollection->Selected(), faSelected);
       } else {
-        UpdateFigure(X, Y, stInsertPoint);
-        SetMode(emResize);
+        SetMode(emSelect);
+        if (FFigureClass == nullptr) return;
+        std::unique_ptr<TBasicFigure> created = FFigureClass->Create(DrawingCanvas());
+        SetMode(emDraw);
+        TBasicFigure* newFigure = FCollection->Add(std::move(created));
+        if (newFigure == nullptr) return;
+        UpdateFigure(X, Y, stPress);
+        Notify(newFigure, faCreated);
       }
-      Notify(FCollection->Selected(), faSelected);
-    } else {
-      SetMode(emSelect);
-      if (FFigureClass == nullptr) return;
-      std::unique_ptr<TBasicFigure> created = FFigureClass->Create(DrawingCanvas());
-      SetMode(emDraw);
-      TBasicFigure* newFigure = FCollection->Add(std::move(created));
-      if (newFigure == nullptr) return;
+    } else if (FMode == emDraw) {
       UpdateFigure(X, Y, stPress);
-      Notify(newFigure, faCreated);
     }
-  } else if (FMode == emDraw) {
-    UpdateFigure(X, Y, stPress);
-  }
+  });
 }
 
 void TfrmImage::imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
-  ClampPoint(X, Y);
-  const TPoint p{X, Y};
-  SetStatusText(0, QStringLiteral("X = ") + QString::number(X));
-  SetStatusText(1, QStringLiteral("Y = ") + QString::number(Y));
-  if (FCollection == nullptr) return;
+  InBatch(FCollection, [&] {
+    ClampPoint(X, Y);
+    const TPoint p{X, Y};
+    SetStatusText(0, QStringLiteral("X = ") + QString::number(X));
+    SetStatusText(1, QStringLiteral("Y = ") + QString::number(Y));
+    if (FCollection == nullptr) return;
 
-  if (Shift.Buttons.testFlag(Qt::LeftButton)) {
-    switch (FMode) {
-      case emDraw: UpdateFigure(X, Y, stDrag); break;
-      case emMove:
-        // Entered only right after a press selected a figure; a selection
-        // lost since then moves nothing.
-        if (TBasicFigure* selected = FCollection->Selected())
-          selected->MoveBy(TPoint{p.x - FLastPoint.x, p.y - FLastPoint.y});
-        FLastPoint = p;
-        FCollection->Redraw();
-        break;
-      case emResize:
-        FLastPoint = p;
-        UpdateFigure(X, Y, stDrag);
-        break;
-      case emSelect: break;
+    if (Shift.Buttons.testFlag(Qt::LeftButton)) {
+      switch (FMode) {
+        case emDraw: UpdateFigure(X, Y, stDrag); break;
+        case emMove:
+          // Entered only right after a press selected a figure; a selection
+          // lost since then moves nothing.
+          if (TBasicFigure* selected = FCollection->Selected())
+            selected->MoveBy(TPoint{p.x - FLastPoint.x, p.y - FLastPoint.y});
+          FLastPoint = p;
+          FCollection->UpdateRaster();
+          break;
+        case emResize:
+          FLastPoint = p;
+          UpdateFigure(X, Y, stDrag);
+          break;
+        case emSelect: break;
+      }
+    } else if (!(Shift.Buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) && FMode == emSelect) {
+      const TBasicFigure* figure = FCollection->FigureAt(p);
+      SetStatusText(2, figure != nullptr ? QStringLiteral("Фигура: ") + QString::fromLatin1(figure->ClassName())
+                                         : QStringLiteral("Пусто"));
     }
-  } else if (!(Shift.Buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) && FMode == emSelect) {
-    const TBasicFigure* figure = FCollection->FigureAt(p);
-    SetStatusText(2, figure != nullptr ? QStringLiteral("Фигура: ") + QString::fromLatin1(figure->ClassName())
-                                       : QStringLiteral("Пусто"));
-  }
+  });
 }
 
 void TfrmImage::imgDrawMouseUp(Qt::MouseButton Button, TShiftState, int32_t X, int32_t Y) {
-  RestoreScreenCursor();
-  ClampPoint(X, Y);
-  if (Button == Qt::LeftButton) {
-    if (FMode == emMove || FMode == emResize)
+  InBatch(FCollection, [&] {
+    RestoreScreenCursor();
+    ClampPoint(X, Y);
+    if (Button == Qt::LeftButton) {
+      if (FMode == emMove || FMode == emResize)
+        SetMode(emSelect);
+      else if (FMode == emDraw)
+        UpdateFigure(X, Y, stRelease);
+    } else if (Button == Qt::RightButton) {
       SetMode(emSelect);
-    else if (FMode == emDraw)
-      UpdateFigure(X, Y, stRelease);
-  } else if (Button == Qt::RightButton) {
-    SetMode(emSelect);
-    FQuadStage = 0;
-  }
+      FQuadStage = 0;
+    }
+  });
 }
 
 void TfrmImage::FormKeyDown(int& Key, Qt::KeyboardModifiers Shift) {
-  if (Key == Qt::Key_Delete) {
-    Notify(FCollection != nullptr ? FCollection->Selected() : nullptr, faDeleteRequest);
-    Key = 0;
-    return;
-  }
-  if (!Shift.testFlag(Qt::ControlModifier)) return;
-  TBasicFigure* selected = FCollection != nullptr ? FCollection->Selected() : nullptr;
-  switch (Key) {
-    case Qt::Key_V:
-      if (FCollection != nullptr) PasteFigure();
-      break;
-    case Qt::Key_C:
-      if (selected != nullptr) CopyFigureToClipboard(*selected);
-      break;
-    case Qt::Key_X:
-      if (selected != nullptr) CopyFigureToClipboard(*selected);
-      Notify(selected, faDeleteRequest);
+  InBatch(FCollection, [&] {
+    if (Key == Qt::Key_Delete) {
+      Notify(FCollection != nullptr ? FCollection->Selected() : nullptr, faDeleteRequest);
       Key = 0;
-      break;
-    default: break;
-  }
+      return;
+    }
+    if (!Shift.testFlag(Qt::ControlModifier)) return;
+    TBasicFigure* selected = FCollection != nullptr ? FCollection->Selected() : nullptr;
+    switch (Key) {
+      case Qt::Key_V:
+        if (FCollection != nullptr) PasteFigure();
+        break;
+      case Qt::Key_C:
+        if (selected != nullptr) CopyFigureToClipboard(*selected);
+        break;
+      case Qt::Key_X:
+        if (selected != nullptr) CopyFigureToClipboard(*selected);
+        Notify(selected, faDeleteRequest);
+        Key = 0;
+        break;
+      default: break;
+    }
+  });
 }
 
 void TfrmImage::PasteFigure() {
@@ -452,7 +470,7 @@ void TfrmImage::PasteFigure() {
     TBasicFigure* figure = FCollection->Add(std::move(pasted));
     if (figure == nullptr) return;
     Notify(figure, faPasted);
-    FCollection->Redraw();
+    FCollection->UpdateRaster();
   } catch (const EKrestaError&) {
     // Nothing usable on the clipboard: the paste does not happen.
   }

@@ -121,29 +121,33 @@ void TObjectList::cbObjectSelectSelect() {
 void TObjectList::btnObjectOpClick(QToolButton* Sender) {
   if (cbObjectSelect->currentIndex() < 0) return;
   TFiguresCollection& collection = *FDocument.Collection();
+  UpdateInBatch(collection, [&] { RunCommand(Sender, collection); });
+  UpdateObjectControls();
+}
+
+void TObjectList::RunCommand(QToolButton* Sender, TFiguresCollection& Collection) {
   if (Sender == btnDeleteObject) {
-    collection.Remove(ItemFigure(cbObjectSelect->currentIndex()), true);
+    Collection.Remove(ItemFigure(cbObjectSelect->currentIndex()), true);
     cbObjectSelect->removeItem(cbObjectSelect->currentIndex());
     cbObjectSelect->setCurrentIndex(cbObjectSelect->count() - 1);
     UpdateObjectControls();
     cbObjectSelectSelect();
     emit FiguresRemoved();
-    collection.Redraw();
+    Collection.UpdateRaster();
   } else if (Sender == btnClearAllObjects) {
     cbObjectSelect->clear();
-    collection.Clear();
+    Collection.Clear();
     emit FiguresRemoved();
-    collection.Redraw();
+    Collection.UpdateRaster();
   } else if (Sender == btnObjectUp) {
     MoveSelectedFigure(+1);
   } else if (Sender == btnObjectDown) {
     MoveSelectedFigure(-1);
   } else if (Sender == btnSortObjects) {
-    collection.Sort();
-    collection.Redraw();
+    Collection.Sort();
+    Collection.UpdateRaster();
     RebuildObjectList();
   }
-  UpdateObjectControls();
 }
 
 void TObjectList::MoveSelectedFigure(int32_t Step) {
@@ -158,5 +162,5 @@ void TObjectList::MoveSelectedFigure(int32_t Step) {
   cbObjectSelect->setItemText(to, text);
   cbObjectSelect->setItemData(to, figure);
   cbObjectSelect->setCurrentIndex(to);
-  collection.Redraw();
+  collection.UpdateRaster();
 }

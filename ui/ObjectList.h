@@ -14,6 +14,7 @@ class QToolBar;
 class QToolButton;
 class TBasicFigure;
 class TDocument;
+class TFiguresCollection;
 
 class TObjectList : public QGroupBox {
   Q_OBJECT
@@ -58,6 +59,8 @@ class TObjectList : public QGroupBox {
 
  private:
   void InsertItem(int Index, TBasicFigure* Figure, int32_t Number);
+  // The command of a toolbar button, its redraws batched by the caller.
+  void RunCommand(QToolButton* Sender, TFiguresCollection& Collection);
   void ImageClosed();
 
   TDocument& FDocument;

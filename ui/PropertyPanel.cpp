@@ -289,5 +289,5 @@ void TPropertyPanel::ApplyPropsToFigure(TBasicFigure* Figure) {
 void TPropertyPanel::FigurePropsChanged() {
   if (!FPropsLive || cbClassSelector->currentIndex() <= 0 || FLock.isChecked() || !FDocument.IsOpen()) return;
   ApplyPropsToFigure(FDocument.Selected());
-  FDocument.Collection()->Redraw();
+  FDocument.Collection()->UpdateRaster();
 }
