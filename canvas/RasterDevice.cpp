@@ -112,7 +112,9 @@ struct TRasterDevice::TRowsFill final : TFillSource {
 // The even-odd interior of a polygon.
 struct TRasterDevice::TPolygonFill final : TFillSource {
   TPolygonScan& Scan;
-  TPolygonFill(TPolygonScan& S, std::span<const TPoint> Points) : Scan(S) { Scan.Begin(Points); }
+  TPolygonFill(TPolygonScan& S, std::span<const TPoint> Points, int64_t Columns) : Scan(S) {
+    Scan.Begin(Points, Columns);
+  }
   int64_t Top() const override { return Scan.Top(); }
   int64_t Bottom() const override { return Scan.Bottom(); }
   void Start(int64_t First, int64_t Last) override { Scan.Seek(First, Last); }
@@ -309,7 +311,7 @@ void TRasterDevice::Arc(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t 
     DrawShape(nullptr, FPath, false);
     return;
   }
-  TPolygonFill fill(FPolygon, FPath);
+  TPolygonFill fill(FPolygon, FPath, FSurface.Width);
   DrawShape(&fill, FPath, true);
 }
 
@@ -321,7 +323,7 @@ void TRasterDevice::Polyline(std::span<const TPoint> Points) {
 void TRasterDevice::Polygon(std::span<const TPoint> Points) {
   BeginPrimitive();
   if (Points.size() < 2) return;
-  TPolygonFill fill(FPolygon, Points);
+  TPolygonFill fill(FPolygon, Points, FSurface.Width);
   DrawShape(&fill, Points, true);
 }
 

@@ -187,11 +187,11 @@ void ForQuadRows(const std::array<int64_t, 8>& Corners, int64_t From, int64_t To
   Bounds.assign(size_t(bottom - top), {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()});
   for (size_t i = 0; i < 8; i += 2) {
     const size_t j = (i + 2) % 8;
-    if (Corners[i + 1] == Corners[j + 1]) continue;
-    TEdgeCrossing edge = TEdgeCrossing::Between(Corners[i], Corners[i + 1], Corners[j], Corners[j + 1]);
-    const int64_t first = std::max(top, edge.YStart), last = std::min(bottom, edge.YEnd);
+    const int64_t ay = Corners[i + 1], by = Corners[j + 1];
+    if (ay == by) continue;
+    const int64_t first = std::max(top, std::min(ay, by)), last = std::min(bottom, std::max(ay, by));
     if (first >= last) continue;
-    edge.MoveTo(first);
+    TEdgeCrossing edge = TEdgeCrossing::At(Corners[i], ay, Corners[j], by, first);
     TSpan* bound = Bounds.data() + (first - top);
     for (int64_t y = first; y < last; ++y, ++bound, edge.Step()) {
       bound->X0 = std::min(bound->X0, edge.X);
@@ -224,39 +224,34 @@ void ForDiscRuns(std::span<const TPoint> Points, TRun&& Run) {
 
 }  // namespace
 
-TEdgeCrossing TEdgeCrossing::Between(int64_t Ax, int64_t Ay, int64_t Bx, int64_t By) {
+TEdgeCrossing TEdgeCrossing::At(int64_t Ax, int64_t Ay, int64_t Bx, int64_t By, int64_t Row) {
   if (Ay > By) {
     std::swap(Ax, Bx);
     std::swap(Ay, By);
   }
   TEdgeCrossing edge;
-  edge.YStart = Ay;
-  edge.YEnd = By;
-  edge.X0 = Ax;
-  edge.Dx = Bx - Ax;
+  const int64_t dx = Bx - Ax;
   edge.Dy = By - Ay;
+  edge.YEnd = By;
   // Steep edges (curve outlines are mostly made of them) need no division.
   if (edge.Dy == 1) {
-    edge.StepX = edge.Dx;
-  } else if (edge.Dx >= -edge.Dy && edge.Dx < edge.Dy) {
-    edge.StepX = edge.Dx < 0 ? -1 : 0;
+    edge.StepX = dx;
+  } else if (dx >= -edge.Dy && dx < edge.Dy) {
+    edge.StepX = dx < 0 ? -1 : 0;
   } else {
-    edge.StepX = FloorDiv(edge.Dx, edge.Dy);
+    edge.StepX = FloorDiv(dx, edge.Dy);
   }
-  edge.StepRem = edge.Dx - edge.StepX * edge.Dy;
+  edge.StepRem = dx - edge.StepX * edge.Dy;
+  if (Row == Ay) {  // the usual case: the crossing at the upper end
+    edge.X = Ax;
+    edge.Rem = edge.Dy - 1;
+    return edge;
+  }
+  // ceil((Ax * Dy + dx * (Row - Ay)) / Dy), kept as quotient and rest.
+  const int128_t t = int128_t(Ax) * edge.Dy + int128_t(dx) * (Row - Ay) + edge.Dy - 1;
+  edge.X = FloorDiv(t, edge.Dy);
+  edge.Rem = int64_t(t - int128_t(edge.X) * edge.Dy);
   return edge;
-}
-
-void TEdgeCrossing::MoveTo(int64_t Row) {
-  if (Row == YStart) {  // the usual case: the crossing at the upper end
-    X = X0;
-    Rem = Dy - 1;
-    return;
-  }
-  // ceil((X0 * Dy + Dx * (Row - YStart)) / Dy), kept as quotient and rest.
-  const int128_t t = int128_t(X0) * Dy + int128_t(Dx) * (Row - YStart) + Dy - 1;
-  X = FloorDiv(t, Dy);
-  Rem = int64_t(t - int128_t(X) * Dy);
 }
 
 void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPaint& Pen, uint32_t& Phase) {
@@ -330,99 +325,144 @@ void AccumulatePathRows(std::span<const TPoint> Points, bool Closed, int32_t Top
   if (Closed && Points.size() > 1) segment(Points.back(), Points.front());
 }
 
-void TPolygonScan::Begin(std::span<const TPoint> Points) {
+void TPolygonScan::Begin(std::span<const TPoint> Points, int64_t Columns) {
   FEdges.clear();
-  FShort.clear();
   FTop = std::numeric_limits<int64_t>::max();
   FBottom = std::numeric_limits<int64_t>::min();
   for (size_t i = 1; i < Points.size(); ++i) AddEdge(Points[i - 1], Points[i]);
   if (!Points.empty()) AddEdge(Points.back(), Points.front());
   if (FTop > FBottom) FTop = FBottom = 0;
-  std::sort(FEdges.begin(), FEdges.end(),
-            [](const TEdgeCrossing& a, const TEdgeCrossing& b) { return a.YStart < b.YStart; });
+  FColumns = std::max<int64_t>(Columns, 0);
+  FColumnBits.assign(size_t(FColumns / 64) + 1, 0);
 }
 
 void TPolygonScan::AddEdge(TPoint A, TPoint B) {
   if (A.y == B.y) return;
-  const TPoint upper = A.y < B.y ? A : B;
-  const int64_t top = upper.y, bottom = std::max(A.y, B.y);
-  FTop = std::min(FTop, top);
-  FBottom = std::max(FBottom, bottom);
-  if (bottom - top == 1) {
-    FShort.push_back({top, upper.x});
-  } else {
-    FEdges.push_back(TEdgeCrossing::Between(A.x, A.y, B.x, B.y));
-  }
+  const TEdge edge = A.y < B.y ? TEdge{A, B} : TEdge{B, A};
+  FTop = std::min<int64_t>(FTop, edge.Upper.y);
+  FBottom = std::max<int64_t>(FBottom, edge.Lower.y);
+  FEdges.push_back(edge);
 }
 
 void TPolygonScan::Seek(int64_t First, int64_t Last) {
   FActive.clear();
-  FNext = 0;
   FRow = First;
   FFirst = First;
-  // The crossings of the short edges sorted by row: the count of each row,
-  // the start of each row from the counts, each crossing put at its row's
-  // start, which moves on to the next row's; and the starts moved back.
-  const size_t rows = size_t(std::max<int64_t>(std::min(Last, FBottom) - First, 0));
-  FShortStart.assign(rows + 1, 0);
-  const auto sought = [&](int64_t Row) { return Row >= First && size_t(Row - First) < rows; };
-  for (const TShortEdge& edge : FShort) {
-    if (sought(edge.Row)) ++FShortStart[size_t(edge.Row - First) + 1];
+  // The edge table, sorted by the first row sought that each edge crosses:
+  // the count of each row, the start of each row from the counts, each
+  // edge put at its row's start, which moves on to the next row's; and the
+  // starts moved back. Edges wholly above or below the rows are left out.
+  const int64_t rows = std::max<int64_t>(std::min(Last, FBottom) - First, 0);
+  FTableStart.assign(size_t(rows) + 1, 0);
+  const auto firstRow = [&](const TEdge& Edge) -> int64_t {
+    if (Edge.Lower.y <= First || Edge.Upper.y >= First + rows) return -1;
+    return std::max<int64_t>(Edge.Upper.y, First) - First;
+  };
+  for (const TEdge& edge : FEdges) {
+    const int64_t row = firstRow(edge);
+    if (row >= 0) ++FTableStart[size_t(row) + 1];
   }
-  for (size_t i = 0; i < rows; ++i) FShortStart[i + 1] += FShortStart[i];
-  FShortX.resize(FShortStart[rows]);
-  for (const TShortEdge& edge : FShort) {
-    if (sought(edge.Row)) FShortX[FShortStart[size_t(edge.Row - First)]++] = edge.X;
+  for (size_t i = 0; i < size_t(rows); ++i) FTableStart[i + 1] += FTableStart[i];
+  FTable.resize(FTableStart[size_t(rows)]);
+  for (const TEdge& edge : FEdges) {
+    const int64_t row = firstRow(edge);
+    if (row >= 0) FTable[FTableStart[size_t(row)]++] = edge;
   }
-  for (size_t i = rows; i > 0; --i) FShortStart[i] = FShortStart[i - 1];
-  FShortStart[0] = 0;
+  for (size_t i = size_t(rows); i > 0; --i) FTableStart[i] = FTableStart[i - 1];
+  FTableStart[0] = 0;
+}
+
+template <class TCross>
+void TPolygonScan::CrossRow(int64_t Row, std::span<const TEdge> Entering, TCross&& Cross) {
+  for (const TEdge& edge : Entering) {
+    // An edge one row high (curve outlines are made of them) crosses only
+    // that row, at its upper end point.
+    if (int64_t(edge.Lower.y) - edge.Upper.y == 1) {
+      Cross(int64_t(edge.Upper.x));
+      continue;
+    }
+    const TEdgeCrossing crossing = TEdgeCrossing::At(edge.Upper.x, edge.Upper.y, edge.Lower.x, edge.Lower.y, Row);
+    FActive.push_back({int32_t(crossing.X), int32_t(crossing.StepX), uint32_t(crossing.Rem), uint32_t(crossing.StepRem),
+                       uint32_t(crossing.Dy), int32_t(crossing.YEnd)});
+  }
+  // The active edges cross the row, then move on to the next one unless
+  // they end here; the list stays packed. They step as TEdgeCrossing::Step
+  // does, but without a branch on the carry, which random edges would
+  // mispredict half the time: the fraction carries when Rem + StepRem
+  // reaches Dy, that is when Rem reaches Dy - StepRem (which cannot wrap).
+  TActiveEdge* const active = FActive.data();
+  const size_t count = FActive.size();
+  size_t kept = 0;
+  for (size_t i = 0; i < count; ++i) {
+    TActiveEdge edge = active[i];
+    Cross(int64_t(edge.X));
+    if (edge.YEnd <= Row + 1) continue;
+    const uint32_t room = edge.Dy - edge.StepRem;
+    const bool carry = edge.Rem >= room;
+    edge.X = int32_t(int64_t(edge.X) + edge.StepX + int64_t(carry));
+    edge.Rem = carry ? edge.Rem - room : edge.Rem + edge.StepRem;
+    active[kept++] = edge;
+  }
+  FActive.resize(kept);
 }
 
 void TPolygonScan::NextRow(TSpanList& Out) {
   Out.clear();
-  FCrossings.clear();
   const int64_t row = FRow++;
-  if (row >= FFirst && size_t(row - FFirst) + 1 < FShortStart.size()) {
+  std::span<const TEdge> entering;
+  if (row >= FFirst && size_t(row - FFirst) + 1 < FTableStart.size()) {
     const size_t i = size_t(row - FFirst);
-    FCrossings.insert(FCrossings.end(), FShortX.begin() + std::ptrdiff_t(FShortStart[i]),
-                      FShortX.begin() + std::ptrdiff_t(FShortStart[i + 1]));
+    entering = std::span<const TEdge>(FTable).subspan(FTableStart[i], FTableStart[i + 1] - FTableStart[i]);
   }
-  TEdgeCrossing* const edges = FEdges.data();
-  for (; FNext < FEdges.size() && edges[FNext].YStart <= row; ++FNext) {
-    if (edges[FNext].YEnd <= row) continue;
-    edges[FNext].MoveTo(row);
-    FActive.push_back(FNext);
-  }
-  // The crossings of the long edges, which then move on to the next row
-  // unless they end here.
-  size_t kept = 0;
-  for (size_t e : FActive) {
-    TEdgeCrossing& edge = edges[e];
-    FCrossings.push_back(edge.X);
-    if (edge.YEnd <= row + 1) continue;
-    edge.Step();
-    FActive[kept++] = e;
-  }
-  FActive.resize(kept);
   // Spans run from the first crossing to the second, the third to the
-  // fourth, and so on. Most rows have two crossings, the others a few:
-  // insertion sorts them.
+  // fourth, and so on. Sorting k crossings takes some k log k steps;
+  // setting their column bits takes k steps and a word per 64 columns,
+  // and gives the same pixels within the columns.
+  const size_t crossings = FActive.size() + entering.size();
+  if (crossings > 16 && crossings * size_t(std::bit_width(crossings) - 1) > crossings + FColumnBits.size()) {
+    uint64_t* const bits = FColumnBits.data();
+    const int64_t columns = FColumns;
+    CrossRow(row, entering, [bits, columns](int64_t X) {
+      const uint64_t c = uint64_t(std::clamp<int64_t>(X, 0, columns));
+      bits[c / 64] ^= uint64_t(1) << (c % 64);
+    });
+    SpansFromColumns(Out);
+    return;
+  }
+  FCrossings.clear();
+  CrossRow(row, entering, [this](int64_t X) { FCrossings.push_back(X); });
   int64_t* const x = FCrossings.data();
   const size_t count = FCrossings.size();
-  if (count == 2) {
+  if (count == 2) {  // most rows
     const int64_t x0 = std::min(x[0], x[1]), x1 = std::max(x[0], x[1]);
     if (x0 < x1) Out.push_back({x0, x1});
     return;
   }
-  for (size_t i = 1; i < count; ++i) {
-    const int64_t value = x[i];
-    size_t j = i;
-    for (; j > 0 && x[j - 1] > value; --j) x[j] = x[j - 1];
-    x[j] = value;
-  }
+  std::sort(x, x + count);
   for (size_t i = 1; i < count; i += 2) {
     if (x[i - 1] < x[i]) Out.push_back({x[i - 1], x[i]});
   }
+}
+
+void TPolygonScan::SpansFromColumns(TSpanList& Out) {
+  uint64_t* const bits = FColumnBits.data();
+  const size_t words = FColumnBits.size();
+  bits[words - 1] &= ~(uint64_t(1) << (FColumns % 64));  // the crossings at or right of the columns
+  int64_t start = 0;
+  bool inside = false;
+  for (size_t w = 0; w < words; ++w) {
+    for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
+      const int64_t x = int64_t(w) * 64 + std::countr_zero(word);
+      if (inside) {
+        Out.push_back({start, x});
+      } else {
+        start = x;
+      }
+      inside = !inside;
+    }
+    bits[w] = 0;
+  }
+  if (inside) Out.push_back({start, FColumns});
 }
 
 void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,

@@ -33,20 +33,16 @@ void AccumulatePathRows(std::span<const TPoint> Points, bool Closed, int32_t Top
 // An edge and the ceiling of its crossing with one row after the other,
 // which is where the polygon rule starts or ends a span.
 struct TEdgeCrossing {
-  int64_t YStart = 0;  // the edge crosses rows [YStart, YEnd)
-  int64_t YEnd = 0;
-  int64_t X0 = 0;  // upper end point
-  int64_t Dx = 0;
-  int64_t Dy = 1;
   int64_t X = 0;    // ceiling of the crossing on the current row
   int64_t Rem = 0;  // its fraction, in [0, Dy)
   int64_t StepX = 0;
   int64_t StepRem = 0;
+  int64_t Dy = 1;
+  int64_t YEnd = 0;  // the row below the edge's last one
 
-  // The edge between two points on different rows.
-  static TEdgeCrossing Between(int64_t Ax, int64_t Ay, int64_t Bx, int64_t By);
-  // Makes X the crossing with Row, one of the edge's rows.
-  void MoveTo(int64_t Row);
+  // The edge between two points on different rows, on Row, one of the rows
+  // [min(Ay, By), max(Ay, By)) it crosses.
+  static TEdgeCrossing At(int64_t Ax, int64_t Ay, int64_t Bx, int64_t By, int64_t Row);
   // Moves X to the next row.
   void Step() {
     X += StepX;
@@ -60,39 +56,64 @@ struct TEdgeCrossing {
 
 // Interior of a polygon with the alternate (even-odd) rule. Pixel (x, y) is
 // inside when the point (x, y) is: left and top edges included, right and
-// bottom edges excluded. Rows are visited top to bottom.
+// bottom edges excluded. Rows are visited top to bottom, each in time
+// proportional to the edges that cross it, whatever the coordinates.
 class TPolygonScan {
  public:
-  // Prepares the edges of the closed polygon.
-  void Begin(std::span<const TPoint> Points);
+  // Prepares the edges of the closed polygon, whose spans are wanted within
+  // columns [0, Columns): a span reaching past them may be cut at them.
+  void Begin(std::span<const TPoint> Points, int64_t Columns);
   // Positions on row First, for rows up to Last (exclusive); rows then
   // follow one by one.
   void Seek(int64_t First, int64_t Last);
-  // Spans of the current row, then moves to the next row.
+  // Spans of the current row, left to right and not overlapping, then
+  // moves to the next row.
   void NextRow(TSpanList& Out);
   int64_t Top() const { return FTop; }
   int64_t Bottom() const { return FBottom; }  // exclusive
 
  private:
-  // An edge one row high crosses only that row, at its upper end point.
-  struct TShortEdge {
-    int64_t Row;
-    int64_t X;
+  // End points on different rows, the upper one first.
+  struct TEdge {
+    TPoint Upper;
+    TPoint Lower;
   };
   void AddEdge(TPoint A, TPoint B);
+  // Calls Cross(x) with the ceiling of each crossing of Row (in no
+  // particular order), activating Entering and moving the active edges on.
+  template <class TCross>
+  void CrossRow(int64_t Row, std::span<const TEdge> Entering, TCross&& Cross);
+  // The spans between the crossings, which FColumnBits holds, which it
+  // clears for the next row.
+  void SpansFromColumns(TSpanList& Out);
 
-  // Edges over two rows or more, sorted by YStart: they take their turn
-  // in the active list.
-  std::vector<TEdgeCrossing> FEdges;
-  std::vector<size_t> FActive;  // those crossing the current row
-  // Edges one row high (curve outlines are made of them), and their
-  // crossings of the rows sought, by row: those of row FFirst + i are
-  // FShortX[FShortStart[i]] up to FShortX[FShortStart[i + 1]].
-  std::vector<TShortEdge> FShort;
-  std::vector<int64_t> FShortX;
-  std::vector<size_t> FShortStart;
-  std::vector<int64_t> FCrossings;  // of the current row
-  size_t FNext = 0;
+  std::vector<TEdge> FEdges;  // horizontal ones left out
+  // The edges that cross the rows sought, by the first of those rows they
+  // cross: row FFirst + i has FTable[FTableStart[i]] up to
+  // FTable[FTableStart[i + 1]].
+  std::vector<TEdge> FTable;
+  std::vector<size_t> FTableStart;
+  // The crossing of an edge two rows high or more, as TEdgeCrossing keeps
+  // it, in half the space: every row walks all of them, and a row may hold
+  // nearly every edge. End points in the 32-bit range allow it: the
+  // crossings lie between their x, rows are less than 2^32 apart, and a
+  // step across two rows or more stays within [-2^31, 2^31).
+  struct TActiveEdge {
+    int32_t X;
+    int32_t StepX;
+    uint32_t Rem;
+    uint32_t StepRem;
+    uint32_t Dy;
+    int32_t YEnd;
+  };
+  std::vector<TActiveEdge> FActive;  // edges that continue onto the current row
+  std::vector<int64_t> FCrossings;   // of the current row, when few
+  // When a row has many crossings: bit c set for an odd number of them in
+  // column c, those left of the columns counted in column 0, those at or
+  // right of them in the bit past the last column (then dropped). A pixel
+  // is inside where the bits up to its column hold an odd count.
+  std::vector<uint64_t> FColumnBits;
+  int64_t FColumns = 0;
   int64_t FRow = 0;
   int64_t FFirst = 0;
   int64_t FTop = 0;
