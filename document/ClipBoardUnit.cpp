@@ -21,6 +21,10 @@ const TClipboardFormat CF_FIGURE{"Kresta Figure"};
 
 namespace {
 
+// A block holds an image container or a figure record: no larger than a
+// file the program opens.
+constexpr int64_t MaxClipboardBytes = MaxFileBytes;
+
 // The application's clipboard, or none when no GUI application runs (asking
 // Qt for it then would abort the program).
 QClipboard* SystemClipboard() {
@@ -60,7 +64,11 @@ void PutStreamToClipboard(TMemoryStream& Stream, const TClipboardFormat& Format)
 void GetStreamFromClipboard(TMemoryStream& Stream, const TClipboardFormat& Format) {
   if (!ClipboardHasFormat(Format)) throw EOutOfMemory();
   try {
+    // Qt has taken the whole block in already; the stream gets no copy of
+    // more than the limit.
     const QByteArray block = ClipboardData()->data(QString::fromLatin1(Format.Name));
+    if (block.size() > MaxClipboardBytes)
+      throw EStreamError("Clipboard data too large (over " + ByteCountText(MaxClipboardBytes) + ")");
     Stream.WriteBuffer(block.constData(), size_t(block.size()));
   } catch (const std::bad_alloc&) {
     throw EOutOfMemory();

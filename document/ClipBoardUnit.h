@@ -36,7 +36,8 @@ extern const TClipboardFormat CF_FIGURE;  // "Kresta Figure"
 void PutStreamToClipboard(TMemoryStream& Stream, const TClipboardFormat& Format);
 // Writes the clipboard's whole block of the format into the stream at its
 // position; EOutOfMemory ("Out of memory") when there is none or it cannot
-// be held in memory.
+// be held in memory; a block over 1 GiB fails with EStreamError "Clipboard
+// data too large (over 1 GiB)" before it is copied.
 void GetStreamFromClipboard(TMemoryStream& Stream, const TClipboardFormat& Format);
 
 void CopyImageToClipboard(const TFiguresCollection& Collection);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "figures/Exceptions.h"
+#include "figures/MessageText.h"
 
 void TStream::ReadBuffer(void* Buffer, size_t Count) {
   if (Count == 0) return;
@@ -103,26 +104,45 @@ size_t TReadOnlyStream::DoRead(void* Buffer, size_t Count) {
   return n;
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::string& FileName) {
-  const auto fail = [&FileName](int Error) {
-    throw EFileError("Cannot open file \"" + FileName + "\". " + std::strerror(Error));
+std::string ByteCountText(int64_t Bytes) {
+  static constexpr const char* units[] = {"GiB", "MiB", "KiB"};
+  for (int i = 0; i < 3; ++i) {
+    const int64_t unit = int64_t(1) << (10 * (3 - i));
+    if (Bytes >= unit && Bytes % unit == 0) return std::to_string(Bytes / unit) + " " + units[i];
+  }
+  return std::to_string(Bytes) + " bytes";
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& FileName, int64_t Limit, std::string_view What) {
+  const auto fail = [&FileName](const std::string& Reason) {
+    throw EFileError("Cannot open file " + QuoteForMessage(FileName) + ". " + Reason);
   };
+  const auto tooLarge = [&] { fail(std::string(What) + " too large (over " + ByteCountText(Limit) + ")"); };
   const int handle = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (handle < 0) fail(errno);
+  if (handle < 0) fail(std::strerror(errno));
   struct TCloser {
     int Handle;
     ~TCloser() { ::close(Handle); }
   } closer{handle};
   struct stat info;
-  if (::fstat(handle, &info) != 0) fail(errno);
-  if (S_ISDIR(info.st_mode)) fail(EISDIR);
+  if (::fstat(handle, &info) != 0) fail(std::strerror(errno));
+  if (S_ISDIR(info.st_mode)) fail(std::strerror(EISDIR));
   std::vector<uint8_t> data;
+  // Only a regular file's size is known beforehand (and it may still grow
+  // while it is read); the bytes read are counted in any case.
+  if (S_ISREG(info.st_mode)) {
+    if (info.st_size > Limit) tooLarge();
+    data.reserve(size_t(info.st_size));
+  }
   uint8_t buffer[65536];
   for (;;) {
-    const ssize_t n = ::read(handle, buffer, sizeof buffer);
+    // One byte past the limit is enough to refuse: the read stops there.
+    const size_t wanted = size_t(std::min<int64_t>(int64_t(sizeof buffer), Limit + 1 - int64_t(data.size())));
+    const ssize_t n = ::read(handle, buffer, wanted);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) fail(errno);
+    if (n < 0) fail(std::strerror(errno));
     if (n == 0) return data;
+    if (int64_t(data.size()) + n > Limit) tooLarge();
     data.insert(data.end(), buffer, buffer + n);
   }
 }
@@ -184,7 +204,7 @@ mode_t TargetMode(const std::string& FileName) {
 
 void WriteFileAtomically(const std::string& FileName, std::span<const uint8_t> Data) {
   const auto fail = [&FileName](int Error) {
-    throw EFileError("Cannot create file \"" + FileName + "\". " + std::strerror(Error));
+    throw EFileError("Cannot create file " + QuoteForMessage(FileName) + ". " + std::strerror(Error));
   };
   struct stat target;
   if (::stat(FileName.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) fail(EISDIR);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TStream {
@@ -92,9 +93,24 @@ class TReadOnlyStream : public TStream {
 // the bytes go to a temporary file in the same folder, are flushed to disk,
 // and the temporary file is renamed over the target. On failure the old file
 // is as it was, no temporary file remains, and EFileError says
-// "Cannot create file "<name>". <reason>".
+// "Cannot create file "<name>". <reason>". File names in messages are shown
+// as QuoteForMessage (figures/MessageText.h) shows them.
 void WriteFileAtomically(const std::string& FileName, std::span<const uint8_t> Data);
 
-// The whole content of a file; a file that cannot be read fails with
-// EFileError "Cannot open file "<name>". <reason>".
-std::vector<uint8_t> ReadFileBytes(const std::string& FileName);
+// The most bytes a file read whole may hold: an image container, a picture,
+// anything the program opens. Also the largest clipboard block it takes.
+inline constexpr int64_t MaxFileBytes = int64_t(1) << 30;  // 1 GiB
+
+// "1 GiB", "256 MiB", "64 KiB" or "1000 bytes": a byte count in the largest
+// binary unit that divides it.
+std::string ByteCountText(int64_t Bytes);
+
+// The whole content of a file of at most Limit bytes; a file that cannot be
+// read fails with EFileError "Cannot open file "<name>". <reason>". More
+// than Limit bytes fail with the reason "<What> too large (over <Limit as
+// ByteCountText>)", e.g. "File too large (over 1 GiB)": a regular file by
+// its size before anything is read; any other file (a pipe, a FIFO, a
+// device, which may never end) once Limit + 1 bytes have come, holding at
+// most Limit of them in memory.
+std::vector<uint8_t> ReadFileBytes(const std::string& FileName, int64_t Limit = MaxFileBytes,
+                                   std::string_view What = "File");

@@ -5,6 +5,7 @@
 
 #include "figures/BitmapPicture.h"
 #include "figures/Exceptions.h"
+#include "figures/MessageText.h"
 #include "ui/FileDialogs.h"
 #include "ui/JpegImage.h"
 
@@ -31,7 +32,7 @@ TLoadedPicture LoadPictureFile(const QString& FileName) {
       extension == QLatin1String("jfif"))
     return {LoadJpegFile(FileName), {}};
   if (!QImageReader::supportedImageFormats().contains(extension.toLatin1()))
-    throw EKrestaError("Unknown picture file extension (." + extension.toStdString() + ")");
+    throw EKrestaError("Unknown picture file extension (." + ShortenForMessage(extension.toStdString()) + ")");
   QImageReader reader(FileName, extension.toLatin1());
   QImage image = reader.read();
   if (image.isNull()) throw EKrestaError(("Picture cannot be read: " + reader.errorString()).toStdString());

@@ -209,6 +209,18 @@ TEST(KriBuild, RefusesUnknownClassesAndKeys) {
   EXPECT_EQ(BuildError(R"({"background": 0, "colour": 0})"), "colour: not a key of an image");
 }
 
+// A megabyte of class name or key gives a line, not a megabyte; a NUL,
+// which a C string would end at, is shown with what follows it.
+TEST(KriBuild, QuotedNamesAndKeysAreShortAndOnOneLine) {
+  const std::string longName(1 << 20, 'Q');
+  EXPECT_EQ(BuildError(R"({"figures": [{"class": ")" + longName + R"("}]})"),
+            "figure 0: class: unknown figure class \"" + std::string(31, 'Q') + "…" + std::string(32, 'Q') + "\"");
+  EXPECT_EQ(BuildError(R"({"figures": [{"class": "TFigureText\u0000\r\n"}]})"),
+            "figure 0: class: unknown figure class \"TFigureText\\0\\r\\n\"");
+  EXPECT_EQ(BuildError(R"({"figures": [{"class": "TFigurePie", ")" + longName + R"(\n": 1}]})"),
+            "figure 0: " + std::string(31, 'Q') + "…" + std::string(30, 'Q') + "\\n: not a key of TFigurePie");
+}
+
 TEST(KriBuild, RefusesImagesThatWouldNotOpen) {
   EXPECT_EQ(BuildError(R"({"rect": [0, 0, 0, 400]})"), "rect: right and bottom must be in 1..10000");
   EXPECT_EQ(BuildError(R"({"rect": [0, 0, 650, 10001]})"), "rect: right and bottom must be in 1..10000");

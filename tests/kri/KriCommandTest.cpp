@@ -1,6 +1,7 @@
 // The kri executable run as a separate process. Guards against wrong exit
 // statuses, messages that do not reach standard error, partial output on
-// standard output, and output files left behind (or damaged) by a failure.
+// standard output, output files left behind (or damaged) by a failure, and
+// inputs that never end read without bound.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "figures/MessageText.h"
 #include "figures/Streams.h"
 #include "kri/KriTestSupport.h"
 #include "tools/kri/BmpExport.h"
@@ -136,8 +138,17 @@ TEST_F(KriCommand, LoadFailuresReportTheModelsMessage) {
     EXPECT_EQ(run.Out, QByteArray());
     run = RunKri({command, Path("missing.kri")});
     EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Err, ("kri: Cannot open file \"" + Path("missing.kri") + "\". No such file or directory\n").toUtf8());
+    EXPECT_EQ(run.Err.toStdString(), "kri: Cannot open file " + QuoteForMessage(Path("missing.kri").toStdString()) +
+                                         ". No such file or directory\n");
   }
+}
+
+// A device that never ends is read only to one byte past the limit.
+TEST_F(KriCommand, EndlessInputIsRefusedAtTheLimit) {
+  const TKriRun run = RunKri({"build", "/dev/zero", Path("out.kri")});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Err, "kri: Cannot open file \"/dev/zero\". JSON text too large (over 256 MiB)\n");
+  EXPECT_EQ(Names(), QStringList());
 }
 
 TEST_F(KriCommand, FailedBuildLeavesNoFileAndKeepsAnOldOne) {

@@ -20,6 +20,7 @@
 #include "canvas/IdleCanvas.h"
 #include "figures/BitmapPicture.h"
 #include "figures/Exceptions.h"
+#include "figures/MessageText.h"
 #include "figures/Streams.h"
 #include "picture/HandBuiltBmp.h"
 #include "support/RasterTestSupport.h"
@@ -198,13 +199,13 @@ TEST(PictureState, FileErrorsNameTheFile) {
     picture.SaveToFile(missing);
     ADD_FAILURE() << "no failure";
   } catch (const EFileError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + missing + "\". No such file or directory");
+    EXPECT_EQ(std::string(e.what()), "Cannot create file " + QuoteForMessage(missing) + ". No such file or directory");
   }
   try {
     picture.LoadFromFile(missing);
     ADD_FAILURE() << "no failure";
   } catch (const EFileError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + missing + "\". No such file or directory");
+    EXPECT_EQ(std::string(e.what()), "Cannot open file " + QuoteForMessage(missing) + ". No such file or directory");
   }
   EXPECT_EQ(picture.FileImage(), TrueColour2x2());
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "canvas/CodePage.h"
+#include "figures/MessageText.h"
 #include "figures/RealFigures.h"
 #include "figures/Streams.h"
 #include "canvas/IdleCanvas.h"
@@ -242,9 +243,10 @@ class TObjectReader {
   TObjectReader(QJsonObject Object, QString Where, QString KeyPrefix = {})
       : FObject(std::move(Object)), FWhere(std::move(Where)), FKeyPrefix(std::move(KeyPrefix)) {}
 
+  // Key may be any key of the JSON text: it is shown short and escaped.
   [[noreturn]] void Fail(const QString& Key, const QString& Message) const {
-    const QString place = FWhere.isEmpty() ? FKeyPrefix + Key : FWhere + ": " + FKeyPrefix + Key;
-    throw EKriJsonError((place + ": " + Message).toStdString());
+    const std::string key = FKeyPrefix.toStdString() + ShortenForMessage(Key.toStdString());
+    throw EKriJsonError((FWhere.isEmpty() ? key : FWhere.toStdString() + ": " + key) + ": " + Message.toStdString());
   }
 
   bool Find(const QString& Key, QJsonValue& Value) {
@@ -393,7 +395,8 @@ std::unique_ptr<TBasicFigure> FigureFromJson(const QJsonValue& Value, qsizetype 
   QString className;
   if (!reader.String("class", className)) reader.Fail("class", "missing");
   const TFigureClass* cls = FindFigureClass(className.toStdString());
-  if (cls == nullptr) reader.Fail("class", "unknown figure class \"" + className + "\"");
+  if (cls == nullptr)
+    reader.Fail("class", "unknown figure class " + QString::fromStdString(QuoteForMessage(className.toStdString())));
 
   // The constructor's values stand for every key left out.
   std::unique_ptr<TBasicFigure> figure = cls->Create(nullptr);

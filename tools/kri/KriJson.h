@@ -25,6 +25,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <cstdint>
 #include <memory>
 
 #include "document/Collection.h"
@@ -37,11 +38,16 @@ class EKriJsonError : public EKrestaError {
   using EKrestaError::EKrestaError;
 };
 
+// The longest JSON text `kri build` reads, from a file or a pipe alike;
+// a longer one is refused with "JSON text too large (over 256 MiB)".
+inline constexpr int64_t MaxJsonTextBytes = int64_t(256) << 20;  // 256 MiB
+
 // UTF-8, indented; every key is written.
 QByteArray ImageToJson(const TFiguresCollection& Image);
 
-// The image the JSON text describes. A key left out takes the value a new
-// object has: a figure's from its class's constructor; for the image, a
-// white 650 x 400 image without selection and without figures. Figures are
-// created without canvas; the collection rests on IdleCanvas().
+// The image the JSON text describes. Keys and class names in messages are
+// shown short and escaped (figures/MessageText.h). A key left out takes the
+// value a new object has: a figure's from its class's constructor; for the
+// image, a white 650 x 400 image without selection and without figures.
+// Figures are created without canvas; the collection rests on IdleCanvas().
 std::unique_ptr<TFiguresCollection> ImageFromJson(const QByteArray& Json);

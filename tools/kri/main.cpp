@@ -48,8 +48,10 @@ int Run(int& argc, char** argv) {
     const QByteArray json = ImageToJson(*LoadImage(args[1]));
     WriteStandardOutput(json.toStdString());
   } else if (args.size() == 3 && command == "build") {
-    const std::vector<uint8_t> json = ReadFileBytes(args[1]);
-    ImageFromJson(QByteArray(reinterpret_cast<const char*>(json.data()), qsizetype(json.size())))->SaveToFile(args[2]);
+    // A pipe or a device may never end: the read stops past the limit.
+    const std::vector<uint8_t> json = ReadFileBytes(args[1], MaxJsonTextBytes, "JSON text");
+    const QByteArray text = QByteArray::fromRawData(reinterpret_cast<const char*>(json.data()), qsizetype(json.size()));
+    ImageFromJson(text)->SaveToFile(args[2]);
   } else if (args.size() == 3 && command == "render") {
     const std::unique_ptr<TFiguresCollection> image = LoadImage(args[1]);
     // Text needs the font system, hence a GUI application; without a
