@@ -120,13 +120,36 @@ struct TFont {
 };
 
 // A decoded picture ready to be stretched: Width x Height pixels, rows top
-// to bottom, each pixel 0x00RRGGBB.
+// to bottom, in the least memory that holds them exactly. Either Pixels
+// holds each pixel as 0x00RRGGBB, or (a picture of at most 256 colours)
+// Indices holds one byte per pixel naming an entry of Palette, which then
+// has all 256 entries.
 struct TPixelImage {
   int32_t Width = 0;
   int32_t Height = 0;
   std::vector<uint32_t> Pixels;
+  std::vector<uint8_t> Indices{};
+  std::vector<uint32_t> Palette{};
+
   bool Empty() const { return Width <= 0 || Height <= 0; }
-  uint32_t At(int32_t x, int32_t y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
+  // Whether the store holds every pixel the size promises.
+  bool Complete() const {
+    const size_t count = size_t(Width) * size_t(Height);
+    return Indices.empty() ? Pixels.size() >= count : Indices.size() >= count && Palette.size() == 256;
+  }
+  uint32_t At(int32_t x, int32_t y) const {
+    const size_t i = size_t(y) * size_t(Width) + size_t(x);
+    return Indices.empty() ? Pixels[i] : Palette[Indices[i]];
+  }
+  // Every pixel as 0x00RRGGBB, rows top to bottom.
+  std::vector<uint32_t> Rgb() const {
+    if (Indices.empty()) return Pixels;
+    std::vector<uint32_t> rgb(Indices.size());
+    for (size_t i = 0; i < Indices.size(); ++i) rgb[i] = Palette[Indices[i]];
+    return rgb;
+  }
+  // The memory the pixels take.
+  size_t Bytes() const { return Pixels.size() * 4 + Indices.size() + Palette.size() * 4; }
 };
 
 // Pixels copied from a canvas, to be put back on it later. Opaque: only the

@@ -345,7 +345,7 @@ void TRasterDevice::FillRect(const TRect& R) {
 void TRasterDevice::StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source, int64_t XS,
                                int64_t YS, int64_t WS, int64_t HS, std::optional<uint32_t> Transparent) {
   if (FSurface.Empty() || Source.Empty() || WD == 0 || HD == 0 || WS == 0 || HS == 0) return;
-  if (Source.Pixels.size() < size_t(Source.Width) * size_t(Source.Height)) return;
+  if (!Source.Complete()) return;
   const TStretchAxis columns(XD, WD, XS, WS, false);
   const TStretchAxis rows(YD, HD, YS, HS, true);
   const int64_t x0 = std::max<int64_t>(columns.First(), 0);

@@ -326,6 +326,11 @@ void TFiguresCollection::SaveToStream(TStream& Stream) const {
 
 namespace {
 
+uint64_t PictureBytesOf(const TBasicFigure& Figure) {
+  const TFigureBitmap* picture = AsPicture(&Figure);
+  return picture != nullptr ? picture->Picture().MemoryBytes() : 0;
+}
+
 struct TKriHeader {
   int32_t Count = 0;
   TColor BackgroundColor = 0;
@@ -370,6 +375,7 @@ void TFiguresCollection::LoadFromStream(TStream& Stream) {
   Clear();
   FBackgroundColor = header.BackgroundColor;
   FImageRect = header.ImageRect;
+  TPictureAllowance pictures(MaxImagePictureBytes);
   for (int32_t i = 0; i < header.Count; ++i) {
     std::unique_ptr<TBasicFigure> figure = ReadFigureClass(Stream).Create(FCanvas);
     figure->LoadFromStream(Stream);
@@ -377,6 +383,17 @@ void TFiguresCollection::LoadFromStream(TStream& Stream) {
   }
   FSelected = GetFigure(uint16_t(header.Selected));
   FMarkersDirty = true;
+}
+
+uint64_t TFiguresCollection::PictureBytes() const {
+  uint64_t bytes = 0;
+  for (const TBasicFigure* figure : Figures()) bytes += PictureBytesOf(*figure);
+  return bytes;
+}
+
+uint64_t TFiguresCollection::PictureRoom() const {
+  const uint64_t used = PictureBytes();
+  return used < MaxImagePictureBytes ? MaxImagePictureBytes - used : 0;
 }
 
 void TFiguresCollection::SaveToFile(const std::string& FileName) const {

@@ -30,6 +30,8 @@ constexpr int32_t MaxClassNameLength = 255;
 // The right and bottom edges a stored image rectangle may have, pixels.
 constexpr int32_t MinImageEdge = 1;
 constexpr int32_t MaxImageEdge = 10000;
+// The most memory the pictures of one image may take decoded, together.
+constexpr uint64_t MaxImagePictureBytes = uint64_t(1) << 30;
 
 // The figures of a collection, bottom of the drawing order first; reversed
 // (std::views::reverse, rbegin/rend) top first. A view of the collection's
@@ -167,13 +169,21 @@ class TFiguresCollection {
   // nothing.
   virtual void Sort();
 
+  // The memory the pictures of the image take decoded.
+  uint64_t PictureBytes() const;
+  // What more pictures may take before the image's pass
+  // MaxImagePictureBytes: the allowance for a picture decoded into it.
+  uint64_t PictureRoom() const;
+
   // Writes the container at the stream's position.
   virtual void SaveToStream(TStream& Stream) const;
   // Replaces the figures with those of the container at the stream's
   // position; does not redraw. A wrong signature (EAbort "Image signature
   // incorrect"), a short or invalid header ("Stream read error", "Image size
   // invalid") leave the collection as it was. A failure inside the entries
-  // keeps the figures read before it, the last one selected.
+  // keeps the figures read before it, the last one selected; pictures that
+  // would pass MaxImagePictureBytes together are such a failure
+  // (EPicturesTooLarge).
   virtual void LoadFromStream(TStream& Stream);
   // Never leaves a damaged file: the container is built in memory and
   // replaces the file in one step.

@@ -221,11 +221,34 @@ TPixelImage DecodePixels(const TFormat& f, std::span<const uint8_t> Palette, std
   TPixelImage image;
   image.Width = int32_t(f.Width);
   image.Height = int32_t(f.Height);
-  image.Pixels.resize(size_t(f.Width * f.Height));
   const size_t width = size_t(f.Width);
+  const auto row = [&](int64_t Stored) { return size_t(f.TopDown ? Stored : f.Height - 1 - Stored) * width; };
+  if (f.BitCount <= 8) {
+    // One byte per pixel; the entries the table lacks are black.
+    image.Palette.assign(256, 0);
+    std::copy_n(colours.begin(), std::min<size_t>(colours.size(), 256), image.Palette.begin());
+    image.Indices.resize(size_t(f.Width * f.Height));
+    const unsigned bits = unsigned(f.BitCount);
+    const unsigned mask = (1u << bits) - 1;
+    for (int64_t r = 0; r < f.Height; ++r) {
+      const uint8_t* src = Bits.data() + uint64_t(r) * f.Stride;
+      uint8_t* dst = image.Indices.data() + row(r);
+      if (bits == 8) {
+        std::memcpy(dst, src, width);
+        continue;
+      }
+      // The leftmost pixel in the most significant bits.
+      for (size_t x = 0; x < width; ++x) {
+        const size_t bit = x * bits;
+        dst[x] = uint8_t((src[bit / 8] >> (8 - bits - bit % 8)) & mask);
+      }
+    }
+    return image;
+  }
+  image.Pixels.resize(size_t(f.Width * f.Height));
   for (int64_t r = 0; r < f.Height; ++r) {
     const uint8_t* src = Bits.data() + uint64_t(r) * f.Stride;
-    uint32_t* dst = image.Pixels.data() + size_t(f.TopDown ? r : f.Height - 1 - r) * width;
+    uint32_t* dst = image.Pixels.data() + row(r);
     switch (f.BitCount) {
       case 16:
         for (size_t x = 0; x < width; ++x) dst[x] = masked(Get16(src + 2 * x));
@@ -234,19 +257,9 @@ TPixelImage DecodePixels(const TFormat& f, std::span<const uint8_t> Palette, std
         for (size_t x = 0; x < width; ++x)
           dst[x] = (uint32_t(src[3 * x + 2]) << 16) | (uint32_t(src[3 * x + 1]) << 8) | src[3 * x];
         break;
-      case 32:
+      default:
         for (size_t x = 0; x < width; ++x) dst[x] = masked(Get32(src + 4 * x));
         break;
-      default: {
-        // Indexed: the leftmost pixel in the most significant bits.
-        const unsigned bits = unsigned(f.BitCount);
-        const unsigned mask = (1u << bits) - 1;
-        for (size_t x = 0; x < width; ++x) {
-          const size_t bit = x * bits;
-          const unsigned index = (src[bit / 8] >> (8 - bits - bit % 8)) & mask;
-          dst[x] = index < colours.size() ? colours[index] : 0;
-        }
-      }
     }
   }
   return image;
@@ -399,6 +412,18 @@ bool DropProfileReference(uint8_t* Info, uint32_t HeaderSize) {
   return true;
 }
 
+// The memory a picture will take once decoded: its kept file image (a
+// run-length one kept uncompressed) and its pixels. Refused above
+// MaxPictureBytes before anything large is allocated.
+void CheckMemory(const TInfoHeader& h, const TFormat& f, const TLayout& l) {
+  const bool runLength = h.Compression == biRLE8 || h.Compression == biRLE4;
+  const uint64_t pixels = uint64_t(f.Width) * uint64_t(f.Height);
+  const uint64_t kept = l.BitsOffset() + (runLength ? f.Stride * uint64_t(f.Height) : l.BitsSize);
+  const uint64_t decoded = f.BitCount <= 8 ? pixels + 256 * 4 : pixels * 4;
+  if (kept + decoded > MaxPictureBytes) throw EPictureTooLarge();
+  TPictureAllowance::Spend(kept + decoded);
+}
+
 // Reads one file image at the stream's position. The kept bytes are those
 // read, less a skipped gap, with a short core table padded with black; when
 // they differ from the bytes read, or the pixel offset was wrong, the file
@@ -417,6 +442,7 @@ TLoadedImage ReadFileImage(TStream& Stream) {
   const uint32_t offBits = Get32(fileHeader + BfOffBitsOffset);
   const TLayout l = PlanLayout(h, f, offBits);
   if (l.ToRead() > uint64_t(Stream.Remaining())) throw EReadError();
+  CheckMemory(h, f, l);
 
   const size_t bitsOffset = size_t(l.BitsOffset());
   std::vector<uint8_t> image;
@@ -449,7 +475,25 @@ TLoadedImage ReadFileImage(TStream& Stream) {
   return loaded;
 }
 
+thread_local TPictureAllowance* CurrentAllowance = nullptr;
+
 }  // namespace
+
+TPictureAllowance::TPictureAllowance(uint64_t Bytes, TScope Scope)
+    : FPrevious(CurrentAllowance),
+      FOuter(Scope == asNested ? CurrentAllowance : nullptr),
+      FRemaining(FOuter != nullptr ? std::min(Bytes, FOuter->FRemaining) : Bytes) {
+  CurrentAllowance = this;
+}
+
+TPictureAllowance::~TPictureAllowance() { CurrentAllowance = FPrevious; }
+
+void TPictureAllowance::Spend(uint64_t Bytes) {
+  if (CurrentAllowance == nullptr) return;
+  if (Bytes > CurrentAllowance->FRemaining) throw EPicturesTooLarge();
+  for (TPictureAllowance* a = CurrentAllowance; a != nullptr; a = a->FOuter)
+    a->FRemaining -= std::min(Bytes, a->FRemaining);
+}
 
 void TBitmapPicture::SetTransparent(bool Value) {
   if (Value == FTransparent) return;

@@ -23,6 +23,35 @@
 
 class TStream;
 
+// The most memory one picture may take decoded (its kept file image and its
+// pixels): what trusted image readers allow by default.
+constexpr uint64_t MaxPictureBytes = uint64_t(256) << 20;
+
+// While one lives, the pictures decoded on its thread share Bytes of memory
+// between them (nested allowances share the smaller rest); a picture that
+// would take more than is left is refused (EPicturesTooLarge) before it is
+// decoded. Without one, only MaxPictureBytes bounds a picture.
+class TPictureAllowance {
+ public:
+  enum TScope { asNested, asApart };
+  // asApart: an allowance of its own, which the allowances around it do not
+  // see spent (a picture decoded only to be checked, then dropped).
+  explicit TPictureAllowance(uint64_t Bytes, TScope Scope = asNested);
+  ~TPictureAllowance();
+  TPictureAllowance(const TPictureAllowance&) = delete;
+  TPictureAllowance& operator=(const TPictureAllowance&) = delete;
+
+  uint64_t Remaining() const { return FRemaining; }
+  // Refuses Bytes when more than is left, else takes them here and in every
+  // allowance around this one.
+  static void Spend(uint64_t Bytes);
+
+ private:
+  TPictureAllowance* FPrevious;  // the allowance current before this one
+  TPictureAllowance* FOuter;     // the one that shares what is spent here
+  uint64_t FRemaining;
+};
+
 class TBitmapPicture {
  public:
   bool Empty() const { return FPixels.Empty(); }
@@ -44,7 +73,8 @@ class TBitmapPicture {
   // the bytes its headers bound (and unused bytes before the bits that its
   // pixel offset skips). Not a BMP image, or one this reader refuses (among
   // them a run-length image of more pixels than its runs could cover, 128 a
-  // byte of data, beyond 4096 pixels):
+  // byte of data, beyond 4096 pixels; EPictureTooLarge for one that would
+  // take more than MaxPictureBytes decoded):
   // EInvalidGraphic ("Bitmap image is not valid"); the stream ends inside
   // it: EReadError. On failure the picture keeps its previous image and the
   // stream its position.
@@ -54,6 +84,9 @@ class TBitmapPicture {
   void LoadFromFile(const std::string& FileName);
   // An empty picture gives an empty file.
   void SaveToFile(const std::string& FileName) const;
+
+  // The memory the picture takes: its file image and its decoded pixels.
+  uint64_t MemoryBytes() const { return FFileImage.size() + FPixels.Bytes(); }
 
   // Discards the image; the transparency and modified flags stay.
   void Clear();

@@ -66,6 +66,22 @@ class EImageSizeInvalid : public EStreamError {
 class EInvalidGraphic : public EKrestaError {
  public:
   EInvalidGraphic() : EKrestaError("Bitmap image is not valid") {}
+
+ protected:
+  explicit EInvalidGraphic(const char* Message) : EKrestaError(Message) {}
+};
+
+// A picture that would take more memory decoded than one picture may.
+class EPictureTooLarge : public EInvalidGraphic {
+ public:
+  EPictureTooLarge() : EInvalidGraphic("Bitmap image too large (over 256 MiB decoded)") {}
+};
+
+// Pictures that would take an image past the memory all its pictures may
+// take together.
+class EPicturesTooLarge : public EKrestaError {
+ public:
+  EPicturesTooLarge() : EKrestaError("Pictures of the image too large (over 1 GiB decoded together)") {}
 };
 
 // Bytes that are not a whole, undamaged JPEG image.

@@ -20,6 +20,7 @@
 
 #include "document/ClipBoardUnit.h"
 #include "document/Collection.h"
+#include "figures/BitmapPicture.h"
 #include "figures/Exceptions.h"
 #include "figures/RealFigures.h"
 #include "ui/Application.h"
@@ -463,7 +464,11 @@ void TfrmImage::FormKeyDown(int& Key, Qt::KeyboardModifiers Shift) {
 
 void TfrmImage::PasteFigure() {
   try {
-    std::unique_ptr<TBasicFigure> pasted = PasteFigureFromClipboard();
+    std::unique_ptr<TBasicFigure> pasted;
+    {
+      TPictureAllowance room(FCollection->PictureRoom());
+      pasted = PasteFigureFromClipboard();
+    }
     if (!pasted) return;
     pasted->SetCanvas(FCollection->Canvas());
     pasted->MoveBy(TPoint{-10, -10});
@@ -471,6 +476,9 @@ void TfrmImage::PasteFigure() {
     if (figure == nullptr) return;
     Notify(figure, faPasted);
     FCollection->UpdateRaster();
+  } catch (const EPicturesTooLarge&) {
+    // A picture the image has no room for is refused with a message.
+    throw;
   } catch (const EKrestaError&) {
     // Nothing usable on the clipboard: the paste does not happen.
   }

@@ -122,7 +122,8 @@ class TfrmImage : public QWidget {
   void ArrangeControls();
   void Notify(TBasicFigure* Figure, TFigureAction Action);
   // Ctrl+V: the clipboard's figure on top of the image, 10 pixels up and to
-  // the left of where it was copied; any failure drops the paste silently.
+  // the left of where it was copied; any failure drops the paste silently,
+  // but for EPicturesTooLarge, which reaches the top-level report.
   void PasteFigure();
   void SetStatusText(int Panel, const QString& Text);
   // The application-wide cursor of a mode; emSelect pops ours.

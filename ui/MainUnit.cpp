@@ -182,7 +182,10 @@ void TfrmMain::OpenImage(TImageSource Source, const QString& FileName) {
     if (opened) FinishOpening();
   } catch (const std::exception& Failure) {
     CloseImage();
-    sbHelper->showMessage(QStringLiteral("Изображение не открыто: ") + FailureText(Failure));
+    // The narrow bar shows the start; its tooltip the whole reason.
+    const QString reason = QStringLiteral("Изображение не открыто: ") + FailureText(Failure);
+    sbHelper->showMessage(reason);
+    sbHelper->setToolTip(reason);
   }
 }
 

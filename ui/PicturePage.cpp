@@ -9,6 +9,7 @@
 
 #include <utility>
 
+#include "document/Collection.h"
 #include "figures/Exceptions.h"
 #include "figures/RealFigures.h"
 #include "figures/Streams.h"
@@ -73,6 +74,12 @@ void TPicturePage::SetPictureButtons(bool Enabled) {
   btnImageClear->setEnabled(Enabled);
 }
 
+uint64_t TPicturePage::RoomFor(const TFigureBitmap& Figure) const {
+  const TFiguresCollection* image = FDocument.Collection();
+  if (image == nullptr) return MaxImagePictureBytes;
+  return image->PictureRoom() + Figure.Picture().MemoryBytes();
+}
+
 TBasicFigure* TPicturePage::UnlockedSelection() const {
   return FLock.isChecked() ? nullptr : FDocument.Selected();
 }
@@ -99,10 +106,13 @@ void TPicturePage::ApplyToFigure(TBasicFigure& Figure) {
       if (FPreviewBitmap.empty()) SetPreview({}, {});
       if (!FPreviewBitmap.empty() && figure.PictureEmpty()) {
         TMemoryStream stream(FPreviewBitmap);
+        TPictureAllowance room(RoomFor(figure));
         figure.LoadPictureFromStream(stream);
       }
     }
     figure.SetTransparent(cbImageTransp->isChecked());
+  } catch (const EPicturesTooLarge&) {
+    throw;
   } catch (const EKrestaError&) {
     // A picture the figure refuses leaves it as it was.
   }
@@ -126,11 +136,16 @@ void TPicturePage::Load() {
     if (TBasicFigure* selected = UnlockedSelection()) {
       TFigureBitmap* figure = AsPicture(selected);
       if (figure == nullptr) return;
-      figure->LoadPictureFromFile(LocalFileName(*fileName));
+      {
+        TPictureAllowance room(RoomFor(*figure));
+        figure->LoadPictureFromFile(LocalFileName(*fileName));
+      }
       figure->SetTransparent(cbImageTransp->isChecked());
     }
     emit Edited();
     SetPictureButtons(true);
+  } catch (const EPicturesTooLarge&) {
+    throw;
   } catch (const EKrestaError&) {
     // Not a bitmap for the figure: the preview shows it, nothing else changes.
   }

@@ -31,7 +31,8 @@ class TPicturePage : public TClassPage {
 
   bool Handles(const TFigureTraits& Traits) const override { return Traits.HasPicture; }
   void ShowFigure(TBasicFigure& Figure) override;
-  // Failures are ignored: the rest of the step is skipped.
+  // Failures are ignored (the rest of the step is skipped), but for a
+  // picture the image has no room for: EPicturesTooLarge.
   void ApplyToFigure(TBasicFigure& Figure) override;
 
   // Load, Save and Clear, told apart by Sender.
@@ -55,6 +56,9 @@ class TPicturePage : public TClassPage {
   void Clear();
   void SetPreview(QImage Image, std::vector<uint8_t> Bitmap);
   void SetPictureButtons(bool Enabled);
+  // The memory a new picture of the figure may take: what the image's
+  // pictures leave, and what its present picture frees.
+  uint64_t RoomFor(const TFigureBitmap& Figure) const;
   // The open image's selected figure when the lock is up; none otherwise.
   TBasicFigure* UnlockedSelection() const;
 

@@ -56,7 +56,9 @@ TDeviceState StateOf(const QJsonObject& C) {
 
 TPixelImage SourceOf(const QJsonObject& C) {
   const QJsonObject source = C["source"].toObject();
-  TPixelImage image{source["width"].toInt(), source["height"].toInt(), {}};
+  TPixelImage image;
+  image.Width = source["width"].toInt();
+  image.Height = source["height"].toInt();
   for (const QJsonValue& row : source["pixels"].toArray())
     for (const QJsonValue& pixel : row.toArray()) image.Pixels.push_back(ColorRefToPixel(Unsigned(pixel)));
   return image;

@@ -12,7 +12,7 @@ namespace {
 constexpr uint32_t kRedPixel = 0xFF0000, kGreenPixel = 0x00FF00, kBluePixel = 0x0000FF, kGreyPixel = 0x808080;
 constexpr TColor kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kGrey = 0x808080;
 
-const TPixelImage kTwoByTwo{2, 2, {kRedPixel, kGreenPixel, kBluePixel, kGreyPixel}};
+const TPixelImage kTwoByTwo{.Width = 2, .Height = 2, .Pixels = {kRedPixel, kGreenPixel, kBluePixel, kGreyPixel}};
 
 }  // namespace
 
@@ -32,7 +32,7 @@ TEST(RasterPicture, EnlargingRepeatsEachPixel) {
 TEST(RasterPicture, ShrinkingAndsThePixelsThatFallTogether) {
   QImage image = MakeRaster(10, 10);
   TRasterCanvas canvas(image);
-  const TPixelImage strip{4, 1, {0xFF00FF, 0xFFFF00, 0x00FFFF, 0x0000FF}};
+  const TPixelImage strip{.Width = 4, .Height = 1, .Pixels = {0xFF00FF, 0xFFFF00, 0x00FFFF, 0x0000FF}};
   canvas.StretchDraw({0, 0, 2, 1}, strip);
   EXPECT_EQ(PixelAt(image, 0, 0), kRed);   // 0xFF00FF & 0xFFFF00
   EXPECT_EQ(PixelAt(image, 1, 0), kBlue);  // 0x00FFFF & 0x0000FF

@@ -104,7 +104,7 @@ TEST(RasterRobustness, AbsurdPenWidthsNeitherOverflowNorStall) {
 
 TEST(RasterRobustness, HugeStretchedPictureShowsItsPart) {
   THugeCanvas c;
-  const TPixelImage picture{2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0x808080}};
+  const TPixelImage picture{.Width = 2, .Height = 2, .Pixels = {0xFF0000, 0x00FF00, 0x0000FF, 0x808080}};
   // The image falls into the lower right quarter of the destination.
   c.Canvas.StretchDraw({kMin, kMin, kMax, kMax}, picture);
   EXPECT_EQ(c.NotOf(0x808080), 0);
@@ -131,7 +131,7 @@ TEST(RasterRobustness, ImagesThatCannotBeDrawnOnAreLeftAlone) {
 
 TEST(RasterRobustness, PictureWithTooFewPixelsIsNotRead) {
   THugeCanvas c;
-  const TPixelImage broken{4, 4, {0x000000, 0x000000}};
+  const TPixelImage broken{.Width = 4, .Height = 4, .Pixels = {0x000000, 0x000000}};
   c.Canvas.StretchDraw({0, 0, 50, 50}, broken);
   EXPECT_EQ(c.NotOf(clWhite), 0);
 }

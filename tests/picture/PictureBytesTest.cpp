@@ -136,7 +136,7 @@ TEST(PictureBytes, RunLengthIsKeptUncompressed) {
   TReadOnlyStream again(picture.FileImage());
   TBitmapPicture reread;
   reread.LoadFromStream(again);
-  EXPECT_EQ(reread.Pixels().Pixels, picture.Pixels().Pixels);
+  EXPECT_EQ(reread.Pixels().Rgb(), picture.Pixels().Rgb());
   EXPECT_EQ(reread.FileImage(), picture.FileImage());
 }
 
@@ -210,7 +210,7 @@ TEST(PictureBytes, CoreTableCutShortByThePixelOffset) {
   TBitmapPicture picture;
   picture.LoadFromStream(stream);
   EXPECT_EQ(stream.Position(), int64_t(bytes.size()));
-  EXPECT_EQ(picture.Pixels().Pixels, (std::vector<uint32_t>{0x040506, 0x070809, 0x000000}));
+  EXPECT_EQ(picture.Pixels().Rgb(), (std::vector<uint32_t>{0x040506, 0x070809, 0x000000}));
   s.Palette.resize(16, 0);
   EXPECT_EQ(picture.FileImage(), BuildBmp(s));
 }
@@ -273,7 +273,7 @@ TEST(PictureBytes, StreamCutAnywhereKeepsThePreviousImage) {
       EXPECT_THROW(picture.LoadFromStream(stream), EReadError);
       EXPECT_EQ(stream.Position(), 3);
       EXPECT_EQ(picture.FileImage(), previousBytes);
-      EXPECT_EQ(picture.Pixels().Pixels, std::vector<uint32_t>{0x302010});
+      EXPECT_EQ(picture.Pixels().Rgb(), std::vector<uint32_t>{0x302010});
     }
   }
 }

@@ -24,7 +24,7 @@ TBitmapPicture Load(const std::vector<uint8_t>& Bytes) {
 }
 
 // The picture's pixels, rows top to bottom.
-std::vector<uint32_t> Rows(const TBitmapPicture& Picture) { return Picture.Pixels().Pixels; }
+std::vector<uint32_t> Rows(const TBitmapPicture& Picture) { return Picture.Pixels().Rgb(); }
 
 }  // namespace
 

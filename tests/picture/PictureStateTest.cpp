@@ -76,7 +76,7 @@ class TRecordingCanvas : public TIdleCanvas {
 
  protected:
   void DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent) override {
-    Calls.push_back({Dest, Picture.Pixels, Picture.Width, Transparent});
+    Calls.push_back({Dest, Picture.Rgb(), Picture.Width, Transparent});
   }
 };
 
@@ -178,7 +178,7 @@ TEST(PictureState, FilesRoundTrip) {
 
   TBitmapPicture copy;
   copy.LoadFromFile(folder.File("a.dat"));
-  EXPECT_EQ(copy.Pixels().Pixels, picture.Pixels().Pixels);
+  EXPECT_EQ(copy.Pixels().Rgb(), picture.Pixels().Rgb());
   EXPECT_EQ(copy.Modified(), true);
 }
 

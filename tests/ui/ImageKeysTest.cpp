@@ -14,7 +14,9 @@
 #include <QWindow>
 
 #include "document/ClipBoardUnit.h"
+#include "figures/BitmapPicture.h"
 #include "figures/Streams.h"
+#include "picture/HandBuiltBmp.h"
 
 namespace {
 
@@ -205,6 +207,26 @@ TEST_F(KeysTest, PasteOfNothingOrOfDamagedDataChangesNothingAndShowsNothing) {
 
   EXPECT_EQ(Actions.size(), 0u);
   EXPECT_EQ(Reports, std::vector<QString>{});
+}
+
+TEST_F(KeysTest, APastedPictureTheImageHasNoRoomForIsRefusedWithAMessage) {
+  // 8192 x 8192 in 512 KiB of run-length data: 128 MiB decoded.
+  std::vector<uint8_t> data(512 * 1024, 0);
+  data[1] = 1;
+  const std::vector<uint8_t> bmp = BuildBmp(
+      {.Width = 8192, .Height = 8192, .BitCount = 8, .Compression = 1, .ClrUsed = 1, .Palette = {0xFF}, .Bits = data});
+  {
+    TFigureBitmap figure(nullptr);
+    TReadOnlyStream stream(bmp);
+    figure.LoadPictureFromStream(stream);
+    CopyFigureToClipboard(figure);
+  }
+  AddFigure<TFigureRectangle>({{10, 10}, {40, 30}});
+  // Less room than the picture takes: it is refused before it is decoded.
+  TPictureAllowance room(100u << 20);
+  QTest::keyClick(Surface(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Collection->Count(), 1);
+  EXPECT_EQ(Reports, std::vector<QString>{"Pictures of the image too large (over 1 GiB decoded together)"});
 }
 
 }  // namespace

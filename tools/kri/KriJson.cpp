@@ -366,6 +366,8 @@ class TObjectReader {
     TReadOnlyStream stream(Result);
     TBitmapPicture probe;
     try {
+      // Checked apart: only the figure's own copy counts against the image.
+      TPictureAllowance alone(MaxPictureBytes, TPictureAllowance::asApart);
       probe.LoadFromStream(stream);
     } catch (const EKrestaError& e) {
       Fail(Key, e.what());
@@ -489,6 +491,9 @@ std::unique_ptr<TFiguresCollection> ImageFromJson(const QByteArray& Json) {
   auto image = std::make_unique<TFiguresCollection>(&IdleCanvas(), rect);
   image->SetBackgroundColor(background);
   TBasicFigure* selectedFigure = nullptr;
+  // The pictures of one image share the memory the program allows them, so
+  // that the file built opens again.
+  TPictureAllowance pictures(MaxImagePictureBytes);
   for (qsizetype i = 0; i < figures.size(); ++i) {
     TBasicFigure* figure = image->Add(FigureFromJson(figures[i], i));
     if (figure == nullptr) throw EOutOfMemory();
