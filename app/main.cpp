@@ -1,6 +1,7 @@
-// The program: the main window first, then the new-image dialog, then the
-// event loop until the main window closes. A file named on the command line
-// is opened at once, as if chosen in the open dialog.
+// The program: the main window first, then the offer of images a crash
+// left unsaved, then the event loop until the main window closes. A file
+// named on the command line is opened at once, as if chosen in the open
+// dialog, unless a recovered image took its place.
 #include <QStringList>
 
 #include "ui/Application.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   TfrmMain frmMain;
   frmMain.show();
   const QStringList arguments = TApplication::arguments();
-  if (arguments.size() > 1) frmMain.OpenImage(isFile, arguments[1]);
+  const bool restored = frmMain.OfferRecovery();
+  if (!restored && arguments.size() > 1) frmMain.OpenImage(isFile, arguments[1]);
   return app.exec();
 }

@@ -2,14 +2,15 @@
 // handlers: one drag step (the pointer moves, the figure changes, the
 // raster the screen shows is up to date) while drawing, moving or
 // reshaping the topmost figure or moving one in the middle of the drawing
-// order; one property-panel edit; the hover hit test; opening a large file
-// and showing it.
+// order; one property-panel edit, and its undo and redo; the hover hit test;
+// opening a large file and showing it.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -135,6 +136,26 @@ void BM_PanelEdit(benchmark::State& State) {
 }
 BENCHMARK(BM_PanelEdit)->Arg(10000)->ArgNames({"figures"})->Unit(benchmark::kMillisecond);
 
+// One undo and one redo of a panel edit, each the whole image restored from
+// its container and the views rebuilt; the memory one step keeps is
+// reported.
+void BM_UndoRedo(benchmark::State& State) {
+  const int count = int(State.range(0));
+  const std::string path = SaveScene(count, count / 2);
+  TfrmMain main;
+  main.OpenImage(isFile, QString::fromStdString(path));
+  std::remove(path.c_str());
+  TFiguresCollection& image = *main.Document().Collection();
+  main.ObjectList->SelectFigureItem(image.GetFigure(uint16_t(count / 2)));
+  main.PropertyPanel->cbLineColor->SetColor(0x000000FF);
+  for (auto _ : State) {
+    main.mn_MainClick(main.Menu.mnMain_Edit_Undo);
+    main.mn_MainClick(main.Menu.mnMain_Edit_Redo);
+  }
+  State.counters["stepKiB"] = double(main.Document().State().size()) / 1024.0;
+}
+BENCHMARK(BM_UndoRedo)->Arg(10000)->ArgNames({"figures"})->Unit(benchmark::kMillisecond);
+
 long ResidentKiB() {
   long pages = 0, resident = 0;
   if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
@@ -172,6 +193,9 @@ BENCHMARK(BM_OpenAndShow)->Arg(100000)->ArgNames({"figures"})->Unit(benchmark::k
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Recovery files of the windows measured go to a folder of the run's own.
+  const QTemporaryDir state;
+  qputenv("XDG_STATE_HOME", state.path().toUtf8());
   TApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

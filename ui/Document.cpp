@@ -2,22 +2,79 @@
 
 #include <utility>
 
+#include "figures/Streams.h"
+
 TDocument::TDocument(QObject* Parent) : QObject(Parent) {}
 
 TDocument::~TDocument() = default;
 
 TBasicFigure* TDocument::Selected() const { return FCollection ? FCollection->Selected() : nullptr; }
 
-void TDocument::Open(std::unique_ptr<TFiguresCollection> Collection) {
+void TDocument::Open(std::unique_ptr<TFiguresCollection> Collection, const QString& FileName) {
   FCollection = std::move(Collection);
   FCollection->OnSort = [this](PFigureNode First, uint16_t Count, TFigureCompare Compare) {
     if (OnSort) OnSort(First, Count, Compare);
   };
+  FFileName = FileName;
+  FHistory.Reset(CurrentState());
   emit Opened();
+  emit StateChanged();
+}
+
+void TDocument::StartHistory(bool Modified) {
+  if (!FCollection) return;
+  FHistory.Reset(CurrentState(), Modified);
+  emit StateChanged();
 }
 
 void TDocument::Close() {
   if (!FCollection) return;
   FCollection.reset();
+  FFileName.clear();
+  FHistory.Reset({});
   emit Closed();
+  emit StateChanged();
+}
+
+QString TDocument::Title() const { return FFileName.isEmpty() ? QStringLiteral("Новый") : FFileName; }
+
+void TDocument::MarkSaved(const QString& FileName) {
+  FFileName = FileName;
+  FHistory.MarkSaved();
+  emit StateChanged();
+}
+
+void TDocument::StepDone(TStepKey Key) {
+  if (!FCollection) return;
+  FHistory.Record(CurrentState(), Key);
+  emit StateChanged();
+}
+
+void TDocument::Undo() {
+  if (CanUndo()) Restore(FHistory.Undo());
+}
+
+void TDocument::Redo() {
+  if (CanRedo()) Restore(FHistory.Redo());
+}
+
+TImageState TDocument::CurrentState() const {
+  TMemoryStream container;
+  FCollection->SaveToStream(container);
+  return container.TakeData();
+}
+
+void TDocument::Restore(const TImageState& State) {
+  try {
+    TReadOnlyStream stream(State);
+    FCollection->LoadFromStream(stream);
+    if (FCollection->Canvas() != nullptr) FCollection->UpdateRaster();
+  } catch (...) {
+    // Whatever figures the image holds now, no view may keep the old ones.
+    emit Restored();
+    emit StateChanged();
+    throw;
+  }
+  emit Restored();
+  emit StateChanged();
 }

@@ -1,14 +1,17 @@
 // The open image as the windows share it: the one collection the program
-// edits at a time, owned here, and the moments it opens and closes. The
-// parts of the main window (menu, object list, property panel) listen to
-// those moments instead of being told one by one.
+// edits at a time, owned here, its file name, and its history of steps. The
+// parts of the main window (menu, object list, property panel, image
+// window) listen to what happens to it instead of being told one by one.
 #pragma once
 
 #include <QObject>
+#include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "document/Collection.h"
+#include "document/History.h"
 
 class TDocument : public QObject {
   Q_OBJECT
@@ -23,11 +26,45 @@ class TDocument : public QObject {
   TBasicFigure* Selected() const;
 
   // Takes the image as the open one, replacing none (close the previous one
-  // first); its sort handler is the document's OnSort. Emits Opened.
-  void Open(std::unique_ptr<TFiguresCollection> Collection);
-  // Destroys the collection with its figures, then emits Closed. Nothing
-  // happens when no image is open.
+  // first); its sort handler is the document's OnSort. FileName: where it
+  // was read from, empty for an image never saved. Emits Opened.
+  void Open(std::unique_ptr<TFiguresCollection> Collection, const QString& FileName = {});
+  // The image as it is now starts its history: unmodified, unless Modified
+  // (an image restored from elsewhere than its file).
+  void StartHistory(bool Modified = false);
+  // Destroys the collection with its figures and its history, then emits
+  // Closed. Nothing happens when no image is open.
   void Close();
+
+  // The file the image was last read from or written to; empty for none.
+  const QString& FileName() const { return FFileName; }
+  // The image's name for a person: its file name, or "Новый".
+  QString Title() const;
+  // Whether the image has steps its file does not hold.
+  bool Modified() const { return IsOpen() && FHistory.Modified(); }
+  // The image is now in FileName, as it is.
+  void MarkSaved(const QString& FileName);
+
+  // Before a change of its own: a step the image window still holds open
+  // (a figure being drawn) is completed first, as a step of its own.
+  void EndPendingStep() {
+    if (OnEndPendingStep) OnEndPendingStep();
+  }
+  std::function<void()> OnEndPendingStep;
+
+  // A step a person completed on the image (drawing, moving, restyling,
+  // reordering, deleting...): its state becomes the history's current one.
+  // Steps with the same non-empty key, one right after the other, merge.
+  void StepDone(TStepKey Key = {});
+  bool CanUndo() const { return IsOpen() && FHistory.CanUndo(); }
+  bool CanRedo() const { return IsOpen() && FHistory.CanRedo(); }
+  // Gives the image the state before the last step, or after the step last
+  // undone, and redraws it; emits Restored. Nothing without such a state.
+  void Undo();
+  void Redo();
+  // The image's container as of the last step (or as opened).
+  const TImageState& State() const { return FHistory.Current(); }
+  const TImageHistory& History() const { return FHistory; }
 
   // Reorders the open image's figures when the collection sorts.
   TFigureSortEvent OnSort;
@@ -35,7 +72,18 @@ class TDocument : public QObject {
  signals:
   void Opened();
   void Closed();
+  // The figures were replaced by an earlier or later state: every view of
+  // them is to be rebuilt.
+  void Restored();
+  // A step, an undo, a redo or a save: the modified mark, the file name or
+  // what can be undone may differ.
+  void StateChanged();
 
  private:
+  TImageState CurrentState() const;
+  void Restore(const TImageState& State);
+
   std::unique_ptr<TFiguresCollection> FCollection;
+  QString FFileName;
+  TImageHistory FHistory;
 };

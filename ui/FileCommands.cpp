@@ -1,7 +1,9 @@
 // The main window's file and clipboard commands: Open, Save, Export, Copy
 // and Paste of the whole image, and the file and clipboard sources of
 // OpenImage.
+#include <memory>
 #include <optional>
+#include <utility>
 
 #include "canvas/BmpEncode.h"
 #include "document/ClipBoardUnit.h"
@@ -48,15 +50,18 @@ bool TfrmMain::OpenFileImage(const QString& FileName) {
     if (!chosen) return false;
     name = *chosen;
   }
+  AttachReadImage(TFiguresCollection::CreateFromFile(nullptr, LocalFileName(name)), name);
+  return true;
+}
+
+void TfrmMain::AttachReadImage(std::unique_ptr<TFiguresCollection> Image, const QString& FileName) {
   EnsureImageWindow();
-  FDocument->Open(TFiguresCollection::CreateFromFile(nullptr, LocalFileName(name)));
+  FDocument->Open(std::move(Image), FileName);
   TFiguresCollection& collection = *FDocument->Collection();
   FImage->SetCollection(&collection);
   PrepareDrawingSurface();
   collection.SetCanvas(FImage->DrawingCanvas());
   ListOpenedFigures();
-  FImage->setWindowTitle(name);
-  return true;
 }
 
 void TfrmMain::OpenClipboardImage() {
@@ -70,19 +75,21 @@ void TfrmMain::OpenClipboardImage() {
   ListOpenedFigures();
 }
 
-void TfrmMain::SaveCommand() {
-  if (FImage == nullptr) return;
+bool TfrmMain::SaveCommand() {
+  if (FImage == nullptr) return false;
+  FDocument->EndPendingStep();
   const std::optional<QString> name =
-      Dialogs->RunSaveImage(ProposedFileName(FImage->windowTitle(), QStringLiteral(".kri")));
-  if (!name) return;
+      Dialogs->RunSaveImage(ProposedFileName(FDocument->Title(), QStringLiteral(".kri")));
+  if (!name) return false;
   FDocument->Collection()->SaveToFile(LocalFileName(*name));
-  FImage->setWindowTitle(*name);
+  FDocument->MarkSaved(*name);
+  return true;
 }
 
 void TfrmMain::ExportCommand() {
   if (FImage == nullptr) return;
   const std::optional<QString> name =
-      Dialogs->RunSaveAsPicture(ProposedFileName(FImage->windowTitle(), QStringLiteral(".bmp")));
+      Dialogs->RunSaveAsPicture(ProposedFileName(FDocument->Title(), QStringLiteral(".bmp")));
   if (!name) return;
   // Whatever extension the name has, the file holds a bitmap.
   TExportGuard guard(*FImage, *FDocument->Collection());

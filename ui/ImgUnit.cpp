@@ -223,7 +223,7 @@ void TfrmImage::PrepareSurface(const TRect& ImageRect) {
 }
 
 void TfrmImage::closeEvent(QCloseEvent* Event) {
-  bool mayClose = true;
+  bool mayClose = OnClose == nullptr;
   ReportFailures([&] {
     if (OnClose) mayClose = OnClose();
   });
@@ -338,6 +338,7 @@ void TfrmImage::UpdateFigure(int32_t X, int32_t Y, TFigureStep Step) {
         case ffOther: break;
       }
     }
+    FStepOpen = true;
     FCollection->UpdateRaster();
   } catch (const EKrestaError&) {
     // A step that cannot be applied is dropped as a whole, without a word.
@@ -378,12 +379,14 @@ void TfrmImage::imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int3
         SetMode(emDraw);
         TBasicFigure* newFigure = FCollection->Add(std::move(created));
         if (newFigure == nullptr) return;
+        FStepOpen = true;
         UpdateFigure(X, Y, stPress);
         Notify(newFigure, faCreated);
       }
     } else if (FMode == emDraw) {
       UpdateFigure(X, Y, stPress);
     }
+    if (FMode == emSelect) EndStep();
   });
 }
 
@@ -401,8 +404,10 @@ void TfrmImage::imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
         case emMove:
           // Entered only right after a press selected a figure; a selection
           // lost since then moves nothing.
-          if (TBasicFigure* selected = FCollection->Selected())
+          if (TBasicFigure* selected = FCollection->Selected()) {
             selected->MoveBy(TPoint{p.x - FLastPoint.x, p.y - FLastPoint.y});
+            FStepOpen = true;
+          }
           FLastPoint = p;
           FCollection->UpdateRaster();
           break;
@@ -433,7 +438,13 @@ void TfrmImage::imgDrawMouseUp(Qt::MouseButton Button, TShiftState, int32_t X, i
       SetMode(emSelect);
       FQuadStage = 0;
     }
+    if (FMode == emSelect) EndStep();
   });
+}
+
+void TfrmImage::EndStep() {
+  if (!std::exchange(FStepOpen, false)) return;
+  Notify(FCollection != nullptr ? FCollection->Selected() : nullptr, faStepDone);
 }
 
 void TfrmImage::FormKeyDown(int& Key, Qt::KeyboardModifiers Shift) {
@@ -472,10 +483,13 @@ void TfrmImage::PasteFigure() {
     if (!pasted) return;
     pasted->SetCanvas(FCollection->Canvas());
     pasted->MoveBy(TPoint{-10, -10});
+    EndStep();
     TBasicFigure* figure = FCollection->Add(std::move(pasted));
     if (figure == nullptr) return;
     Notify(figure, faPasted);
     FCollection->UpdateRaster();
+    FStepOpen = true;
+    EndStep();
   } catch (const EPicturesTooLarge&) {
     // A picture the image has no room for is refused with a message.
     throw;

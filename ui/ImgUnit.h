@@ -24,7 +24,9 @@ class TfrmImage;
 
 enum TEditMode : uint8_t { emSelect, emDraw, emMove, emResize };
 
-enum TFigureAction : uint8_t { faCreated, faPasted, faDeleteRequest, faSelected };
+// faStepDone: a change of the drawing made with the mouse or the keys is
+// complete (a whole drag, a figure drawn to its end, a paste).
+enum TFigureAction : uint8_t { faCreated, faPasted, faDeleteRequest, faSelected, faStepDone };
 
 // The mouse step that UpdateFigure applies to the selected figure.
 enum TFigureStep : uint8_t { stDrag, stPress, stRelease, stDeletePoint, stInsertPoint };
@@ -76,6 +78,11 @@ class TfrmImage : public QWidget {
   // while the window or one of its controls has the focus, before the
   // control and before any shortcut.
   void FormKeyDown(int& Key, Qt::KeyboardModifiers Shift);
+  // Reports the change under way as faStepDone, if any: at the end of each
+  // gesture, and before anyone else changes the image (a figure still
+  // being drawn ends its step there).
+  void EndStep();
+
   // Position in tenths of the track bar's own length.
   void tbHorizChange();
   void tbVertChange();
@@ -135,6 +142,8 @@ class TfrmImage : public QWidget {
   TPoint FLastPoint;
   int32_t FQuadStage = 0;
   TEditMode FMode = emSelect;
+  // The drawing changed since the last faStepDone.
+  bool FStepOpen = false;
 
   QLabel* FPanels[5];
   bool FCursorPushed = false;

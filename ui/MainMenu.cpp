@@ -10,11 +10,11 @@
 
 namespace {
 
-QAction* AddItem(QMenu* Menu, const QString& Caption, const QString& Hint, const QKeySequence& Key = {}) {
+QAction* AddItem(QMenu* Menu, const QString& Caption, const QString& Hint, const QList<QKeySequence>& Keys = {}) {
   QAction* item = Menu->addAction(Caption);
   SetHint(item, Hint);
-  if (!Key.isEmpty()) {
-    item->setShortcut(Key);
+  if (!Keys.isEmpty()) {
+    item->setShortcuts(Keys);
     item->setShortcutContext(Qt::ApplicationShortcut);
   }
   return item;
@@ -34,29 +34,43 @@ void TMainMenu::EnableImageCommands(bool Enabled) {
     item->setEnabled(Enabled);
 }
 
+void TMainMenu::EnableHistoryCommands(bool CanUndo, bool CanRedo) {
+  mnMain_Edit_Undo->setEnabled(CanUndo);
+  mnMain_Edit_Redo->setEnabled(CanRedo);
+}
+
 TMainMenu BuildMainMenu(QMenuBar& Bar) {
-  // Narrow items: the three titles share the 200-pixel frame.
+  // Narrow items: the titles share the 200-pixel frame; the last one that
+  // does not fit ("О программе", also on F1) is reached through the bar's
+  // extension button.
   Bar.setStyleSheet(QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 2px 4px; }"));
   TMainMenu m;
   m.mnMain_File = Bar.addMenu(QStringLiteral("Файл"));
   m.mnMain_File_New = AddItem(m.mnMain_File, QStringLiteral("Новый"), QStringLiteral("Создать новое изображение"),
-                              QKeySequence(Qt::CTRL | Qt::Key_N));
+                              {QKeySequence(Qt::CTRL | Qt::Key_N)});
   m.mnMain_File_Open = AddItem(m.mnMain_File, QStringLiteral("Открыть"), QStringLiteral("Открыть файл"),
-                               QKeySequence(Qt::CTRL | Qt::Key_O));
+                               {QKeySequence(Qt::CTRL | Qt::Key_O)});
   m.mnMain_File_Save = AddItem(m.mnMain_File, QStringLiteral("Спасти и сохранить"), QStringLiteral("Сохранить в файл"),
-                               QKeySequence(Qt::CTRL | Qt::Key_S));
+                               {QKeySequence(Qt::CTRL | Qt::Key_S)});
   m.mnMain_File_Saveas =
       AddItem(m.mnMain_File, QStringLiteral("Сохранить как..."), QStringLiteral("Сохранить в нужном формате"),
-              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+              {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
   m.mnMain_File_Close = AddItem(m.mnMain_File, QStringLiteral("Закрыть"), QStringLiteral("Закрыть файл"),
-                                QKeySequence(Qt::CTRL | Qt::Key_W));
+                                {QKeySequence(Qt::CTRL | Qt::Key_W)});
   m.mnMain_File->addSeparator();
   // No keys: Ctrl+C and Ctrl+V belong to the image window's figures.
   m.mnMain_File_CopyToBuff = AddItem(m.mnMain_File, QStringLiteral("В буфер"), {});
   m.mnMain_File_PasteFromBuff = AddItem(m.mnMain_File, QStringLiteral("Из буфера"), QStringLiteral("Вставить из буфера"));
   m.mnMain_File->addSeparator();
   m.mnMain_File_Quit = AddItem(m.mnMain_File, QStringLiteral("Выход"), QStringLiteral("Выход из программы"),
-                               QKeySequence(Qt::CTRL | Qt::Key_Q));
+                               {QKeySequence(Qt::CTRL | Qt::Key_Q)});
+
+  m.mnMain_Edit = Bar.addMenu(QStringLiteral("Правка"));
+  m.mnMain_Edit_Undo = AddItem(m.mnMain_Edit, QStringLiteral("Отменить"), QStringLiteral("Отменить последнее действие"),
+                               {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+  m.mnMain_Edit_Redo =
+      AddItem(m.mnMain_Edit, QStringLiteral("Повторить"), QStringLiteral("Повторить отменённое действие"),
+              {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 
   m.mnMain_Options = Bar.addMenu(QStringLiteral("Настройка"));
   m.mnMain_Options->menuAction()->setStatusTip(QStringLiteral("Настройки программы"));
@@ -78,5 +92,6 @@ TMainMenu BuildMainMenu(QMenuBar& Bar) {
   m.mnMain_About->setShortcutContext(Qt::ApplicationShortcut);
 
   m.EnableImageCommands(false);
+  m.EnableHistoryCommands(false, false);
   return m;
 }

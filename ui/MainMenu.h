@@ -19,6 +19,9 @@ struct TMainMenu {
   QAction* mnMain_File_CopyToBuff;
   QAction* mnMain_File_PasteFromBuff;
   QAction* mnMain_File_Quit;
+  QMenu* mnMain_Edit;
+  QAction* mnMain_Edit_Undo;
+  QAction* mnMain_Edit_Redo;
   QMenu* mnMain_Options;
   QMenu* mnMain_Options_SortType;
   QActionGroup* SortTypeGroup;
@@ -29,6 +32,8 @@ struct TMainMenu {
 
   // The items that need an open image.
   void EnableImageCommands(bool Enabled);
+  // Undo and redo, each when there is a step to take back or again.
+  void EnableHistoryCommands(bool CanUndo, bool CanRedo);
 };
 
 // Fills the bar. The command items' keys work while any window of the

@@ -1,14 +1,21 @@
 #include "ui/MainUnit.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMoveEvent>
+#include <QPushButton>
+#include <QSessionManager>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <string>
 #include <new>
 #include <utility>
 
@@ -22,6 +29,7 @@
 #include "ui/NewDialog.h"
 #include "ui/ObjectList.h"
 #include "ui/PropertyPanel.h"
+#include "ui/RecoveryKeeper.h"
 
 namespace {
 
@@ -33,6 +41,16 @@ constexpr int kObjectGroupHeight = 80;
 // window's right edge to count as docked.
 constexpr int kDockingDistance = 10;
 
+// Without a home folder the recovery files go to the temporary folder,
+// which still outlives a crash.
+std::string RecoveryFolder() {
+  try {
+    return DefaultRecoveryFolder();
+  } catch (const EKrestaError&) {
+    return QDir::tempPath().toStdString() + "/kresta-recovery-" + std::to_string(::getuid());
+  }
+}
+
 QString FailureText(const std::exception& Failure) {
   if (dynamic_cast<const std::bad_alloc*>(&Failure) != nullptr) return QStringLiteral("Out of memory");
   return QString::fromUtf8(Failure.what());
@@ -43,7 +61,8 @@ QString FailureText(const std::exception& Failure) {
 TfrmMain::TfrmMain()
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      FDocument(new TDocument(this)) {
+      FDocument(new TDocument(this)),
+      FRecovery(new TRecoveryKeeper(*FDocument, RecoveryFolder(), this)) {
   setWindowTitle(QStringLiteral("Kresta"));
   setWindowIcon(ProgramIcon());
   setAccessibleName(windowTitle());
@@ -84,10 +103,20 @@ void TfrmMain::CreateParts() {
 void TfrmMain::WireParts() {
   for (QAction* item : {Menu.mnMain_File_New, Menu.mnMain_File_Open, Menu.mnMain_File_Save, Menu.mnMain_File_Saveas,
                         Menu.mnMain_File_Close, Menu.mnMain_File_CopyToBuff, Menu.mnMain_File_PasteFromBuff,
-                        Menu.mnMain_File_Quit, Menu.mnMain_About})
+                        Menu.mnMain_File_Quit, Menu.mnMain_Edit_Undo, Menu.mnMain_Edit_Redo, Menu.mnMain_About})
     connect(item, &QAction::triggered, this, [this, item] { ReportFailures([&] { mn_MainClick(item); }); });
   connect(FDocument, &TDocument::Opened, this, [this] { Menu.EnableImageCommands(true); });
   connect(FDocument, &TDocument::Closed, this, [this] { Menu.EnableImageCommands(false); });
+  connect(FDocument, &TDocument::StateChanged, this, &TfrmMain::ShowDocumentState);
+  connect(FDocument, &TDocument::Restored, this, &TfrmMain::ShowRestoredImage);
+  if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    connect(app, &QGuiApplication::commitDataRequest, this, &TfrmMain::CommitSession, Qt::DirectConnection);
+  connect(FRecovery, &TRecoveryKeeper::Failed, this, [this](const QString& Message) {
+    sbHelper->showMessage(QStringLiteral("Копия для восстановления не записана: ") + Message);
+  });
+  FDocument->OnEndPendingStep = [this] {
+    if (FImage != nullptr) FImage->EndStep();
+  };
   FDocument->OnSort = [this](PFigureNode List, uint16_t Count, TFigureCompare Compare) {
     SortFigures(List, Count, Compare);
   };
@@ -117,6 +146,8 @@ void TfrmMain::mn_MainClick(QAction* Sender) {
     PasteCommand();
   else if (Sender == Menu.mnMain_File_Quit)
     close();
+  else if (Sender == Menu.mnMain_Edit_Undo || Sender == Menu.mnMain_Edit_Redo)
+    StepThroughHistory(Sender == Menu.mnMain_Edit_Undo);
   else if (Sender == Menu.mnMain_About)
     AboutCommand();
 }
@@ -129,9 +160,38 @@ bool TfrmMain::AskCloseCurrent() {
   return box.exec() == QMessageBox::Ok;
 }
 
+TSaveAnswer TfrmMain::AskSaveChanges() {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Kresta"),
+                  QStringLiteral("Сохранить изменения в «%1»?").arg(QFileInfo(FDocument->Title()).fileName()),
+                  QMessageBox::NoButton, this);
+  QPushButton* save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.setAccessibleName(box.windowTitle());
+  box.exec();
+  if (box.clickedButton() == save) return saSave;
+  return box.clickedButton() == discard ? saDiscard : saCancel;
+}
+
 bool TfrmMain::QueryDiscardImage(bool Confirm) {
-  if (!FDocument->IsOpen() || !Confirm) return true;
-  return AskCloseCurrent();
+  if (!FDocument->IsOpen()) return true;
+  FDocument->EndPendingStep();
+  if (FSessionAnswered && !Confirm) return true;
+  if (!FDocument->Modified()) return !Confirm || AskCloseCurrent();
+  switch (AskSaveChanges()) {
+    case saSave: {
+      // A save that fails says why, and the image stays.
+      bool saved = false;
+      ReportFailures([&] { saved = SaveCommand(); });
+      return saved;
+    }
+    case saDiscard: return true;
+    case saCancel: break;
+  }
+  return false;
 }
 
 void TfrmMain::ReplaceImage(TImageSource Source) {
@@ -148,7 +208,9 @@ void TfrmMain::AboutCommand() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* Event) {
-  if (QueryDiscardImage(false))
+  bool mayClose = false;
+  ReportFailures([&] { mayClose = QueryDiscardImage(false); });
+  if (mayClose)
     Event->accept();
   else
     Event->ignore();
@@ -212,7 +274,8 @@ void TfrmMain::ListOpenedFigures() {
   ObjectList->SelectFigureItem(FDocument->Selected());
 }
 
-void TfrmMain::FinishOpening() {
+void TfrmMain::FinishOpening(bool Modified) {
+  FDocument->StartHistory(Modified);
   MoveImageToEdge();
   FImage->FormResize();
   FImage->SetMode(emSelect);
@@ -247,6 +310,7 @@ void TfrmMain::ImageFigureAction(TfrmImage*, TBasicFigure* Figure, TFigureAction
       break;
     case faDeleteRequest: ObjectList->btnObjectOpClick(ObjectList->btnDeleteObject); break;
     case faSelected: ObjectList->SelectFigureItem(Figure); break;
+    case faStepDone: FDocument->StepDone(); break;
   }
 }
 
@@ -254,6 +318,43 @@ bool TfrmMain::ImageClose() {
   if (!QueryDiscardImage(false)) return false;
   CloseImage();
   return true;
+}
+
+// ------------------------------------------------------------------ history
+
+void TfrmMain::StepThroughHistory(bool Back) {
+  if (!FDocument->IsOpen()) return;
+  FDocument->EndPendingStep();
+  if (Back)
+    FDocument->Undo();
+  else
+    FDocument->Redo();
+}
+
+void TfrmMain::ShowRestoredImage() {
+  if (FImage == nullptr) return;
+  FImage->SetMode(emSelect);
+  ListOpenedFigures();
+}
+
+void TfrmMain::CommitSession(QSessionManager& Manager) {
+  // Whatever the answer, the work outlives the session.
+  ReportFailures([&] { FRecovery->WriteNow(); });
+  if (!FDocument->Modified() || !Manager.allowsInteraction()) return;
+  bool mayEnd = false;
+  ReportFailures([&] { mayEnd = QueryDiscardImage(false); });
+  Manager.release();
+  if (mayEnd)
+    FSessionAnswered = true;
+  else
+    Manager.cancel();
+}
+
+void TfrmMain::ShowDocumentState() {
+  FSessionAnswered = false;
+  Menu.EnableHistoryCommands(FDocument->CanUndo(), FDocument->CanRedo());
+  if (FImage != nullptr && FDocument->IsOpen())
+    FImage->setWindowTitle(FDocument->Title() + (FDocument->Modified() ? QStringLiteral(" *") : QString()));
 }
 
 // --------------------------------------------------------------- docking glue

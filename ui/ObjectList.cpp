@@ -120,9 +120,11 @@ void TObjectList::cbObjectSelectSelect() {
 
 void TObjectList::btnObjectOpClick(QToolButton* Sender) {
   if (cbObjectSelect->currentIndex() < 0) return;
+  FDocument.EndPendingStep();
   TFiguresCollection& collection = *FDocument.Collection();
   UpdateInBatch(collection, [&] { RunCommand(Sender, collection); });
   UpdateObjectControls();
+  FDocument.StepDone();
 }
 
 void TObjectList::RunCommand(QToolButton* Sender, TFiguresCollection& Collection) {

@@ -288,6 +288,12 @@ void TPropertyPanel::ApplyPropsToFigure(TBasicFigure* Figure) {
 
 void TPropertyPanel::FigurePropsChanged() {
   if (!FPropsLive || cbClassSelector->currentIndex() <= 0 || FLock.isChecked() || !FDocument.IsOpen()) return;
-  ApplyPropsToFigure(FDocument.Selected());
+  TBasicFigure* figure = FDocument.Selected();
+  if (figure == nullptr) return;
+  FDocument.EndPendingStep();
+  ApplyPropsToFigure(figure);
   FDocument.Collection()->UpdateRaster();
+  // Every edit of one control on one figure, one after the other, is one
+  // step: typing a width, dragging through colours.
+  FDocument.StepDone({sender(), FDocument.Collection()->IndexOf(figure)});
 }

@@ -3,6 +3,8 @@
 // told otherwise.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "ui/Application.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +13,9 @@ int main(int argc, char** argv) {
   // Qt wants a private runtime folder; root has none by default.
   if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) qputenv("XDG_RUNTIME_DIR", KRESTA_TEST_RUNTIME_DIR);
 #endif
+  // Recovery files go to a folder of the run's own, never the user's.
+  QTemporaryDir state;
+  qputenv("XDG_STATE_HOME", state.path().toUtf8());
   TApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -79,7 +79,10 @@ class ImageWindowTest : public ::testing::Test {
     }
     Window = std::make_unique<TfrmImage>();
     Window->OnFigureAction = [this](TfrmImage* Sender, TBasicFigure* Figure, TFigureAction Action) {
-      Actions.push_back({Sender, Figure, Action});
+      if (Action == faStepDone)
+        ++Steps;
+      else
+        Actions.push_back({Sender, Figure, Action});
     };
     Window->SetImage(Collection.get());
     Window->show();
@@ -149,7 +152,8 @@ class ImageWindowTest : public ::testing::Test {
 
   std::unique_ptr<TFiguresCollection> Collection;
   std::unique_ptr<TfrmImage> Window;
-  std::vector<TRecordedAction> Actions;
+  std::vector<TRecordedAction> Actions;  // but for faStepDone, which Steps counts
+  int Steps = 0;
   std::vector<QString> Reports;
 
  private:

@@ -1,0 +1,83 @@
+// The undo history of one image: the image's container bytes after each
+// step a person completed, the current one among them, and which of them
+// was last written to a file. The container round-trips byte for byte,
+// selected position included, so restoring a state restores the drawing
+// exactly; states cost their size in memory and nothing to compute apart
+// from writing the container.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <vector>
+
+using TImageState = std::vector<uint8_t>;
+
+// Steps with the same key, one right after the other, are one step: the
+// edits of one panel control on one figure. The empty key never merges.
+struct TStepKey {
+  const void* Control = nullptr;
+  int32_t Figure = -1;  // the figure's position in the drawing order
+
+  bool Empty() const { return Control == nullptr; }
+  bool operator==(const TStepKey&) const = default;
+};
+
+class TImageHistory {
+ public:
+  // Steps kept back at most, and the memory all kept states may take; the
+  // current state is kept whatever its size.
+  static constexpr size_t DefaultMaxSteps = 1000;
+  static constexpr size_t DefaultMaxBytes = size_t(256) << 20;
+
+  explicit TImageHistory(size_t MaxSteps = DefaultMaxSteps, size_t MaxBytes = DefaultMaxBytes)
+      : FMaxSteps(MaxSteps), FMaxBytes(MaxBytes) {}
+
+  // A history of one state: an image just opened or created (unmodified),
+  // or restored from elsewhere (Modified).
+  void Reset(TImageState State, bool Modified = false);
+  // The state after a completed step; the states that could be redone are
+  // dropped. A state equal to the current one is no step. Key merges the
+  // step into the one recorded just before (no undo or redo between) when
+  // both have it.
+  void Record(TImageState State, TStepKey Key = {});
+
+  bool CanUndo() const { return FCurrent > 0; }
+  bool CanRedo() const { return FCurrent + 1 < FStates.size(); }
+  // Moves one state back or on and returns it; the current one when there
+  // is nothing to undo or redo.
+  const TImageState& Undo();
+  const TImageState& Redo();
+  const TImageState& Current() const { return FStates[FCurrent].State; }
+
+  // The current state is the one in the file.
+  void MarkSaved() { FSaved = FStates[FCurrent].Serial; }
+  // Whether the current state differs from the last one saved or opened:
+  // a step, an undo or a redo away from it.
+  bool Modified() const { return FSaved != FStates[FCurrent].Serial; }
+
+  size_t Count() const { return FStates.size(); }
+  size_t Bytes() const { return FBytes; }
+
+ private:
+  struct TEntry {
+    TImageState State;
+    TStepKey Key;
+    uint64_t Serial;  // unique in the history's life, never reused
+  };
+  void Push(TImageState State, TStepKey Key);
+  // Forgets the oldest states past FMaxSteps or FMaxBytes.
+  void Trim();
+
+  size_t FMaxSteps;
+  size_t FMaxBytes;
+  std::deque<TEntry> FStates{TEntry{{}, {}, 0}};
+  size_t FCurrent = 0;
+  size_t FBytes = 0;
+  uint64_t FNextSerial = 1;
+  // The serial of the state in the file; none when that state is gone.
+  std::optional<uint64_t> FSaved = 0;
+  // The last change was a step, which the next one may merge into.
+  bool FMergeable = false;
+};
