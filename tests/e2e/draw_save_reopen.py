@@ -1,14 +1,17 @@
 #!/usr/bin/python3
 """The real program driven from outside, as a person would: a new 300 x 200
 image, a rectangle drawn with the mouse, its line colour changed in the
-property panel, the image saved, opened again and the program quit.
+property panel, the image saved and opened again; then one more change
+left unsaved, the program killed once its recovery file is written,
+started again and the image restored and saved; and the program quit.
 
 Guards against what only the whole program shows: keys that do not reach
 the menu commands, dialog values that never reach the new image, mouse
 coordinates that are not image pixels, a property edit that misses the new
 figure, a file dialog whose name is not the file written, an opened image
-whose object list or caption does not follow the file, and a program that
-does not end cleanly.
+whose object list or caption does not follow the file, a recovery file
+never written or restored to other bytes, and a program that does not end
+cleanly.
 
 Usage: draw_save_reopen.py KRESTA KRI. It needs an X display with no window
 manager and a session bus (run-e2e provides both); it starts the
@@ -44,6 +47,11 @@ RELEASE_AT = (120, 90)
 DRAG_STEPS = 10
 # A name as a user of the Russian interface types it: Cyrillic, with a blank.
 FILE_NAME = "Рисунок 1.kri"
+RESTORED_FILE_NAME = "Рисунок 1 (восстановлен).kri"
+RESTORE_QUESTION = "Восстановить несохранённое изображение?"
+# The program writes it at most 5 s after a change; the rest is slack for a
+# busy machine.
+RECOVERY_TIMEOUT = 15
 
 # 0x00BBGGRR. Dark red is the standard colour after black; sky blue the
 # panel's fill colour at start.
@@ -79,6 +87,8 @@ class Session:
         os.mkdir(self.runtime, 0o700)
         self.files = os.path.join(self.work, "files")
         os.mkdir(self.files)
+        # Recovery files go here, never to the user's own state folder.
+        self.state = os.path.join(self.work, "state")
         self.program_log_path = os.path.join(self.work, "kresta.log")
         self.bus_log_path = os.path.join(self.work, "at-spi-bus.log")
         self.step = "setting up"
@@ -106,12 +116,15 @@ class Session:
         from gi.repository import GLib
         self.pyatspi = pyatspi
         self.glib = GLib
+        self.launch()
 
+    def launch(self):
         env = dict(os.environ,
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                    QT_QPA_PLATFORM="xcb",
-                   XDG_RUNTIME_DIR=self.runtime)
-        with open(self.program_log_path, "wb") as log:
+                   XDG_RUNTIME_DIR=self.runtime,
+                   XDG_STATE_HOME=self.state)
+        with open(self.program_log_path, "ab") as log:
             self.program = subprocess.Popen([self.kresta], cwd=self.files, env=env,
                                             stdin=subprocess.DEVNULL, stdout=log,
                                             stderr=subprocess.STDOUT)
@@ -527,6 +540,67 @@ def reopen_image(s, path):
         s.fail(f"the opened figure's line colour shows as {color.name!r}, not {DARK_RED_NAME!r}")
 
 
+def make_unsaved_change(s, path):
+    """The rectangle dragged 10 pixels right and down by its inside."""
+    surface = drawing_surface(s, s.window(path))
+    sx, sy, _, _ = s.extents(surface)
+    x, y = PRESS_AT[0] + 30, PRESS_AT[1] + 30
+    s.xdotool("mousemove", sx + x, sy + y, "mousedown", 1, "mousemove", sx + x + 5, sy + y + 5,
+              "mousemove", sx + x + 10, sy + y + 10, "mouseup", 1)
+    s.wait_for(f"the image window titled {path + ' *'!r} after moving the rectangle",
+               lambda: s.window(path + " *"), seen=s.window_listing)
+
+
+def recovery_file(s, path):
+    """The image container of the one recovery file, once it is written."""
+    folder = os.path.join(s.state, "kresta")
+
+    def written():
+        names = [n for n in os.listdir(folder) if n.endswith(".krr")] if os.path.isdir(folder) else []
+        return names[0] if len(names) == 1 else None
+
+    name = s.wait_for("a recovery file within 5 s of the change", written, timeout=RECOVERY_TIMEOUT,
+                      seen=lambda: os.listdir(folder) if os.path.isdir(folder) else "no folder")
+    with open(os.path.join(folder, name), "rb") as file:
+        data = file.read()
+    # Signature, version, the file's name with its length, the container's
+    # length, the container.
+    if data[:8] != b"KRECOVER":
+        s.fail(f"the recovery file {name} starts with {data[:8]!r}")
+    name_length = int.from_bytes(data[12:16], "little")
+    original = data[16:16 + name_length].decode("utf-8")
+    if original != path:
+        s.fail(f"the recovery file names {original!r}, not {path!r}")
+    return data[20 + name_length:]
+
+
+def kill_and_restore(s, path):
+    s.program.kill()
+    s.program.wait()
+    s.launch()
+    s.attach()
+    question = s.wait_for("the question 'Восстановить несохранённое изображение?' at the start",
+                          lambda: next((w for w in s.windows()
+                                        if s.find(w, "label", name=RESTORE_QUESTION) is not None), None),
+                          timeout=STARTUP_TIMEOUT, seen=s.window_listing)
+    restore = s.find(question, "push button", name="Восстановить")
+    if restore is None:
+        s.fail(f"no button 'Восстановить' in the question; seen: {s.listing(question, ('push button',))}")
+    restore.queryAction().doAction(0)
+    s.wait_for(f"the restored image titled {path + ' *'!r}", lambda: s.window(path + " *"),
+               timeout=STARTUP_TIMEOUT, seen=s.window_listing)
+    s.main_xid = s.x_window("Kresta")
+
+
+def check_restored_bytes(s, container, path):
+    save_image(s, path)
+    with open(path, "rb") as file:
+        saved = file.read()
+    if saved != container:
+        s.fail(f"the restored image saved {len(saved)} bytes that differ from the {len(container)} bytes "
+               f"of the last recovery write")
+
+
 def quit_program(s):
     s.keys(s.main_xid, "ctrl+q")
     try:
@@ -543,6 +617,8 @@ def main():
         return 2
     s = Session(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]))
     path = os.path.join(s.files, FILE_NAME)
+    restored_path = os.path.join(s.files, RESTORED_FILE_NAME)
+    recovered = {}
     steps = [
         ("1 start", start_program),
         ("2 new image", new_image),
@@ -552,7 +628,11 @@ def main():
         ("6 save", lambda s: save_image(s, path)),
         ("7 saved file", lambda s: check_file(s, path)),
         ("8 reopen", lambda s: reopen_image(s, path)),
-        ("9 quit", quit_program),
+        ("9 unsaved change", lambda s: make_unsaved_change(s, path)),
+        ("10 recovery file", lambda s: recovered.update(container=recovery_file(s, path))),
+        ("11 crash and restore", lambda s: kill_and_restore(s, path)),
+        ("12 restored bytes", lambda s: check_restored_bytes(s, recovered["container"], restored_path)),
+        ("13 quit", quit_program),
     ]
     started = time.monotonic()
     try:
