@@ -2,13 +2,13 @@
 // whose rows each cross thousands of edges.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include <cstdint>
 #include <random>
 #include <vector>
 
+#include "BenchMain.h"
 #include "canvas/RasterCanvas.h"
 
 namespace {
@@ -45,11 +45,4 @@ BENCHMARK(BM_PolygonFill)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunDrawingBenchmarks(argc, argv); }

@@ -3,7 +3,6 @@
 // through memory streams.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include <memory>
@@ -11,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchMain.h"
 #include "canvas/RasterCanvas.h"
 #include "document/Collection.h"
 #include "figures/RealFigures.h"
@@ -116,11 +116,4 @@ BENCHMARK(BM_LoadContainer)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunDrawingBenchmarks(argc, argv); }

@@ -121,16 +121,19 @@ std::string SaveScene(int Count, int Position) {
   return path;
 }
 
-// One change of the line colour in the panel, with a rectangle in the middle
-// of the order selected.
-void BM_PanelEdit(benchmark::State& State) {
-  const int count = int(State.range(0));
-  const std::string path = SaveScene(count, count / 2);
-  TfrmMain main;
-  main.OpenImage(isFile, QString::fromStdString(path));
+// Count figures opened from a file in the main window, the rectangle in the
+// middle of the order selected.
+void OpenWithMiddleSelected(TfrmMain& Main, int Count) {
+  const std::string path = SaveScene(Count, Count / 2);
+  Main.OpenImage(isFile, QString::fromStdString(path));
   std::remove(path.c_str());
-  TFiguresCollection& image = *main.Document().Collection();
-  main.ObjectList->SelectFigureItem(image.GetFigure(uint16_t(count / 2)));
+  Main.ObjectList->SelectFigureItem(Main.Document().Collection()->GetFigure(uint16_t(Count / 2)));
+}
+
+// One change of the line colour in the panel.
+void BM_PanelEdit(benchmark::State& State) {
+  TfrmMain main;
+  OpenWithMiddleSelected(main, int(State.range(0)));
   int step = 0;
   for (auto _ : State) main.PropertyPanel->cbLineColor->SetColor((step++ & 1) != 0 ? 0x000000FF : 0x00FF0000);
 }
@@ -140,13 +143,8 @@ BENCHMARK(BM_PanelEdit)->Arg(10000)->ArgNames({"figures"})->Unit(benchmark::kMil
 // its container and the views rebuilt; the memory one step keeps is
 // reported.
 void BM_UndoRedo(benchmark::State& State) {
-  const int count = int(State.range(0));
-  const std::string path = SaveScene(count, count / 2);
   TfrmMain main;
-  main.OpenImage(isFile, QString::fromStdString(path));
-  std::remove(path.c_str());
-  TFiguresCollection& image = *main.Document().Collection();
-  main.ObjectList->SelectFigureItem(image.GetFigure(uint16_t(count / 2)));
+  OpenWithMiddleSelected(main, int(State.range(0)));
   main.PropertyPanel->cbLineColor->SetColor(0x000000FF);
   for (auto _ : State) {
     main.mn_MainClick(main.Menu.mnMain_Edit_Undo);
