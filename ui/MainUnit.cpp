@@ -210,10 +210,14 @@ void TfrmMain::AboutCommand() {
 void TfrmMain::closeEvent(QCloseEvent* Event) {
   bool mayClose = false;
   ReportFailures([&] { mayClose = QueryDiscardImage(false); });
-  if (mayClose)
-    Event->accept();
-  else
+  if (!mayClose) {
     Event->ignore();
+    return;
+  }
+  // The image goes with the program, answered for: the toolkit's quit
+  // closes every window, and the image window would ask again.
+  CloseImage();
+  Event->accept();
 }
 
 // ------------------------------------------------------------------ the image

@@ -72,8 +72,12 @@ TEST_F(UnsavedWorkTest, EveryDiscardingCommandAsksForAModifiedImageOnly) {
   EXPECT_EQ(&Collection(), image);
   EXPECT_TRUE(Main->ImageWindow()->isVisible());
 
-  WithModal([&] { Main->mn_MainClick(m.mnMain_File_Close); }, AnswerSave("Не сохранять"));
+  // Quit answered once: the image goes with the main window, and no
+  // window of the image is left to ask again.
+  WithModal([&] { Main->mn_MainClick(m.mnMain_File_Quit); }, AnswerSave("Не сохранять"));
+  EXPECT_FALSE(Main->isVisible());
   EXPECT_FALSE(Main->Document().IsOpen());
+  EXPECT_EQ(Main->ImageWindow(), nullptr);
 }
 
 TEST_F(UnsavedWorkTest, SaveGoesOnOnlyOnceTheFileIsWritten) {
