@@ -45,6 +45,7 @@ import zlib
 
 from gi.repository import GLib
 
+sys.dont_write_bytecode = True   # the source folder stays as checked out
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import draw_save_reopen as e2e  # noqa: E402  the session and its accessibility helpers
 
@@ -260,12 +261,16 @@ class Clipboard:
 class Files:
     """The names the monkey gives file dialogs, and the files behind them:
     images it saved and seeds built from the examples, damaged copies,
-    missing names, third-party pictures."""
+    missing names, copies of third-party pictures. Every name is safe for
+    either kind of dialog: nothing outside the work folder is ever offered,
+    so a save dialog taken for an open one overwrites only the monkey's own
+    files."""
 
     def __init__(self, work, rng, kri, testdata, written):
         self.rng = rng
         self.written = written      # told of every file the monkey writes itself
-        self.folders = {name: os.path.join(work, name) for name in ("saved", "pictures", "damaged", "seeds")}
+        self.folders = {name: os.path.join(work, name)
+                        for name in ("saved", "pictures", "damaged", "seeds", "third-party")}
         for folder in self.folders.values():
             os.mkdir(folder)
         self.count = 0
@@ -309,6 +314,17 @@ class Files:
         self.written(path)
         return path
 
+    def third_party_copy(self):
+        """A copy of one of the third-party pictures (a damaged picture when
+        there are none)."""
+        if not self.third_party:
+            return self.damaged(".bmp")
+        self.count += 1
+        original = self.rng.choice(self.third_party)
+        path = os.path.join(self.folders["third-party"], f"{self.count}-{os.path.basename(original)}")
+        shutil.copyfile(original, path)
+        return path
+
     def missing(self, extension):
         return os.path.join(self.folders["saved"], "нет такой папки", f"x{extension}")
 
@@ -318,17 +334,14 @@ class Files:
         if kind == "image" and mode == "open":
             choices = [(4, lambda: rng.choice(self.images) if self.images else self.damaged(".kri")),
                        (3, lambda: self.damaged(".kri")), (1, lambda: self.missing(".kri")),
-                       (1, lambda: rng.choice(self.third_party) if self.third_party else self.missing(".bmp")),
-                       (1, lambda: self.folders["saved"])]
+                       (1, self.third_party_copy), (1, lambda: self.folders["saved"])]
         elif kind == "image":
             choices = [(5, lambda: self.image_name(self.fresh("saved", rng.choice((".kri", ".kri", "", ".KRI"))))),
                        (3, lambda: self.existing("saved", self.fresh("saved", ".kri"))),
                        (1, lambda: self.missing(".kri")), (1, lambda: self.folders["saved"])]
         elif mode == "open":
-            choices = [(6, lambda: rng.choice(self.third_party) if self.third_party else self.damaged(".bmp")),
-                       (1, lambda: self.existing("pictures", self.missing(".bmp"))),
-                       (1, lambda: self.damaged(".bmp")), (1, lambda: self.missing(".bmp")),
-                       (1, lambda: rng.choice(self.images) if self.images else self.missing(".kri"))]
+            choices = [(6, self.third_party_copy), (1, lambda: self.existing("pictures", self.missing(".bmp"))),
+                       (1, lambda: self.damaged(".bmp")), (1, lambda: self.missing(".bmp"))]
         else:
             choices = [(5, lambda: self.fresh("pictures", rng.choice((".bmp", ".jpg", "")))),
                        (2, lambda: self.existing("pictures", self.fresh("pictures", ".bmp"))),
@@ -925,7 +938,10 @@ class Monkey:
 
     def give_file_name(self, dialog, field, controls):
         kind = "image" if any(c.role == "combo box" and "*.kri" in c.name for c in controls) else "picture"
-        mode = "save" if any(c.role == "push button" and c.name == SAVE_BUTTON for c in controls) else "open"
+        # The accept button reads "Открыть" in a save dialog too while a folder is chosen.
+        saving = dialog.name.startswith(SAVE_BUTTON) or any(c.role == "push button" and c.name == SAVE_BUTTON
+                                                            for c in controls)
+        mode = "save" if saving else "open"
         path = self.files.name_for(kind, mode)
         self.note(f"file dialog {dialog.name!r} ({kind}, {mode}): name {self.short(path)}")
         if not field.node.queryEditableText().setTextContents(path):
