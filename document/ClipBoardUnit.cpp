@@ -1,5 +1,6 @@
 #include "document/ClipBoardUnit.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -44,21 +45,60 @@ bool ClipboardHasFormat(const TClipboardFormat& Format) {
   return data != nullptr && data->hasFormat(QString::fromLatin1(Format.Name));
 }
 
-}  // namespace
+const QString PngFormat = QStringLiteral("image/png");
 
-void PutStreamToClipboard(TMemoryStream& Stream, const TClipboardFormat& Format) {
+// A private block and, beside it, a picture offered as PNG. Encoding a large
+// picture takes a while, so it is done once, when a program first asks.
+class TBlockWithPicture : public QMimeData {
+ public:
+  explicit TBlockWithPicture(const QImage& Picture) : FPicture(Picture) {}
+
+  QStringList formats() const override { return QMimeData::formats() << PngFormat; }
+  bool hasFormat(const QString& MimeType) const override {
+    return MimeType == PngFormat || QMimeData::hasFormat(MimeType);
+  }
+
+ protected:
+  QVariant retrieveData(const QString& MimeType, QMetaType Type) const override {
+    if (MimeType != PngFormat) return QMimeData::retrieveData(MimeType, Type);
+    if (FPng.isEmpty()) {
+      QBuffer buffer(&FPng);
+      buffer.open(QIODevice::WriteOnly);
+      if (!FPicture.save(&buffer, "PNG")) FPng.clear();
+    }
+    return FPng;
+  }
+
+ private:
+  QImage FPicture;
+  mutable QByteArray FPng;
+};
+
+// Replaces the clipboard's contents with the stream's remaining bytes under
+// Format, and Picture as PNG when it is not null.
+void PutBlockToClipboard(TMemoryStream& Stream, const TClipboardFormat& Format, const QImage& Picture) {
   try {
     QClipboard* clipboard = SystemClipboard();
     if (clipboard == nullptr) return;
     QByteArray block(qsizetype(Stream.Remaining()), Qt::Uninitialized);
     Stream.ReadBuffer(block.data(), size_t(block.size()));
-    auto data = std::make_unique<QMimeData>();
+    std::unique_ptr<QMimeData> data;
+    if (Picture.isNull())
+      data = std::make_unique<QMimeData>();
+    else
+      data = std::make_unique<TBlockWithPicture>(Picture);
     data->setData(QString::fromLatin1(Format.Name), block);
     // The clipboard takes the data object and drops whatever it held before.
     clipboard->setMimeData(data.release());
   } catch (...) {
     // The put side reports nothing; the clipboard keeps its contents.
   }
+}
+
+}  // namespace
+
+void PutStreamToClipboard(TMemoryStream& Stream, const TClipboardFormat& Format) {
+  PutBlockToClipboard(Stream, Format, QImage());
 }
 
 void GetStreamFromClipboard(TMemoryStream& Stream, const TClipboardFormat& Format) {
@@ -75,11 +115,11 @@ void GetStreamFromClipboard(TMemoryStream& Stream, const TClipboardFormat& Forma
   }
 }
 
-void CopyImageToClipboard(const TFiguresCollection& Collection) {
+void CopyImageToClipboard(const TFiguresCollection& Collection, const QImage& Picture) {
   TMemoryStream stream;
   Collection.SaveToStream(stream);
   stream.Seek(0);
-  PutStreamToClipboard(stream, CF_IMAGE);
+  PutBlockToClipboard(stream, CF_IMAGE, Picture);
 }
 
 void PasteImageFromClipboard(TFiguresCollection& Collection) {

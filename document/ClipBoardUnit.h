@@ -12,6 +12,8 @@
 // clipboard counts as empty and a put does nothing.
 #pragma once
 
+#include <QImage>
+
 #include <memory>
 
 class TMemoryStream;
@@ -40,7 +42,11 @@ void PutStreamToClipboard(TMemoryStream& Stream, const TClipboardFormat& Format)
 // data too large (over 1 GiB)" before it is copied.
 void GetStreamFromClipboard(TMemoryStream& Stream, const TClipboardFormat& Format);
 
-void CopyImageToClipboard(const TFiguresCollection& Collection);
+// Offers the container under CF_IMAGE and, when Picture is not null, the
+// picture as "image/png" for programs that know only pictures. The PNG is
+// encoded when a program first asks for it; pasting here reads CF_IMAGE
+// alone.
+void CopyImageToClipboard(const TFiguresCollection& Collection, const QImage& Picture = QImage());
 // Loads the collection from the image block (the container's failures
 // propagate).
 void PasteImageFromClipboard(TFiguresCollection& Collection);

@@ -15,30 +15,41 @@
 
 namespace {
 
-// Keeps the image window disabled and the selection hidden while the image
-// is written as a picture, and restores both however the write ends.
-class TExportGuard {
+// Hides the selection markers while the image is taken as a picture, and
+// brings them back however that ends.
+class THiddenSelection {
  public:
-  TExportGuard(TfrmImage& Window, TFiguresCollection& Image)
-      : FWindow(Window), FImage(Image), FSelected(Image.Selected()) {
-    FWindow.setEnabled(false);
+  explicit THiddenSelection(TFiguresCollection& Image) : FImage(Image), FSelected(Image.Selected()) {
     FImage.SetSelected(nullptr);
   }
-  ~TExportGuard() {
+  ~THiddenSelection() {
     try {
       FImage.SetSelected(FSelected);
     } catch (...) {
       // The markers come back with the next redraw.
     }
-    FWindow.setEnabled(true);
   }
+  THiddenSelection(const THiddenSelection&) = delete;
+  THiddenSelection& operator=(const THiddenSelection&) = delete;
+
+ private:
+  TFiguresCollection& FImage;
+  TBasicFigure* FSelected;
+};
+
+// Also keeps the image window disabled while the picture is written.
+class TExportGuard {
+ public:
+  TExportGuard(TfrmImage& Window, TFiguresCollection& Image) : FWindow(Window), FSelection(Image) {
+    FWindow.setEnabled(false);
+  }
+  ~TExportGuard() { FWindow.setEnabled(true); }
   TExportGuard(const TExportGuard&) = delete;
   TExportGuard& operator=(const TExportGuard&) = delete;
 
  private:
   TfrmImage& FWindow;
-  TFiguresCollection& FImage;
-  TBasicFigure* FSelected;
+  THiddenSelection FSelection;
 };
 
 }  // namespace
@@ -97,7 +108,10 @@ void TfrmMain::ExportCommand() {
 }
 
 void TfrmMain::CopyCommand() {
-  if (FDocument->IsOpen()) CopyImageToClipboard(*FDocument->Collection());
+  if (FImage == nullptr || !FDocument->IsOpen()) return;
+  // Other programs get the picture as shown, without the selection markers.
+  const THiddenSelection hidden(*FDocument->Collection());
+  CopyImageToClipboard(*FDocument->Collection(), FImage->imgDraw->Image().copy());
 }
 
 void TfrmMain::PasteCommand() {

@@ -325,3 +325,19 @@ TEST_F(ClipboardImageTest, AnImageBlockLongerThanItsDataPastes) {
   PasteImageFromClipboard(pasted);
   EXPECT_EQ(Save(pasted), Save(Image));
 }
+
+// Beside the container, other programs get the picture as PNG; the block is
+// the same bytes as without it, and the next copy takes the picture away.
+TEST_F(ClipboardImageTest, AnImageCopiedWithItsPictureOffersPng) {
+  QImage picture = MakeRaster(7, 5, 0x00336699);
+  picture.setPixel(6, 4, qRgb(1, 2, 3));
+  CopyImageToClipboard(Image, picture);
+  EXPECT_EQ(ClipboardFormats(), (QStringList{"Kresta Image", "image/png"}));
+  EXPECT_EQ(ClipboardBytes("Kresta Image"), Save(Image));
+  QImage decoded;
+  ASSERT_TRUE(decoded.loadFromData(QGuiApplication::clipboard()->mimeData()->data("image/png"), "PNG"));
+  EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32), picture.convertToFormat(QImage::Format_RGB32));
+
+  CopyImageToClipboard(Image);
+  EXPECT_EQ(ClipboardFormats(), QStringList{"Kresta Image"});
+}
