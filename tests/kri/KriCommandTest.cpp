@@ -206,3 +206,28 @@ TEST_F(KriCommand, RenderWritesTheBmpOfTheImage) {
   const TBytes expected = EncodeBmp24(RenderImage(*image));
   EXPECT_EQ(ToByteArray(ReadFile(Path("every.bmp"))), ToByteArray(expected));
 }
+
+// A name ending in ".png" gives a PNG; --scale makes each pixel a square of
+// that many pixels, wherever the option stands; a scale out of range is a
+// usage error that writes nothing.
+TEST_F(KriCommand, RenderWritesScaledPng) {
+  const auto image = MakeEveryClassImage();
+  WriteFile(Path("every.kri"), ContainerBytes(*image));
+  const QImage expected = RenderImage(*image);
+  const TKriRun run = RunKri({"render", Path("every.kri"), Path("every.PNG"), "--scale", "3"});
+  EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+  QImage png;
+  ASSERT_TRUE(png.load(Path("every.PNG"), "PNG"));
+  ASSERT_EQ(png.size(), expected.size() * 3);
+  int differences = 0;
+  for (int y = 0; y < png.height(); ++y)
+    for (int x = 0; x < png.width(); ++x) differences += png.pixel(x, y) != expected.pixel(x / 3, y / 3);
+  EXPECT_EQ(differences, 0);
+
+  for (const char* scale : {"0", "9", "2x", ""}) {
+    const TKriRun bad = RunKri({"render", "--scale", scale, Path("every.kri"), Path("bad.png")});
+    EXPECT_EQ(bad.ExitCode, 2) << scale;
+    EXPECT_EQ(bad.Err, "kri: the scale must be a whole number from 1 to 8\n");
+  }
+  EXPECT_EQ(Names(), (QStringList{"every.PNG", "every.kri"}));
+}

@@ -1,4 +1,4 @@
-// The image drawn as the program shows it, and written as a BMP file.
+// The image drawn as the program shows it, and written as a BMP or PNG file.
 #pragma once
 
 #include <QImage>
@@ -14,5 +14,14 @@
 // the image without selection and resting on IdleCanvas().
 QImage RenderImage(TFiguresCollection& Image);
 
-// RenderImage, then EncodeBmp24 written with WriteFileAtomically.
-void ExportBmp(TFiguresCollection& Image, const std::string& FileName);
+// Largest factor ScalePixels takes.
+constexpr int MaxRenderScale = 8;
+
+// Each pixel as a Factor x Factor square (1 to MaxRenderScale): no
+// smoothing, so the picture stays exact. EOutOfMemory when the result
+// cannot be held.
+QImage ScalePixels(const QImage& Picture, int Factor);
+
+// RenderImage scaled by Factor, written with WriteFileAtomically: as PNG
+// when the name ends in ".png" (any case), as a 24-bit BMP otherwise.
+void ExportPicture(TFiguresCollection& Image, const std::string& FileName, int Factor = 1);

@@ -2,11 +2,13 @@
 // Exit status 0 on success, 1 on a failure (its message on standard error,
 // no output file left), 2 on a usage error.
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,29 @@ constexpr const char* Usage =
     "usage: kri info FILE.kri           summary of the image\n"
     "       kri dump FILE.kri           the image as JSON on standard output\n"
     "       kri build FILE.json OUT.kri the image a JSON file describes\n"
-    "       kri render FILE.kri OUT.bmp the image drawn as a 24-bit BMP file\n";
+    "       kri render [--scale N] FILE.kri OUT.bmp|OUT.png\n"
+    "                                   the image drawn as a 24-bit BMP file, or PNG\n"
+    "                                   when OUT ends in .png; each pixel N x N (1-8)\n";
+
+// The operands of render with "--scale N" taken out, wherever it stands;
+// none when N is not a whole number from 1 to MaxRenderScale.
+struct TRenderArguments {
+  std::vector<std::string> Files;
+  int Scale = 1;
+};
+
+std::optional<TRenderArguments> ParseRender(std::vector<std::string> Args) {
+  TRenderArguments parsed;
+  const auto option = std::find(Args.begin(), Args.end(), "--scale");
+  if (option != Args.end()) {
+    const std::string value = option + 1 != Args.end() ? *(option + 1) : std::string();
+    if (value.size() != 1 || value[0] < '1' || value[0] > '0' + MaxRenderScale) return std::nullopt;
+    parsed.Scale = value[0] - '0';
+    Args.erase(option, option + 2);
+  }
+  parsed.Files = std::move(Args);
+  return parsed;
+}
 
 std::unique_ptr<TFiguresCollection> LoadImage(const std::string& FileName) {
   return TFiguresCollection::CreateFromFile(nullptr, FileName);
@@ -52,8 +76,17 @@ int Run(int& argc, char** argv) {
     const std::vector<uint8_t> json = ReadFileBytes(args[1], MaxJsonTextBytes, "JSON text");
     const QByteArray text = QByteArray::fromRawData(reinterpret_cast<const char*>(json.data()), qsizetype(json.size()));
     ImageFromJson(text)->SaveToFile(args[2]);
-  } else if (args.size() == 3 && command == "render") {
-    const std::unique_ptr<TFiguresCollection> image = LoadImage(args[1]);
+  } else if (command == "render") {
+    const std::optional<TRenderArguments> render = ParseRender({args.begin() + 1, args.end()});
+    if (!render) {
+      std::fprintf(stderr, "kri: the scale must be a whole number from 1 to %d\n", MaxRenderScale);
+      return 2;
+    }
+    if (render->Files.size() != 2) {
+      std::fputs(Usage, stderr);
+      return 2;
+    }
+    const std::unique_ptr<TFiguresCollection> image = LoadImage(render->Files[0]);
     // Text needs the font system, hence a GUI application; without a
     // platform chosen it runs offscreen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -61,7 +94,7 @@ int Run(int& argc, char** argv) {
     // platform's notes about its environment.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QGuiApplication application(argc, argv);
-    ExportBmp(*image, args[2]);
+    ExportPicture(*image, render->Files[1], render->Scale);
   } else {
     std::fputs(Usage, stderr);
     return 2;
