@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The real program driven from outside, as a person would: a new 300 x 200
 image, a rectangle drawn with the mouse, its line colour changed in the
-property panel, the image saved and opened again; then one more change
+property panel, the image saved and opened again and copied for other
+programs, read back as PNG through xclip; then one more change
 left unsaved, the program killed once its recovery file is written,
 started again and the image restored and saved; and the program quit.
 
@@ -9,7 +10,8 @@ Guards against what only the whole program shows: keys that do not reach
 the menu commands, dialog values that never reach the new image, mouse
 coordinates that are not image pixels, a property edit that misses the new
 figure, a file dialog whose name is not the file written, an opened image
-whose object list or caption does not follow the file, a recovery file
+whose object list or caption does not follow the file, a copy whose
+picture is not the image as drawn (or shows selection markers), a recovery file
 never written or restored to other bytes, and a program that does not end
 cleanly.
 
@@ -22,6 +24,7 @@ size, never by their place in the tree.
 
 import json
 import os
+import struct
 import re
 import shutil
 import signal
@@ -30,6 +33,7 @@ import sys
 import tempfile
 import time
 import traceback
+import zlib
 
 # Seconds. Generous: a step takes well under one even in an instrumented
 # build, but the machine may be busy with other suites.
@@ -76,6 +80,12 @@ class Failure(Exception):
     pass
 
 
+def centre(box):
+    """The middle of an (x, y, width, height) box."""
+    x, y, w, h = box
+    return x + w // 2, y + h // 2
+
+
 class Session:
     """The program under test and what the test started for it."""
 
@@ -118,12 +128,20 @@ class Session:
         self.glib = GLib
         self.launch()
 
+    def program_environment(self, state):
+        """The program's environment: accessible, on X, its recovery files
+        under state; in an instrumented build, leak reports of the
+        accessibility bus's library left out (see lsan.supp)."""
+        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+        return dict(os.environ,
+                    LSAN_OPTIONS=os.environ.get("LSAN_OPTIONS", "suppressions=" + suppressions),
+                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                    QT_QPA_PLATFORM="xcb",
+                    XDG_RUNTIME_DIR=self.runtime,
+                    XDG_STATE_HOME=state)
+
     def launch(self):
-        env = dict(os.environ,
-                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                   QT_QPA_PLATFORM="xcb",
-                   XDG_RUNTIME_DIR=self.runtime,
-                   XDG_STATE_HOME=self.state)
+        env = self.program_environment(self.state)
         with open(self.program_log_path, "ab") as log:
             self.program = subprocess.Popen([self.kresta], cwd=self.files, env=env,
                                             stdin=subprocess.DEVNULL, stdout=log,
@@ -540,6 +558,79 @@ def reopen_image(s, path):
         s.fail(f"the opened figure's line colour shows as {color.name!r}, not {DARK_RED_NAME!r}")
 
 
+def png_pixels(s, what, data):
+    """Width, height and the RGB bytes of an 8-bit, non-interlaced RGB or
+    RGBA PNG (what Qt writes for an opaque raster), rows top to bottom."""
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        s.fail(f"{what} is not a PNG: {data[:16]!r}")
+    at, header, compressed = 8, None, b""
+    while at + 8 <= len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            compressed += body
+        at += 12 + length
+    if header is None or header[2] != 8 or header[3] not in (2, 6) or header[6] != 0:
+        s.fail(f"{what} has a PNG header this test does not read: {header}")
+    width, height, channels = header[0], header[1], 3 if header[3] == 2 else 4
+    raw, stride = zlib.decompress(compressed), width * channels
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind, row = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = row[i - channels] if i >= channels else 0
+            up, corner = previous[i], previous[i - channels] if i >= channels else 0
+            if kind == 1:
+                row[i] = (row[i] + left) & 0xFF
+            elif kind == 2:
+                row[i] = (row[i] + up) & 0xFF
+            elif kind == 3:
+                row[i] = (row[i] + (left + up) // 2) & 0xFF
+            elif kind == 4:
+                p = left + up - corner
+                nearest = min((abs(p - left), 0, left), (abs(p - up), 1, up), (abs(p - corner), 2, corner))[2]
+                row[i] = (row[i] + nearest) & 0xFF
+        rows.append(bytes(row) if channels == 3 else bytes(b for j, b in enumerate(row) if j % 4 != 3))
+        previous = row
+    return width, height, b"".join(rows)
+
+
+def copy_for_other_programs(s, path):
+    """'В буфер': another program pastes the image as drawn, without the
+    selected rectangle's markers, as PNG."""
+    main = s.window("Kresta")
+    bar = next((c for c in s.children(main) if c.getRoleName() == "menu bar"), None)
+    menu = next((c for c in s.children(bar) if c.name == "Файл"), None) if bar is not None else None
+    if menu is None:
+        s.fail(f"no menu 'Файл' in the main window's menu bar; seen: {s.listing(main)}")
+    s.xdotool("mousemove", *centre(s.extents(menu)), "click", 1)
+    item = s.wait_for("the menu item 'В буфер'", lambda: s.find(menu, "menu item", name="В буфер"),
+                      seen=lambda: s.listing(menu))
+    s.xdotool("mousemove", *centre(s.extents(item)), "click", 1)
+
+    def pasted():
+        done = subprocess.run(["xclip", "-selection", "clipboard", "-t", "image/png", "-o"], capture_output=True,
+                              timeout=UI_TIMEOUT)
+        return done.stdout if done.returncode == 0 and done.stdout else None
+
+    copied = s.wait_for("image/png on the clipboard after 'В буфер'", pasted)
+    rendered_path = os.path.join(s.work, "rendered.png")
+    done = subprocess.run([s.kri, "render", path, rendered_path], capture_output=True, text=True,
+                          timeout=UI_TIMEOUT)
+    if done.returncode != 0:
+        s.fail(f"kri render {path} ended with status {done.returncode}: {done.stderr.strip()}")
+    with open(rendered_path, "rb") as file:
+        expected = png_pixels(s, "kri render's picture", file.read())
+    actual = png_pixels(s, "the clipboard's image/png", copied)
+    if actual[:2] != expected[:2]:
+        s.fail(f"the pasted picture is {actual[0]} x {actual[1]}, the image {expected[0]} x {expected[1]}")
+    differing = sum(actual[2][i:i + 3] != expected[2][i:i + 3] for i in range(0, len(expected[2]), 3))
+    if differing:
+        s.fail(f"{differing} pixels of the pasted picture differ from the image as kri renders it")
+
+
 def make_unsaved_change(s, path):
     """The rectangle dragged 10 pixels right and down by its inside."""
     surface = drawing_surface(s, s.window(path))
@@ -628,11 +719,12 @@ def main():
         ("6 save", lambda s: save_image(s, path)),
         ("7 saved file", lambda s: check_file(s, path)),
         ("8 reopen", lambda s: reopen_image(s, path)),
-        ("9 unsaved change", lambda s: make_unsaved_change(s, path)),
-        ("10 recovery file", lambda s: recovered.update(container=recovery_file(s, path))),
-        ("11 crash and restore", lambda s: kill_and_restore(s, path)),
-        ("12 restored bytes", lambda s: check_restored_bytes(s, recovered["container"], restored_path)),
-        ("13 quit", quit_program),
+        ("9 copy for other programs", lambda s: copy_for_other_programs(s, path)),
+        ("10 unsaved change", lambda s: make_unsaved_change(s, path)),
+        ("11 recovery file", lambda s: recovered.update(container=recovery_file(s, path))),
+        ("12 crash and restore", lambda s: kill_and_restore(s, path)),
+        ("13 restored bytes", lambda s: check_restored_bytes(s, recovered["container"], restored_path)),
+        ("14 quit", quit_program),
     ]
     started = time.monotonic()
     try:

@@ -48,6 +48,7 @@ from gi.repository import GLib
 sys.dont_write_bytecode = True   # the source folder stays as checked out
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import draw_save_reopen as e2e  # noqa: E402  the session and its accessibility helpers
+from draw_save_reopen import centre  # noqa: E402
 
 # Seconds.
 HANG_TIMEOUT = 30           # without an answer on the accessibility bus: a hang
@@ -150,11 +151,6 @@ def pick(rng, weighted):
     return weighted[-1][1]
 
 
-def centre(box):
-    x, y, w, h = box
-    return x + w // 2, y + h // 2
-
-
 def inside(point, box):
     x, y, w, h = box
     return x <= point[0] < x + w and y <= point[1] < y + h
@@ -209,8 +205,7 @@ class ProgramSession(e2e.Session):
     def start_program(self, log_path):
         """The program on its own log; its recovery files in the work folder."""
         self.program_log_path = log_path
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
-                   XDG_RUNTIME_DIR=self.runtime, XDG_STATE_HOME=self.recovery_home)
+        env = self.program_environment(self.recovery_home)
         with open(log_path, "wb") as log:
             self.program = subprocess.Popen([self.kresta], cwd=self.files, env=env, stdin=subprocess.DEVNULL,
                                             stdout=log, stderr=subprocess.STDOUT)
@@ -1011,12 +1006,13 @@ def main():
 
     # UBSan prints its stack and stops the program; ASan stops it at the
     # first error and checks for leaks at a normal end, except the ones the
-    # accessibility bus leaves (see the suppressions file).
+    # accessibility bus leaves (see the program's environment).
     os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=1:halt_on_error=1")
     os.environ.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
-    os.environ.setdefault("LSAN_OPTIONS", "suppressions=" + os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "monkey-lsan.supp"))
 
+    # Stopped from outside (a test run's time limit), the program and the
+    # buses are still stopped and the work folder kept.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
     session = ProgramSession(os.path.abspath(args.kresta), os.path.abspath(args.kri))
     monkey = None
     failed = True
