@@ -177,7 +177,10 @@ QPixmap ProgramLogo(int Side) {
 }
 
 QIcon ProgramIcon() {
+  // The desktop's icon of the program, so the window shows what the
+  // application menu shows.
   QIcon icon;
-  for (int side : {16, 32, 48, 64}) icon.addPixmap(ProgramLogo(side));
+  for (int side : {16, 22, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icons/%1x%1/apps/org.kresta.Kresta.png").arg(side), QSize(side, side));
   return icon;
 }

@@ -1,5 +1,6 @@
-// The program's own icons, drawn in code: the object toolbar's buttons, one
-// icon per figure class (drawn by the class itself), and the program's.
+// The program's own icons: drawn in code, the object toolbar's buttons, one
+// icon per figure class (drawn by the class itself) and the program's logo;
+// and the program's desktop icon, compiled in from its files.
 #pragma once
 
 #include <QIcon>
@@ -14,5 +15,5 @@ QIcon ToolIcon(TToolIcon Icon);
 QIcon ClassIcon(const TFigureClass& Class);
 // The program's logo, a sheet with a few figures on it, Side pixels square.
 QPixmap ProgramLogo(int Side);
-// The logo at 16 to 64 pixels.
+// The program's icon on the desktop, at 16 to 256 pixels.
 QIcon ProgramIcon();
