@@ -18,6 +18,7 @@
 #include "tools/kri/BmpExport.h"
 #include "tools/kri/KriInfo.h"
 #include "tools/kri/KriJson.h"
+#include "tools/kri/SvgExport.h"
 
 namespace {
 
@@ -27,7 +28,8 @@ constexpr const char* Usage =
     "       kri build FILE.json OUT.kri the image a JSON file describes\n"
     "       kri render [--scale N] FILE.kri OUT.bmp|OUT.png\n"
     "                                   the image drawn as a 24-bit BMP file, or PNG\n"
-    "                                   when OUT ends in .png; each pixel N x N (1-8)\n";
+    "                                   when OUT ends in .png; each pixel N x N (1-8)\n"
+    "       kri export FILE.kri OUT.svg the image as an SVG 1.1 document\n";
 
 // The operands of render with "--scale N" taken out, wherever it stands;
 // none when N is not a whole number from 1 to MaxRenderScale.
@@ -95,6 +97,16 @@ int Run(int& argc, char** argv) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QGuiApplication application(argc, argv);
     ExportPicture(*image, render->Files[1], render->Scale);
+  } else if (args.size() == 3 && command == "export") {
+    const std::unique_ptr<TFiguresCollection> image = LoadImage(args[1]);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    const QGuiApplication application(argc, argv);
+    std::vector<TSvgApproximation> approximated;
+    ExportSvg(*image, args[2], approximated);
+    // The file is written and usable: what it shows only approximately is
+    // a note, not a failure.
+    if (!approximated.empty()) std::cerr << "kri: " << DescribeApproximations(approximated) << '\n';
   } else {
     std::fputs(Usage, stderr);
     return 2;

@@ -1,0 +1,60 @@
+#include "tools/kri/SvgExport.h"
+
+#include "canvas/IdleCanvas.h"
+#include "figures/Streams.h"
+#include "tools/kri/SvgCanvas.h"
+
+namespace {
+
+constexpr const char* kModeNames[] = {
+    "pmBlack", "pmWhite",   "pmNop",   "pmNot",     "pmCopy", "pmNotCopy", "pmMergePenNot", "pmMaskPenNot",
+    "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor",
+};
+
+}  // namespace
+
+std::string ImageToSvg(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated) {
+  const TRect& r = Image.ImageRect();
+  TSvgCanvas canvas(r.Right, r.Bottom);
+  Image.SetCanvas(&IdleCanvas());
+  Image.SetSelected(nullptr);
+  // The collection redraws on the canvas it is given; that pass is left out
+  // and the image drawn again as the collection draws it, figure by figure,
+  // so that each approximation is known by its figure.
+  canvas.SetPaused(true);
+  try {
+    Image.SetCanvas(&canvas);
+    canvas.SetPaused(false);
+    canvas.Brush.Color = Image.BackgroundColor();
+    canvas.Brush.Style = bsSolid;
+    canvas.FillRect(r);
+    int32_t position = 0;
+    for (TBasicFigure* figure : Image.Figures()) {
+      figure->Draw();
+      if (const std::optional<TPenMode> mode = canvas.TakeApproximation())
+        Approximated.push_back({position, figure->ClassName(), *mode});
+      ++position;
+    }
+  } catch (...) {
+    Image.SetCanvas(&IdleCanvas());
+    throw;
+  }
+  Image.SetCanvas(&IdleCanvas());
+  return canvas.Document();
+}
+
+void ExportSvg(TFiguresCollection& Image, const std::string& FileName, std::vector<TSvgApproximation>& Approximated) {
+  const std::string document = ImageToSvg(Image, Approximated);
+  WriteFileAtomically(FileName, {reinterpret_cast<const uint8_t*>(document.data()), document.size()});
+}
+
+std::string DescribeApproximations(std::span<const TSvgApproximation> Approximated) {
+  if (Approximated.empty()) return {};
+  std::string line = "figures drawn in copy mode instead of their raster mode: ";
+  for (size_t i = 0; i < Approximated.size(); ++i) {
+    const TSvgApproximation& a = Approximated[i];
+    if (i > 0) line += ", ";
+    line += std::to_string(a.Position) + " (" + a.ClassName + ", " + kModeNames[a.Mode < 16 ? a.Mode : pmCopy] + ')';
+  }
+  return line;
+}

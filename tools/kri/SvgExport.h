@@ -1,0 +1,33 @@
+// The image written as an SVG 1.1 document: vector shapes, texts and
+// embedded PNG pictures with the geometry of the raster canvas.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "document/Collection.h"
+
+// A figure drawn in copy mode because its raster mode depends on the pixels
+// beneath, which SVG cannot express.
+struct TSvgApproximation {
+  int32_t Position = 0;  // in the drawing order, 0 at the bottom
+  std::string ClassName;
+  TPenMode Mode = pmCopy;
+};
+
+// The image as RenderImage draws it (a white page of Right x Bottom pixels of
+// the image rectangle, the background, every figure bottom to top, no
+// selection markers) as an SVG document, UTF-8. Appends the figures drawn
+// only approximately to Approximated. Needs a QGuiApplication when the image
+// holds text. Leaves the image without selection and resting on
+// IdleCanvas().
+std::string ImageToSvg(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated);
+
+// ImageToSvg written with WriteFileAtomically.
+void ExportSvg(TFiguresCollection& Image, const std::string& FileName, std::vector<TSvgApproximation>& Approximated);
+
+// One line naming the approximated figures, without the line end; empty
+// when there are none.
+std::string DescribeApproximations(std::span<const TSvgApproximation> Approximated);
