@@ -329,16 +329,8 @@ void TRasterDevice::Polygon(std::span<const TPoint> Points) {
 
 void TRasterDevice::FillRect(const TRect& R) {
   if (FSurface.Empty() || State.BrushStyle == bsClear) return;
-  // Reversed corners count as a negative extent: from the second corner
-  // (exclusive) back to the first (inclusive).
-  const auto range = [](int64_t From, int64_t To, int64_t& Lo, int64_t& Hi) {
-    Lo = From <= To ? From : To + 1;
-    Hi = From <= To ? To : From + 1;
-  };
-  int64_t l = 0, r = 0, t = 0, b = 0;
-  range(R.Left, R.Right, l, r);
-  range(R.Top, R.Bottom, t, b);
-  TRectFill fill(l, t, r, b);
+  const TSpan64 x = FillSpan(R.Left, R.Right), y = FillSpan(R.Top, R.Bottom);
+  TRectFill fill(x.Lo, y.Lo, x.Hi, y.Hi);
   FillRows(fill, BrushPaint(pmCopy));
 }
 

@@ -1,5 +1,6 @@
 // Exact integer division for the raster layer, whose intermediate products
-// of 32-bit coordinates need up to 66 bits. Internal to canvas/.
+// of 32-bit coordinates need up to 66 bits, and the span a pair of edges
+// covers. Internal to canvas/ and the canvases that follow its geometry.
 #pragma once
 
 #include <cstdint>
@@ -20,3 +21,12 @@ inline int64_t FloorDiv(int128_t Num, int64_t Den) {
 
 // Ceiling of Num / Den for Den > 0.
 inline int64_t CeilDiv(int128_t Num, int64_t Den) { return -FloorDiv(-Num, Den); }
+
+// The pixels [Lo, Hi) between two edges of a filled rectangle. Reversed
+// edges count as a negative extent: from the second (exclusive) back to the
+// first (inclusive).
+struct TSpan64 {
+  int64_t Lo = 0;
+  int64_t Hi = 0;
+};
+inline TSpan64 FillSpan(int64_t From, int64_t To) { return From <= To ? TSpan64{From, To} : TSpan64{To + 1, From + 1}; }

@@ -12,6 +12,7 @@
 
 #include "canvas/CodePage.h"
 #include "canvas/RasterCanvas.h"
+#include "canvas/RasterMath.h"
 #include "canvas/RasterSurface.h"
 #include "canvas/RasterText.h"
 #include "figures/Exceptions.h"
@@ -501,16 +502,8 @@ void TSvgCanvas::DoFillRect(const TRect& R) {
   if (FPaused) return;
   const TBrushStyle style = Brush.Style <= bsDiagCross ? Brush.Style : bsSolid;
   if (style == bsClear) return;
-  // Reversed corners count as a negative extent: from the second corner
-  // (exclusive) back to the first (inclusive).
-  const auto range = [](int64_t From, int64_t To, int64_t& Lo, int64_t& Hi) {
-    Lo = From <= To ? From : To + 1;
-    Hi = From <= To ? To : From + 1;
-  };
-  int64_t l = 0, r = 0, t = 0, b = 0;
-  range(R.Left, R.Right, l, r);
-  range(R.Top, R.Bottom, t, b);
-  FillBox(l, t, r, b, Resolve(pmCopy, Brush.Color), style);
+  const TSpan64 x = FillSpan(R.Left, R.Right), y = FillSpan(R.Top, R.Bottom);
+  FillBox(x.Lo, y.Lo, x.Hi, y.Hi, Resolve(pmCopy, Brush.Color), style);
 }
 
 TSize TSvgCanvas::DoTextExtent(std::string_view Text) {
