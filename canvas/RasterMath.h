@@ -1,6 +1,7 @@
 // Exact integer division for the raster layer, whose intermediate products
 // of 32-bit coordinates need up to 66 bits, and the span a pair of edges
-// covers. Internal to canvas/ and the canvases that follow its geometry.
+// covers. Internal to canvas/ and the canvases that follow its geometry
+// (the SVG export).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // Pixel-level building blocks of the raster layer: the 32-bit surface, the
 // raster operations reduced to an AND/XOR pair, horizontal spans and the
-// brush and pen pixel rules. Internal to canvas/.
+// brush and pen pixel rules. Internal to canvas/ and the canvases that
+// follow its geometry (the SVG export).
 #pragma once
 
 #include <algorithm>

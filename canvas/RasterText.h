@@ -1,6 +1,7 @@
 // Fonts for the raster canvas: the classic font description (typeface in
 // Windows-1251, height in the font system's convention, style bits) turned
-// into a non-antialiased QFont with its metrics. Internal to canvas/.
+// into a non-antialiased QFont with its metrics. Internal to canvas/ and the
+// canvases that follow its geometry (the SVG export).
 #pragma once
 
 #include <QFont>
