@@ -164,15 +164,8 @@ bool TRasterDevice::PrepareBox(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, T
   Box.Top = std::min(Y1, Y2);
   Box.Bottom = std::max(Y1, Y2);
   if (Box.Left == Box.Right || Box.Top == Box.Bottom) return false;
-  if (State.PenStyle == psInsideFrame && FPenWidth > 1) {
-    // The whole line stays inside the box; a pen wider than the box is
-    // narrowed to it.
-    FPenWidth = std::min({FPenWidth, Box.Right - Box.Left, Box.Bottom - Box.Top});
-    Box.Left += FPenWidth / 2;
-    Box.Top += FPenWidth / 2;
-    Box.Right -= (FPenWidth - 1) / 2;
-    Box.Bottom -= (FPenWidth - 1) / 2;
-  }
+  if (State.PenStyle == psInsideFrame && FPenWidth > 1)
+    FitPenInsideFrame(FPenWidth, Box.Left, Box.Top, Box.Right, Box.Bottom);
   Box.CornerW = Box.Right - Box.Left;
   Box.CornerH = Box.Bottom - Box.Top;
   return true;

@@ -1,9 +1,10 @@
 // Exact integer division for the raster layer, whose intermediate products
-// of 32-bit coordinates need up to 66 bits, and the span a pair of edges
-// covers. Internal to canvas/ and the canvases that follow its geometry
+// of 32-bit coordinates need up to 66 bits, the span a pair of edges covers
+// and the box of an inside-frame pen. Internal to canvas/ and the canvases that follow its geometry
 // (the SVG export).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 using int128_t = __int128;
@@ -31,3 +32,14 @@ struct TSpan64 {
   int64_t Hi = 0;
 };
 inline TSpan64 FillSpan(int64_t From, int64_t To) { return From <= To ? TSpan64{From, To} : TSpan64{To + 1, From + 1}; }
+
+// An inside-frame pen keeps its whole line inside the normalised, non-empty
+// box (right and bottom exclusive): a pen wider than the box is narrowed to
+// it, and the box moved in to where the pen's centre line runs.
+inline void FitPenInsideFrame(int64_t& PenWidth, int64_t& Left, int64_t& Top, int64_t& Right, int64_t& Bottom) {
+  PenWidth = std::min({PenWidth, Right - Left, Bottom - Top});
+  Left += PenWidth / 2;
+  Top += PenWidth / 2;
+  Right -= (PenWidth - 1) / 2;
+  Bottom -= (PenWidth - 1) / 2;
+}

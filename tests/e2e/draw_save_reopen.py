@@ -113,6 +113,12 @@ class Session:
     # ------------------------------------------------------------ processes
 
     def start(self):
+        self.start_bus()
+        self.launch()
+
+    def start_bus(self):
+        """The accessibility bus the program will speak on, and the bindings
+        that reach it."""
         os.environ["XDG_RUNTIME_DIR"] = self.runtime
         # Its own log: a helper process left holding the test's output would
         # keep CTest waiting.
@@ -126,7 +132,6 @@ class Session:
         from gi.repository import GLib
         self.pyatspi = pyatspi
         self.glib = GLib
-        self.launch()
 
     def program_environment(self, state):
         """The program's environment: accessible, on X, its recovery files

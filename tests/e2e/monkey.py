@@ -192,16 +192,6 @@ def damage(rng, data):
 class ProgramSession(e2e.Session):
     """The program under test, started again on the same buses after it ends."""
 
-    def start_bus(self):
-        os.environ["XDG_RUNTIME_DIR"] = self.runtime
-        with open(self.bus_log_path, "wb") as log:
-            self.bus_launcher = subprocess.Popen(
-                ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
-        import pyatspi   # reaches the accessibility bus through the launcher
-        self.pyatspi = pyatspi
-        self.glib = GLib
-
     def start_program(self, log_path):
         """The program on its own log; its recovery files in the work folder."""
         self.program_log_path = log_path

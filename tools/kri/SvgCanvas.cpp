@@ -194,14 +194,8 @@ bool TSvgCanvas::BeginShape() {
 bool TSvgCanvas::PrepareBox(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TBox& Box) {
   Box = {std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)};
   if (Box.Left == Box.Right || Box.Top == Box.Bottom) return false;
-  int64_t& width = FShape.PenWidth;
-  if (FShape.PenStyle == psInsideFrame && width > 1) {
-    width = std::min({width, Box.Right - Box.Left, Box.Bottom - Box.Top});
-    Box.Left += width / 2;
-    Box.Top += width / 2;
-    Box.Right -= (width - 1) / 2;
-    Box.Bottom -= (width - 1) / 2;
-  }
+  if (FShape.PenStyle == psInsideFrame && FShape.PenWidth > 1)
+    FitPenInsideFrame(FShape.PenWidth, Box.Left, Box.Top, Box.Right, Box.Bottom);
   return true;
 }
 
