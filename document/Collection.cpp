@@ -139,9 +139,9 @@ void TFiguresCollection::SetSelected(TBasicFigure* Figure) {
   UpdateRaster();
 }
 
-TBasicFigure* TFiguresCollection::FigureAt(const TPoint& P) {
+TBasicFigure* TFiguresCollection::FigureAt(const TPoint& P, int32_t Radius) {
   for (PFigureNode node = FTail; node != nullptr; node = node->Prev)
-    if (node->Figure->IsPointInside(P) || node->Figure->FindPoint(P)) return node->Figure;
+    if (node->Figure->IsPointInside(P) || node->Figure->FindPoint(P, Radius)) return node->Figure;
   return nullptr;
 }
 
@@ -149,6 +149,17 @@ void TFiguresCollection::Redraw() {
   if (FCanvas == nullptr) throw EAbort("Canvas undefined");
   MarkAllDirty();
   UpdateRaster();
+}
+
+void TFiguresCollection::DrawOn(TCanvas& Canvas) {
+  DrawBackground(Canvas);
+  for (TBasicFigure* figure : Figures()) figure->DrawOn(Canvas);
+}
+
+void TFiguresCollection::DrawBackground(TCanvas& Canvas) const {
+  Canvas.Brush.Color = FBackgroundColor;
+  Canvas.Brush.Style = bsSolid;
+  Canvas.FillRect(FImageRect);
 }
 
 // ----------------------------------------------------------------- redrawing
@@ -193,21 +204,16 @@ void TFiguresCollection::UpdateRaster() {
 
 void TFiguresCollection::DrawPending() {
   if (FCanvas == nullptr) throw EAbort("Canvas undefined");
-  if (FDirtyFrom != kClean) {
-    DrawFiguresFrom(std::min(FDirtyFrom, FCount));
-  } else if (FMarkersDirty) {
-    // The raster holds the figures and the markers drawn last; drawing
-    // those again in XOR takes them away. Only where copies are kept: a
-    // canvas that keeps none redraws everything, as it always has.
-    if (FBelowCount >= 0) {
-      if (FMarksShown) DrawControlPoints(*FCanvas, FMarkedPoints);
-      DrawMarkers();
-    } else {
-      DrawFiguresFrom(0);
-    }
-  }
+  const bool figuresDrawn = FDirtyFrom != kClean;
+  if (figuresDrawn) DrawFiguresFrom(std::min(FDirtyFrom, FCount));
+  const bool markersChanged = figuresDrawn || FMarkersDirty;
   FDirtyFrom = kClean;
   FMarkersDirty = false;
+  if (!markersChanged || !OnMarkersChanged) return;
+  if (FSelected != nullptr)
+    OnMarkersChanged(FSelected->Points());
+  else
+    OnMarkersChanged({});
 }
 
 void TFiguresCollection::DrawFiguresFrom(int32_t From) {
@@ -218,9 +224,7 @@ void TFiguresCollection::DrawFiguresFrom(int32_t From) {
     position = FBelowCount;
   } else {
     FBelowCount = -1;
-    FCanvas->Brush.Color = FBackgroundColor;
-    FCanvas->Brush.Style = bsSolid;
-    FCanvas->FillRect(FImageRect);
+    DrawBackground(*FCanvas);
   }
   // The pixels below the selected figure are kept when it lies in the part
   // redrawn, else those below the lowest change.
@@ -232,7 +236,6 @@ void TFiguresCollection::DrawFiguresFrom(int32_t From) {
     if (node == nullptr) break;
     node->Figure->Draw();
   }
-  DrawMarkers();
 }
 
 void TFiguresCollection::KeepBelow(PFigureNode Node, int32_t Position) {
@@ -244,18 +247,8 @@ void TFiguresCollection::KeepBelow(PFigureNode Node, int32_t Position) {
   }
 }
 
-void TFiguresCollection::DrawMarkers() {
-  FMarksShown = false;
-  if (FSelected == nullptr) return;
-  FSelected->DrawPoints();
-  if (FSelected->Canvas() != FCanvas) return;
-  FMarkedPoints = FSelected->Points();
-  FMarksShown = true;
-}
-
 void TFiguresCollection::SetCanvas(TCanvas* Canvas) {
   MarkAllDirty();
-  FMarksShown = false;
   for (PFigureNode node = FHead; node != nullptr; node = node->Next) {
     TBasicFigure* figure = node->Figure;
     if (figure->Canvas() != FCanvas && figure->Canvas() != nullptr) continue;

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <ranges>
+#include <span>
 #include <string>
 
 #include "canvas/Canvas.h"
@@ -138,13 +139,19 @@ class TFiguresCollection {
   bool MoveFigure(TBasicFigure* Figure, int32_t Offset);
   // Membership is not checked; none is allowed.
   void SetSelected(TBasicFigure* Figure);
-  // The topmost figure whose body or a control point is at P. Every figure
-  // asked records its found control point (FindPoint).
-  TBasicFigure* FigureAt(const TPoint& P);
+  // The topmost figure whose body or a control point (within Radius) is at
+  // P. Every figure asked records its found control point (FindPoint).
+  TBasicFigure* FigureAt(const TPoint& P, int32_t Radius = ControlPointRadius);
 
-  // Background, every figure bottom to top, the selected figure's markers.
-  // EAbort "Canvas undefined" without a canvas.
+  // Background and every figure bottom to top on the collection's canvas.
+  // The selected figure's markers are no part of the image: a view draws
+  // them over it (OnMarkersChanged). EAbort "Canvas undefined" without a
+  // canvas.
   void Redraw();
+  // The image as Redraw draws it, on any canvas (an export's, a
+  // picture's); the collection's own canvas and what it keeps of it are
+  // left alone.
+  void DrawOn(TCanvas& Canvas);
   // Brings the raster up to date with every change noted since it was last
   // drawn (figure notices, held-back ones included, and the collection's
   // own changes), redrawing only from the lowest changed figure up: the
@@ -190,6 +197,11 @@ class TFiguresCollection {
   void SaveToFile(const std::string& FileName) const;
   void LoadFromFile(const std::string& FileName);
 
+  // Told after every redraw, and after a change of the selection alone, the
+  // points of the selected figure (none: empty): where a view marks the
+  // control points over the image.
+  std::function<void(std::span<const TPoint> Points)> OnMarkersChanged;
+
   // The figures' listeners: a change redraws, a held-back change is noted
   // for the next redraw, a destruction unlinks.
   void FigureChanged(TBasicFigure* Sender);
@@ -224,7 +236,7 @@ class TFiguresCollection {
   void MarkAllDirty();
   void DrawPending();
   void DrawFiguresFrom(int32_t From);
-  void DrawMarkers();
+  void DrawBackground(TCanvas& Canvas) const;
   // Keeps the raster as the finished pixels below Node at Position.
   void KeepBelow(PFigureNode Node, int32_t Position);
 
@@ -236,18 +248,16 @@ class TFiguresCollection {
   TRect FImageRect;
   TBasicFigure* FSelected = nullptr;
 
-  // Redrawing. The figures from position FDirtyFrom up (kClean: none) and,
-  // with FMarkersDirty, the markers wait to be redrawn. Raster operations do
-  // not commute, so what is kept between redraws is the finished raster of
-  // the background and every figure below position FBelowCount (FBelowNode,
-  // none at the top), never layers to blend later. A change below
-  // FBelowCount drops it; a redraw from position P >= FBelowCount puts it
-  // back, draws from FBelowCount up, and keeps a new copy below the
-  // selected figure (the one most likely to change next), else below P. The
-  // markers are never kept: they are drawn last in XOR, and a change of
-  // selection alone draws the old ones again (which takes them away) and
-  // then the new ones. A canvas that keeps no copies gets every redraw from
-  // the background up.
+  // Redrawing. The figures from position FDirtyFrom up (kClean: none) wait
+  // to be redrawn, and with FMarkersDirty the selection waits to be told.
+  // Raster operations do not commute, so what is kept between redraws is
+  // the finished raster of the background and every figure below position
+  // FBelowCount (FBelowNode, none at the top), never layers to blend later.
+  // A change below FBelowCount drops it; a redraw from position P >=
+  // FBelowCount puts it back, draws from FBelowCount up, and keeps a new
+  // copy below the selected figure (the one most likely to change next),
+  // else below P. A canvas that keeps no copies gets every redraw from the
+  // background up.
   static constexpr int32_t kClean = INT32_MAX;
   int32_t FDirtyFrom = 0;
   bool FMarkersDirty = false;
@@ -255,9 +265,6 @@ class TFiguresCollection {
   std::unique_ptr<TCanvasBits> FBelow;
   int32_t FBelowCount = -1;  // -1: nothing kept
   PFigureNode FBelowNode = nullptr;
-  // The markers on the raster now, drawn at these points.
-  bool FMarksShown = false;
-  TDynPointsArray FMarkedPoints;
 };
 
 // Runs Body as one batch of changes to Image: one redraw at its end. When

@@ -1,6 +1,8 @@
 #include "figures/AbstractFigures.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "figures/Exceptions.h"
 #include "figures/Streams.h"
@@ -34,6 +36,10 @@ bool IsInsideCorners(const TDynPointsArray& Points, const TPoint& P) {
 }
 
 }  // namespace
+
+int32_t SaturatedAdd(int32_t A, int64_t B) {
+  return int32_t(std::clamp<int64_t>(A + B, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
 
 void MinMax(int32_t& Lo, int32_t& Hi, int32_t A, int32_t B) {
   if (B > A) {
@@ -111,32 +117,49 @@ namespace {
 
 }  // namespace
 
-bool TBasicFigure::BeginDraw() {
-  if (!FVisible || FCanvas == nullptr) return false;
-  TCanvas& canvas = *FCanvas;
-  canvas.Pen.Color = FPenColor;
-  canvas.Pen.Mode = FPenMode;
-  canvas.Pen.Style = FPenStyle;
-  canvas.Pen.Width = FPenWidth;
+bool TBasicFigure::BeginDraw(TCanvas& Canvas) {
+  if (!FVisible) return false;
+  Canvas.Pen.Color = FPenColor;
+  Canvas.Pen.Mode = FPenMode;
+  Canvas.Pen.Style = FPenStyle;
+  Canvas.Pen.Width = FPenWidth;
   return true;
 }
 
-// The frame of this class alone, called without virtual dispatch: a closed
-// figure's TBasicFigure::Draw() sets its pen and not its brush.
 void TBasicFigure::Draw() {
-  if (!TBasicFigure::BeginDraw()) DrawingImpossible();
+  if (FCanvas != nullptr) DrawOn(*FCanvas);
 }
 
-bool TBasicFigure::FindPoint(const TPoint& P) {
+// The frame of this class alone, called without virtual dispatch: a closed
+// figure's TBasicFigure::DrawOn() sets its pen and not its brush.
+void TBasicFigure::DrawOn(TCanvas& Canvas) {
+  if (!TBasicFigure::BeginDraw(Canvas)) DrawingImpossible();
+}
+
+bool TBasicFigure::FindPoint(const TPoint& P, int32_t Radius) {
   for (int32_t i = 0; i < PointsCount(); ++i) {
     const TPoint& c = FPoints[size_t(i)];
-    if (std::llabs(int64_t(P.x) - c.x) <= ControlPointRadius && std::llabs(int64_t(P.y) - c.y) <= ControlPointRadius) {
+    if (std::llabs(int64_t(P.x) - c.x) <= Radius && std::llabs(int64_t(P.y) - c.y) <= Radius) {
       FSelectedPointIndex = i;
       return true;
     }
   }
   FSelectedPointIndex = -1;
   return false;
+}
+
+TRect TBasicFigure::Bounds() const {
+  if (FPoints.empty()) return {};
+  TRect box{FPoints[0].x, FPoints[0].y, FPoints[0].x, FPoints[0].y};
+  for (const TPoint& p : FPoints) {
+    box.Left = std::min(box.Left, p.x);
+    box.Top = std::min(box.Top, p.y);
+    box.Right = std::max(box.Right, p.x);
+    box.Bottom = std::max(box.Bottom, p.y);
+  }
+  box.Right = SaturatedAdd(box.Right, 1);
+  box.Bottom = SaturatedAdd(box.Bottom, 1);
+  return box;
 }
 
 bool TBasicFigure::MoveBy(const TPoint& Offset) {
@@ -149,12 +172,12 @@ bool TBasicFigure::MoveBy(const TPoint& Offset) {
   return true;
 }
 
-void TBasicFigure::MovePoint(const TPoint& OldP, const TPoint& NewP) {
-  if (!FindPoint(OldP)) throw EAbort("Asked point not found");
+void TBasicFigure::MovePoint(const TPoint& OldP, const TPoint& NewP, int32_t Radius) {
+  if (!FindPoint(OldP, Radius)) throw EAbort("Asked point not found");
   SetPoint(FSelectedPointIndex, NewP);
 }
 
-void DrawControlPoints(TCanvas& Canvas, std::span<const TPoint> Points) {
+void DrawControlPoints(TCanvas& Canvas, std::span<const TPoint> Points, int32_t Radius) {
   TCanvasLock lock(Canvas);
   Canvas.Brush.Color = clWhite;
   Canvas.Brush.Style = bsSolid;
@@ -163,8 +186,7 @@ void DrawControlPoints(TCanvas& Canvas, std::span<const TPoint> Points) {
   Canvas.Pen.Style = psSolid;
   Canvas.Pen.Width = 1;
   for (const TPoint& p : Points)
-    Canvas.Rectangle(WrapAdd(p.x, -ControlPointRadius), WrapAdd(p.y, -ControlPointRadius),
-                     WrapAdd(p.x, ControlPointRadius), WrapAdd(p.y, ControlPointRadius));
+    Canvas.Rectangle(WrapAdd(p.x, -Radius), WrapAdd(p.y, -Radius), WrapAdd(p.x, Radius), WrapAdd(p.y, Radius));
 }
 
 void TBasicFigure::DrawPoints() {
@@ -251,15 +273,15 @@ void TBasicFigure::LoadFromStream(TStream& Stream) {
 
 // ------------------------------------------------------ TBinaryDimensionsFigure
 
-bool TBinaryDimensionsFigure::BeginDraw() {
-  if (!TBasicFigure::BeginDraw()) return false;
-  FCanvas->Brush.Color = FBrushColor;
-  FCanvas->Brush.Style = FBrushStyle;
+bool TBinaryDimensionsFigure::BeginDraw(TCanvas& Canvas) {
+  if (!TBasicFigure::BeginDraw(Canvas)) return false;
+  Canvas.Brush.Color = FBrushColor;
+  Canvas.Brush.Style = FBrushStyle;
   return true;
 }
 
-void TBinaryDimensionsFigure::Draw() {
-  if (!TBinaryDimensionsFigure::BeginDraw()) DrawingImpossible();
+void TBinaryDimensionsFigure::DrawOn(TCanvas& Canvas) {
+  if (!TBinaryDimensionsFigure::BeginDraw(Canvas)) DrawingImpossible();
 }
 
 void TBinaryDimensionsFigure::SetBrushStyle(TBrushStyle Value) {

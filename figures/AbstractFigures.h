@@ -45,13 +45,16 @@ struct TFigureClass {
 
 // Lo gets the smaller of A and B, Hi the larger.
 void MinMax(int32_t& Lo, int32_t& Hi, int32_t A, int32_t B);
+// A + B, held at the limits of int32_t.
+int32_t SaturatedAdd(int32_t A, int64_t B);
 
 // Half-size of a control-point marker and the tolerance of FindPoint, pixels.
 constexpr int32_t ControlPointRadius = 3;
 
-// The markers of control points: a square around each point drawn in XOR, so
-// that drawing the same markers again restores every pixel.
-void DrawControlPoints(TCanvas& Canvas, std::span<const TPoint> Points);
+// The markers of control points: the square of 2 Radius pixels a side from
+// (x - Radius, y - Radius) on, inverted (drawn in XOR), so that drawing the
+// same markers again restores every pixel.
+void DrawControlPoints(TCanvas& Canvas, std::span<const TPoint> Points, int32_t Radius = ControlPointRadius);
 
 class TBasicFigure {
  public:
@@ -76,20 +79,27 @@ class TBasicFigure {
   virtual void Changed();
   // Never notifies.
   virtual void SetUpdating(bool Value);
-  // Draws the figure. Here the frame alone: EAbort "Drawing impossible:
-  // (not FVisible) or (FCanvas = nil)" when invisible or without canvas,
-  // else the canvas pen takes colour, mode, style and width. The concrete
-  // figures never throw for that: a figure that cannot draw, or holds fewer
-  // points than its primitive uses, draws nothing, so that one damaged
-  // figure cannot stop the rest of the image from drawing.
-  virtual void Draw();
+  // Draws the figure on its own canvas, as DrawOn does; nothing without one.
+  void Draw();
+  // Draws the figure on Canvas, its own or any other (an export's): the same
+  // calls either way. Here the frame alone: EAbort "Drawing impossible:
+  // (not FVisible) or (FCanvas = nil)" when invisible, else the canvas pen
+  // takes colour, mode, style and width. The concrete figures never throw
+  // for that: a figure that cannot draw, or holds fewer points than its
+  // primitive uses, draws nothing, so that one damaged figure cannot stop
+  // the rest of the image from drawing.
+  virtual void DrawOn(TCanvas& Canvas);
   // True when P hits the figure body.
   virtual bool IsPointInside(const TPoint& P) = 0;
   // The figure record; neither calls Changed.
   virtual void LoadFromStream(TStream& Stream);
-  // The first control point within ControlPointRadius on both axes; sets
-  // SelectedPointIndex (-1 when none).
-  virtual bool FindPoint(const TPoint& P);
+  // The first control point within Radius pixels of P on both axes; sets
+  // SelectedPointIndex (-1 when none). A view that zooms passes the
+  // tolerance that keeps its size on the screen.
+  virtual bool FindPoint(const TPoint& P, int32_t Radius = ControlPointRadius);
+  // The box of the control points, right and bottom edges exclusive (all
+  // zero without points): where a view looks for the figure.
+  virtual TRect Bounds() const;
   // Translates every point; false (and silent) without points or for a zero
   // offset.
   virtual bool MoveBy(const TPoint& Offset);
@@ -103,9 +113,9 @@ class TBasicFigure {
   virtual void SetPenStyle(TPenStyle Value);
   virtual void SetPenWidth(int32_t Value);
   virtual void SetPenMode(TPenMode Value);
-  // Moves the control point found near OldP to NewP; EAbort "Asked point not
-  // found" when there is none.
-  virtual void MovePoint(const TPoint& OldP, const TPoint& NewP);
+  // Moves the control point found near OldP (FindPoint with Radius) to
+  // NewP; EAbort "Asked point not found" when there is none.
+  virtual void MovePoint(const TPoint& OldP, const TPoint& NewP, int32_t Radius = ControlPointRadius);
   virtual void SetScale(int8_t Value);
   virtual void SetVisible(bool Value);
 
@@ -137,11 +147,10 @@ class TBasicFigure {
   virtual void InsertPoint(int32_t Index, const TPoint& P);
   virtual bool DeletePoint(int32_t Index);
 
-  // The drawing frame without exceptions: false, with the canvas untouched,
-  // when the figure is invisible or has no canvas; else the canvas takes the
-  // figure's pen (and, for a closed figure, its brush). Concrete Draws start
-  // with it.
-  virtual bool BeginDraw();
+  // The drawing frame without exceptions: false, with Canvas untouched,
+  // when the figure is invisible; else Canvas takes the figure's pen (and,
+  // for a closed figure, its brush). Concrete DrawOns start with it.
+  virtual bool BeginDraw(TCanvas& Canvas);
 
   TDynPointsArray FPoints;
   TColor FPenColor = clBlack;
@@ -162,8 +171,8 @@ class TBinaryDimensionsFigure : public TBasicFigure {
   explicit TBinaryDimensionsFigure(TCanvas* ACanvas) : TBasicFigure(ACanvas) {}
 
   // The fill frame: the drawing frame, then the canvas brush; EAbort as
-  // TBasicFigure::Draw.
-  void Draw() override;
+  // TBasicFigure::DrawOn.
+  void DrawOn(TCanvas& Canvas) override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) const override;
 
@@ -173,7 +182,7 @@ class TBinaryDimensionsFigure : public TBasicFigure {
   TColor BrushColor() const { return FBrushColor; }
 
  protected:
-  bool BeginDraw() override;
+  bool BeginDraw(TCanvas& Canvas) override;
 
   TBrushStyle FBrushStyle = bsSolid;
   TColor FBrushColor = clBlack;

@@ -124,9 +124,9 @@ TFigureBitmap* AsPicture(TBasicFigure* Figure) {
 
 // --------------------------------------------------------------- TFigurePolyLine
 
-void TFigurePolyLine::Draw() {
-  if (!BeginDraw()) return;
-  FCanvas->Polyline(FPoints);
+void TFigurePolyLine::DrawOn(TCanvas& Canvas) {
+  if (!BeginDraw(Canvas)) return;
+  Canvas.Polyline(FPoints);
 }
 
 bool TFigurePolyLine::IsPointInside(const TPoint& P) {
@@ -148,17 +148,17 @@ bool TFigurePolyLine::IsPointInside(const TPoint& P) {
 
 // -------------------------------------------------------------- TFigureRectangle
 
-void TFigureRectangle::Draw() {
-  if (!BeginDraw() || PointsCount() < 2) return;
+void TFigureRectangle::DrawOn(TCanvas& Canvas) {
+  if (!BeginDraw(Canvas) || PointsCount() < 2) return;
   const TPoint p0 = Point(0), p1 = Point(1);
-  FCanvas->Rectangle(p0.x, p0.y, p1.x, p1.y);
+  Canvas.Rectangle(p0.x, p0.y, p1.x, p1.y);
 }
 
 // ---------------------------------------------------------------- TFigurePolygon
 
-void TFigurePolygon::Draw() {
-  if (!BeginDraw()) return;
-  FCanvas->Polygon(FPoints);
+void TFigurePolygon::DrawOn(TCanvas& Canvas) {
+  if (!BeginDraw(Canvas)) return;
+  Canvas.Polygon(FPoints);
 }
 
 bool TFigurePolygon::IsPointInside(const TPoint& P) {
@@ -196,10 +196,10 @@ void TFigurePolygon::LoadFromStream(TStream& Stream) {
 
 // -------------------------------------------------------------- TFigureRoundRect
 
-void TFigureRoundRect::Draw() {
-  if (!BeginDraw() || PointsCount() < 2) return;
+void TFigureRoundRect::DrawOn(TCanvas& Canvas) {
+  if (!BeginDraw(Canvas) || PointsCount() < 2) return;
   const TPoint p0 = Point(0), p1 = Point(1);
-  FCanvas->RoundRect(p0.x, p0.y, p1.x, p1.y, FCorners.x, FCorners.y);
+  Canvas.RoundRect(p0.x, p0.y, p1.x, p1.y, FCorners.x, FCorners.y);
 }
 
 void TFigureRoundRect::SetCorners(const TPoint& P) {
@@ -221,48 +221,47 @@ void TFigureRoundRect::LoadFromStream(TStream& Stream) {
 
 // ---------------------------------------------------------------- TFigureEllipse
 
-void TFigureEllipse::Draw() {
-  if (!BeginDraw() || PointsCount() < 2) return;
+void TFigureEllipse::DrawOn(TCanvas& Canvas) {
+  if (!BeginDraw(Canvas) || PointsCount() < 2) return;
   const TPoint p0 = Point(0), p1 = Point(1);
-  FCanvas->Ellipse(p0.x, p0.y, p1.x, p1.y);
+  Canvas.Ellipse(p0.x, p0.y, p1.x, p1.y);
 }
 
 // --------------------------------------------------------- TFigureChord, TFigurePie
 
-void TFigureChord::Draw() {
-  if (!BeginDraw() || PointsCount() < 4) return;
+void TFigureChord::DrawOn(TCanvas& Canvas) {
+  if (!BeginDraw(Canvas) || PointsCount() < 4) return;
   const TPoint p0 = Point(0), p1 = Point(1), p2 = Point(2), p3 = Point(3);
-  FCanvas->Chord(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
+  Canvas.Chord(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
 }
 
-void TFigurePie::Draw() {
-  if (!BeginDraw() || PointsCount() < 4) return;
+void TFigurePie::DrawOn(TCanvas& Canvas) {
+  if (!BeginDraw(Canvas) || PointsCount() < 4) return;
   const TPoint p0 = Point(0), p1 = Point(1), p2 = Point(2), p3 = Point(3);
-  FCanvas->Pie(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
+  Canvas.Pie(p0.x, p0.y, p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
 }
 
 // ------------------------------------------------------------------- TFigureText
 
 TFigureText::TFigureText(TCanvas* ACanvas) : TBinaryDimensionsFigure(ACanvas) { AddPoint(TPoint{0, 0}); }
 
-void TFigureText::Draw() {
-  if (!BeginDraw()) return;
-  TCanvas& canvas = *FCanvas;
+void TFigureText::DrawOn(TCanvas& Canvas) {
+  if (!BeginDraw(Canvas)) return;
   // Taken even without an anchor: the hit test measures in the font the
   // canvas holds.
-  canvas.Font = FFont;
+  Canvas.Font = FFont;
   if (PointsCount() < 1) return;
   // Slanted and heavy faces overhang their advance: the box grows by twice
   // the last character's width.
   int32_t extra = 0;
-  if ((canvas.Font.Style & (fsBold | fsItalic)) != 0 && !FText.empty())
-    extra = int32_t(uint16_t(2 * (canvas.TextWidth(std::string_view(FText).substr(FText.size() - 1)) + 1)));
+  if ((Canvas.Font.Style & (fsBold | fsItalic)) != 0 && !FText.empty())
+    extra = int32_t(uint16_t(2 * (Canvas.TextWidth(std::string_view(FText).substr(FText.size() - 1)) + 1)));
   const int32_t a = FrameInset(*this);
   const TPoint p = Point(0);
-  const TSize text = canvas.TextExtent(FText);
-  canvas.Rectangle(WrapSub(p.x, a), WrapSub(p.y, a), WrapAdd(WrapAdd(WrapAdd(p.x, text.cx), a), extra),
+  const TSize text = Canvas.TextExtent(FText);
+  Canvas.Rectangle(WrapSub(p.x, a), WrapSub(p.y, a), WrapAdd(WrapAdd(WrapAdd(p.x, text.cx), a), extra),
                    WrapAdd(WrapAdd(p.y, text.cy), a));
-  canvas.TextOut(p.x, p.y, FText);
+  Canvas.TextOut(p.x, p.y, FText);
 }
 
 bool TFigureText::IsPointInside(const TPoint& P) {
@@ -271,6 +270,15 @@ bool TFigureText::IsPointInside(const TPoint& P) {
   const int64_t w = FPenWidth;
   const TSize text = FCanvas->TextExtent(FText);
   return p.x - w <= P.x && P.x < p.x + text.cx + w && p.y - w <= P.y && P.y < p.y + text.cy + w;
+}
+
+TRect TFigureText::Bounds() const {
+  TRect box = TBinaryDimensionsFigure::Bounds();
+  if (FCanvas == nullptr || FPoints.empty()) return box;
+  const TSize text = FCanvas->TextExtent(FText);
+  box.Right = std::max(box.Right, SaturatedAdd(box.Left, text.cx));
+  box.Bottom = std::max(box.Bottom, SaturatedAdd(box.Top, text.cy));
+  return box;
 }
 
 TFont& TFigureText::GetFont() {
@@ -324,10 +332,10 @@ void TFigureText::LoadFromStream(TStream& Stream) {
 
 // ----------------------------------------------------------------- TFigureBitmap
 
-void TFigureBitmap::Draw() {
-  if (!BeginDraw() || PointsCount() < 2) return;
+void TFigureBitmap::DrawOn(TCanvas& Canvas) {
+  if (!BeginDraw(Canvas) || PointsCount() < 2) return;
   const TPoint p0 = Point(0), p1 = Point(1);
-  FCanvas->Rectangle(p0.x, p0.y, p1.x, p1.y);
+  Canvas.Rectangle(p0.x, p0.y, p1.x, p1.y);
   if (FBitmap.Empty()) return;
   TRect picture{p0.x, p0.y, p1.x, p1.y};
   if (FPenStyle != psClear) {
@@ -337,7 +345,7 @@ void TFigureBitmap::Draw() {
     picture.Right = int32_t(std::llabs(int64_t(p1.x) - w));
     picture.Bottom = int32_t(std::llabs(int64_t(p1.y) - w));
   }
-  FBitmap.Draw(*FCanvas, picture);
+  FBitmap.Draw(Canvas, picture);
 }
 
 void TFigureBitmap::FitToPicture() {

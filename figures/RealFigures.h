@@ -15,7 +15,7 @@ class TFigurePolyLine : public TLine {
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
   explicit TFigurePolyLine(TCanvas* ACanvas) : TLine(ACanvas) {}
-  void Draw() override;
+  void DrawOn(TCanvas& Canvas) override;
   // True on the first segment whose detour through P is within
   // (pen width + 1) * 0.05 pixels; leaves the segment's end index in
   // InsertIndex (-1 on a miss).
@@ -27,7 +27,7 @@ class TFigureRectangle : public TBinCoordsFigure {
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
   explicit TFigureRectangle(TCanvas* ACanvas) : TBinCoordsFigure(ACanvas) {}
-  void Draw() override;
+  void DrawOn(TCanvas& Canvas) override;
 };
 
 class TFigurePolygon : public TBinaryDimensionsFigure, public TVertexList {
@@ -35,7 +35,7 @@ class TFigurePolygon : public TBinaryDimensionsFigure, public TVertexList {
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
   explicit TFigurePolygon(TCanvas* ACanvas) : TBinaryDimensionsFigure(ACanvas) {}
-  void Draw() override;
+  void DrawOn(TCanvas& Canvas) override;
   // Crossing count on the horizontal line through P, even-odd on both
   // sides. Leaves the end index of the last straddling edge in InsertIndex
   // (not reset on a miss). A polygon without points is never hit.
@@ -54,7 +54,7 @@ class TFigureRoundRect : public TBinCoordsFigure {
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
   explicit TFigureRoundRect(TCanvas* ACanvas) : TBinCoordsFigure(ACanvas) {}
-  void Draw() override;
+  void DrawOn(TCanvas& Canvas) override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) const override;
 
@@ -72,7 +72,7 @@ class TFigureEllipse : public TBinCoordsFigure {
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
   explicit TFigureEllipse(TCanvas* ACanvas) : TBinCoordsFigure(ACanvas) {}
-  void Draw() override;
+  void DrawOn(TCanvas& Canvas) override;
 };
 
 class TFigureChord : public TQuadCoordsFigure {
@@ -80,7 +80,7 @@ class TFigureChord : public TQuadCoordsFigure {
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
   explicit TFigureChord(TCanvas* ACanvas) : TQuadCoordsFigure(ACanvas) {}
-  void Draw() override;
+  void DrawOn(TCanvas& Canvas) override;
 };
 
 class TFigurePie : public TQuadCoordsFigure {
@@ -88,7 +88,7 @@ class TFigurePie : public TQuadCoordsFigure {
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
   explicit TFigurePie(TCanvas* ACanvas) : TQuadCoordsFigure(ACanvas) {}
-  void Draw() override;
+  void DrawOn(TCanvas& Canvas) override;
 };
 
 // One line of text anchored by its top-left corner (point 0), drawn in its
@@ -99,11 +99,13 @@ class TFigureText : public TBinaryDimensionsFigure {
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
   explicit TFigureText(TCanvas* ACanvas);
-  void Draw() override;
+  void DrawOn(TCanvas& Canvas) override;
   // The text box measured in the font the canvas holds now, widened by the
   // pen width on every side. A text figure without canvas or anchor is never
   // hit.
   bool IsPointInside(const TPoint& P) override;
+  // The text box as the hit test measures it, the anchor included.
+  TRect Bounds() const override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) const override;
 
@@ -129,7 +131,7 @@ class TFigureBitmap : public TBinCoordsFigure {
   static const TFigureClass Class;
   const TFigureClass& ClassType() const override { return Class; }
   explicit TFigureBitmap(TCanvas* ACanvas) : TBinCoordsFigure(ACanvas) {}
-  void Draw() override;
+  void DrawOn(TCanvas& Canvas) override;
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) const override;
 

@@ -15,41 +15,16 @@
 
 namespace {
 
-// Hides the selection markers while the image is taken as a picture, and
-// brings them back however that ends.
-class THiddenSelection {
- public:
-  explicit THiddenSelection(TFiguresCollection& Image) : FImage(Image), FSelected(Image.Selected()) {
-    FImage.SetSelected(nullptr);
-  }
-  ~THiddenSelection() {
-    try {
-      FImage.SetSelected(FSelected);
-    } catch (...) {
-      // The markers come back with the next redraw.
-    }
-  }
-  THiddenSelection(const THiddenSelection&) = delete;
-  THiddenSelection& operator=(const THiddenSelection&) = delete;
-
- private:
-  TFiguresCollection& FImage;
-  TBasicFigure* FSelected;
-};
-
-// Also keeps the image window disabled while the picture is written.
+// Keeps the image window disabled while the picture is written.
 class TExportGuard {
  public:
-  TExportGuard(TfrmImage& Window, TFiguresCollection& Image) : FWindow(Window), FSelection(Image) {
-    FWindow.setEnabled(false);
-  }
+  explicit TExportGuard(TfrmImage& Window) : FWindow(Window) { FWindow.setEnabled(false); }
   ~TExportGuard() { FWindow.setEnabled(true); }
   TExportGuard(const TExportGuard&) = delete;
   TExportGuard& operator=(const TExportGuard&) = delete;
 
  private:
   TfrmImage& FWindow;
-  THiddenSelection FSelection;
 };
 
 }  // namespace
@@ -103,14 +78,13 @@ void TfrmMain::ExportCommand() {
       Dialogs->RunSaveAsPicture(ProposedFileName(FDocument->Title(), QStringLiteral(".bmp")));
   if (!name) return;
   // Whatever extension the name has, the file holds a bitmap.
-  TExportGuard guard(*FImage, *FDocument->Collection());
+  TExportGuard guard(*FImage);
   WriteFileAtomically(LocalFileName(*name), EncodeBmp24(FImage->imgDraw->Image()));
 }
 
 void TfrmMain::CopyCommand() {
   if (FImage == nullptr || !FDocument->IsOpen()) return;
-  // Other programs get the picture as shown, without the selection markers.
-  const THiddenSelection hidden(*FDocument->Collection());
+  // Other programs get the picture of the raster, which holds no markers.
   CopyImageToClipboard(*FDocument->Collection(), FImage->imgDraw->Image().copy());
 }
 

@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include <QImage>
 #include <QLabel>
 #include <QWidget>
 
 #include "canvas/Canvas.h"
+#include "ui/ViewScale.h"
 
 // The keys and the mouse buttons held during a mouse event.
 struct TShiftState {
@@ -18,28 +21,52 @@ struct TShiftState {
   Qt::MouseButtons Buttons;
 };
 
-// The drawing surface (imgDraw): the image raster at its own size and the
-// canvas that draws into it. Whatever the canvas draws is shown on the next
-// paint, so the screen follows the raster without a second redraw. Mouse
-// coordinates are image pixels. Whatever the mouse handlers raise goes to
-// the top-level report right here, never unwinding through the toolkit.
+// The drawing surface (imgDraw), the view of the image: the image raster at
+// its own size, the canvas that draws into it, and the zoom at which the
+// view shows it. The surface is as large as the zoomed image; its place in
+// the viewport is the scroll. Whatever the canvas draws is shown on the
+// next paint, so the screen follows the raster without a second redraw.
+// Over the raster the view draws the selected figure's control-point
+// markers at their screen size; they are never part of the raster. Mouse
+// coordinates are image pixels, whatever the zoom. Whatever the mouse
+// handlers raise goes to the top-level report right here, never unwinding
+// through the toolkit.
 class TImageSurface : public QWidget {
  public:
   using TMouseButtonEvent = std::function<void(Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
   using TMouseMoveEvent = std::function<void(TShiftState Shift, int32_t X, int32_t Y)>;
+  // Position: the pointer on the view, logical pixels from the surface's
+  // top-left corner.
+  using TWheelEvent = std::function<void(QPoint AngleDelta, QPoint PixelDelta, Qt::KeyboardModifiers Keys,
+                                         QPointF Position)>;
 
   explicit TImageSurface(QWidget* Parent);
   ~TImageSurface() override;
 
   // A new raster of Width x Height pixels (negative counts as 0), white;
-  // the surface takes that size.
+  // the surface takes its size at the zoom, and no marker is shown.
   void SetImageSize(int32_t Width, int32_t Height);
   const QImage& Image() const { return FBitmap; }
   TCanvas* Canvas() const;
+  int32_t ImageWidth() const { return FBitmap.width(); }
+  int32_t ImageHeight() const { return FBitmap.height(); }
+
+  // The surface takes the size of the image at the level; the raster stays
+  // as it is.
+  void SetZoomLevel(int Level);
+  const TViewScale& Scale() const { return FScale; }
+  // The control points whose markers the view shows, image pixels.
+  void SetMarkedPoints(std::span<const TPoint> Points);
+
+  // The view as shown on a screen of DevicePixelRatio device pixels to a
+  // view pixel: the part in Rect (device pixels from the surface's top-left
+  // corner), with the markers. What every paint draws.
+  QImage ViewPicture(const QRect& Rect, double DevicePixelRatio);
 
   TMouseButtonEvent OnMouseDown;
   TMouseMoveEvent OnMouseMove;
   TMouseButtonEvent OnMouseUp;
+  TWheelEvent OnWheel;
 
  protected:
   void paintEvent(QPaintEvent* Event) override;
@@ -47,6 +74,7 @@ class TImageSurface : public QWidget {
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseMoveEvent(QMouseEvent* Event) override;
   void mouseReleaseEvent(QMouseEvent* Event) override;
+  void wheelEvent(QWheelEvent* Event) override;
 
  private:
   class TSurfaceCanvas;
@@ -54,10 +82,14 @@ class TImageSurface : public QWidget {
   // Asks for one repaint for everything drawn until the next paint: a
   // redraw draws thousands of primitives.
   void ScheduleRepaint();
+  void FitToZoom();
+  QPoint ImagePoint(const QMouseEvent* Event) const;
 
   QImage FBitmap;
   std::unique_ptr<TSurfaceCanvas> FCanvas;
   bool FRepaintScheduled = false;
+  TViewScale FScale;
+  std::vector<TPoint> FMarkedPoints;
 };
 
 // A picture that reports a left click: pressed and released over it.

@@ -26,6 +26,7 @@
 #include "ui/Application.h"
 #include "ui/Icons.h"
 #include "ui/KeyPreview.h"
+#include "ui/ViewControl.h"
 
 namespace {
 
@@ -46,36 +47,6 @@ constexpr int StatusBarHeight = 20;
 constexpr int TopStripHeight = 35;  // pnTop; also the width of imgSpacer and tbVert
 
 const QColor ViewportColor(0, 128, 128);  // teal
-
-// The nearest integer, a value exactly halfway going to the even one,
-// independent of the floating-point rounding mode.
-int32_t RoundHalfEven(double Value) {
-  const double below = std::floor(Value);
-  const double fraction = Value - below;
-  double result = below;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0)) result += 1.0;
-  return int32_t(result);
-}
-
-// A track bar's range for a surface extent: tenths of the bar's length.
-int32_t ScrollRange(int SurfaceExtent, int BarLength) {
-  if (BarLength <= 0) return 0;
-  return RoundHalfEven(10.0 * SurfaceExtent / BarLength);
-}
-
-// The surface's shift for a track bar position, pixels (positive: the image
-// moves left or up).
-int32_t ScrollShift(int Position, int BarLength) { return RoundHalfEven(Position / 10.0 * BarLength); }
-
-QString ModeText(TEditMode Mode) {
-  switch (Mode) {
-    case emSelect: return QStringLiteral("Режим: Выбор фигуры");
-    case emDraw: return QStringLiteral("Режим: Рисование");
-    case emMove: return QStringLiteral("Режим: Перемещение");
-    case emResize: return QStringLiteral("Режим: Изменение размеров");
-  }
-  return {};
-}
 
 // A step on a figure whose vertices the user adds one press at a time;
 // Vertices is that figure's vertex list. A drag moves the last vertex.
@@ -123,7 +94,7 @@ void TfrmImage::CreateControls() {
   sbStatus->setSizeGripEnabled(false);
   const int widths[5] = {50, 50, 150, 150, 50};
   for (int i = 0; i < 5; ++i) {
-    QLabel* panel = new QLabel(sbStatus);
+    QLabel* panel = i == 4 ? new TClickablePicture(sbStatus) : new QLabel(sbStatus);
     panel->setFixedWidth(widths[i]);
     panel->setFrameStyle(QFrame::Panel | (i < 2 ? QFrame::Raised : QFrame::Sunken));
     panel->setTextFormat(Qt::PlainText);
@@ -181,6 +152,17 @@ void TfrmImage::CreateControls() {
     imgDrawMouseUp(Button, Shift, X, Y);
   };
 
+  imgDraw->OnWheel = [this](QPoint AngleDelta, QPoint PixelDelta, Qt::KeyboardModifiers Keys, QPointF Position) {
+    FView->Wheel(AngleDelta, PixelDelta, Keys, Position);
+  };
+
+  FView = new TViewControl(*this, *imgDraw, *pnDraw, *tbHoriz, *tbVert, *static_cast<TClickablePicture*>(FPanels[4]));
+  FView->SelectedBox = [this]() -> std::optional<TRect> {
+    const TBasicFigure* selected = FCollection != nullptr ? FCollection->Selected() : nullptr;
+    if (selected == nullptr) return std::nullopt;
+    return selected->Bounds();
+  };
+
   connect(tbHoriz, &QSlider::valueChanged, this, [this] { ReportFailures([this] { tbHorizChange(); }); });
   connect(tbVert, &QSlider::valueChanged, this, [this] { ReportFailures([this] { tbVertChange(); }); });
 }
@@ -214,12 +196,16 @@ void TfrmImage::SetImage(TFiguresCollection* Collection) {
   FCollection->SetCanvas(DrawingCanvas());
 }
 
+void TfrmImage::SetCollection(TFiguresCollection* Collection) {
+  if (FCollection != nullptr) FCollection->OnMarkersChanged = nullptr;
+  FCollection = Collection;
+  if (FCollection != nullptr)
+    FCollection->OnMarkersChanged = [this](std::span<const TPoint> Points) { imgDraw->SetMarkedPoints(Points); };
+}
+
 void TfrmImage::PrepareSurface(const TRect& ImageRect) {
   imgDraw->SetImageSize(ImageRect.Right, ImageRect.Bottom);
-  tbHoriz->setValue(0);
-  tbVert->setValue(0);
-  imgDraw->move(0, 0);
-  FormResize();
+  FView->Reset();
 }
 
 void TfrmImage::closeEvent(QCloseEvent* Event) {
@@ -245,8 +231,8 @@ TCanvas* TfrmImage::DrawingCanvas() const { return imgDraw->Canvas(); }
 void TfrmImage::ShowImage() { imgDraw->update(); }
 
 void TfrmImage::ClampPoint(int32_t& X, int32_t& Y) const {
-  const int32_t w = imgDraw->width();
-  const int32_t h = imgDraw->height();
+  const int32_t w = imgDraw->ImageWidth();
+  const int32_t h = imgDraw->ImageHeight();
   if (X > w)
     X = w;
   else if (X < 0)
@@ -263,19 +249,22 @@ void TfrmImage::SetMode(TEditMode Mode) {
   SetScreenCursor(Mode);
 }
 
+void TfrmImage::Transit(TEditEvent Event) {
+  const TEditMode next = NextMode(FMode, Event);
+  if (next != FMode) SetMode(next);
+}
+
 void TfrmImage::SetScreenCursor(TEditMode Mode) {
-  Qt::CursorShape shape;
-  switch (Mode) {
-    case emDraw: shape = Qt::CrossCursor; break;
-    case emMove: shape = Qt::DragMoveCursor; break;
-    case emResize: shape = Qt::SizeAllCursor; break;
-    default: RestoreScreenCursor(); return;
+  const std::optional<Qt::CursorShape> shape = ModeCursor(Mode);
+  if (!shape) {
+    RestoreScreenCursor();
+    return;
   }
   // One entry of ours on the override stack at most: changed in place.
   if (FCursorPushed) {
-    QApplication::changeOverrideCursor(QCursor(shape));
+    QApplication::changeOverrideCursor(QCursor(*shape));
   } else {
-    QApplication::setOverrideCursor(QCursor(shape));
+    QApplication::setOverrideCursor(QCursor(*shape));
     FCursorPushed = true;
   }
 }
@@ -298,7 +287,7 @@ void TfrmImage::UpdateFigure(int32_t X, int32_t Y, TFigureStep Step) {
     if (figure == nullptr) throw EAbort("FFigure = nil");
     const TPoint p{X, Y};
     if (FMode == emResize) {
-      figure->MovePoint(FDownPoint, p);
+      figure->MovePoint(FDownPoint, p, imgDraw->Scale().HitRadius());
       FDownPoint = p;
     } else {
       switch (figure->ClassType().Traits.Family) {
@@ -309,7 +298,7 @@ void TfrmImage::UpdateFigure(int32_t X, int32_t Y, TFigureStep Step) {
             figure->SetPoint(0, FDownPoint);
             figure->SetPoint(1, p);
           }
-          if (Step == stRelease) SetMode(emSelect);
+          if (Step == stRelease) Transit(eeFigureFinished);
           break;
         case ffFourPoint:
           if (FMode == emDraw) {
@@ -324,7 +313,7 @@ void TfrmImage::UpdateFigure(int32_t X, int32_t Y, TFigureStep Step) {
             if (Step == stRelease) {
               if (FQuadStage >= 2) {
                 FQuadStage = 0;
-                SetMode(emSelect);
+                Transit(eeFigureFinished);
               } else {
                 ++FQuadStage;
               }
@@ -333,7 +322,7 @@ void TfrmImage::UpdateFigure(int32_t X, int32_t Y, TFigureStep Step) {
           break;
         case ffText:
           figure->SetPoint(0, p);
-          if (Step == stRelease) SetMode(emSelect);
+          if (Step == stRelease) Transit(eeFigureFinished);
           break;
         case ffOther: break;
       }
@@ -354,29 +343,30 @@ void TfrmImage::imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int3
     if (FCollection == nullptr) return;
 
     if (FMode == emSelect) {
-      TBasicFigure* figure = FCollection->FigureAt(p);
+      const int32_t radius = imgDraw->Scale().HitRadius();
+      TBasicFigure* figure = FCollection->FigureAt(p, radius);
       if (figure != nullptr) {
         FCollection->SetSelected(figure);
         FLastPoint = p;
-        const bool onControlPoint = figure->FindPoint(FLastPoint);
+        const bool onControlPoint = figure->FindPoint(FLastPoint, radius);
         const bool shift = Shift.Keys.testFlag(Qt::ShiftModifier);
         if (onControlPoint && !shift) {
-          SetMode(emResize);
+          Transit(eePressOnControlPoint);
         } else if (onControlPoint) {
           UpdateFigure(X, Y, stDeletePoint);
-          SetMode(emSelect);
+          Transit(eeVertexDeleted);
         } else if (!shift) {
-          SetMode(emMove);
+          Transit(eePressOnBody);
         } else {
           UpdateFigure(X, Y, stInsertPoint);
-          SetMode(emResize);
+          Transit(eeVertexInserted);
         }
         Notify(FCollection->Selected(), faSelected);
       } else {
-        SetMode(emSelect);
+        Transit(eePressOnEmpty);
         if (FFigureClass == nullptr) return;
         std::unique_ptr<TBasicFigure> created = FFigureClass->Create(DrawingCanvas());
-        SetMode(emDraw);
+        Transit(eeFigureStarted);
         TBasicFigure* newFigure = FCollection->Add(std::move(created));
         if (newFigure == nullptr) return;
         FStepOpen = true;
@@ -418,7 +408,7 @@ void TfrmImage::imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
         case emSelect: break;
       }
     } else if (!(Shift.Buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) && FMode == emSelect) {
-      const TBasicFigure* figure = FCollection->FigureAt(p);
+      const TBasicFigure* figure = FCollection->FigureAt(p, imgDraw->Scale().HitRadius());
       SetStatusText(2, figure != nullptr ? QStringLiteral("Фигура: ") + QString::fromLatin1(figure->ClassName())
                                          : QStringLiteral("Пусто"));
     }
@@ -430,12 +420,10 @@ void TfrmImage::imgDrawMouseUp(Qt::MouseButton Button, TShiftState, int32_t X, i
     RestoreScreenCursor();
     ClampPoint(X, Y);
     if (Button == Qt::LeftButton) {
-      if (FMode == emMove || FMode == emResize)
-        SetMode(emSelect);
-      else if (FMode == emDraw)
-        UpdateFigure(X, Y, stRelease);
+      if (FMode == emDraw) UpdateFigure(X, Y, stRelease);
+      Transit(eeLeftRelease);
     } else if (Button == Qt::RightButton) {
-      SetMode(emSelect);
+      Transit(eeRightRelease);
       FQuadStage = 0;
     }
     if (FMode == emSelect) EndStep();
@@ -498,14 +486,11 @@ void TfrmImage::PasteFigure() {
   }
 }
 
-void TfrmImage::tbHorizChange() { imgDraw->move(-ScrollShift(tbHoriz->value(), tbHoriz->width()), imgDraw->y()); }
+void TfrmImage::tbHorizChange() { FView->FollowTrackBar(Qt::Horizontal); }
 
-void TfrmImage::tbVertChange() { imgDraw->move(imgDraw->x(), -ScrollShift(tbVert->value(), tbVert->height())); }
+void TfrmImage::tbVertChange() { FView->FollowTrackBar(Qt::Vertical); }
 
-void TfrmImage::FormResize() {
-  tbHoriz->setMaximum(ScrollRange(imgDraw->width(), tbHoriz->width()));
-  tbVert->setMaximum(ScrollRange(imgDraw->height(), tbVert->height()));
-}
+void TfrmImage::FormResize() { FView->SetTrackBarRanges(); }
 
 QString TfrmImage::QuickHelpText() {
   return QStringLiteral(

@@ -13,6 +13,7 @@
 
 #include "canvas/Canvas.h"
 #include "figures/AbstractFigures.h"
+#include "ui/EditModes.h"
 #include "ui/ImageSurface.h"
 
 class QFrame;
@@ -20,9 +21,8 @@ class QSlider;
 class QStatusBar;
 class TFiguresCollection;
 class TKeyPreview;
+class TViewControl;
 class TfrmImage;
-
-enum TEditMode : uint8_t { emSelect, emDraw, emMove, emResize };
 
 // faStepDone: a change of the drawing made with the mouse or the keys is
 // complete (a whole drag, a figure drawn to its end, a paste).
@@ -48,10 +48,14 @@ class TfrmImage : public QWidget {
   // collection redrawn on its canvas, the track bar ranges set as
   // FormResize does, the mode emSelect.
   void SetImage(TFiguresCollection* Collection);
-  // The image's collection alone, or none; nothing is drawn.
-  void SetCollection(TFiguresCollection* Collection) { FCollection = Collection; }
+  // The image's collection alone, or none; nothing is drawn. The view
+  // shows the markers of its selected figure from its next redraw on; the
+  // collection attached before, which must still exist, no longer tells
+  // the view of its markers.
+  void SetCollection(TFiguresCollection* Collection);
   // A blank white raster of the image rectangle's size (Right x Bottom) at
-  // (0, 0), scrolled home, the track bar ranges set as FormResize does.
+  // (0, 0), at 100 %, scrolled home, the track bar ranges set as FormResize
+  // does.
   void PrepareSurface(const TRect& ImageRect);
   TFiguresCollection* Collection() const { return FCollection; }
   // The canvas of the surface's raster.
@@ -59,12 +63,14 @@ class TfrmImage : public QWidget {
   // Repaints the surface from the raster.
   void ShowImage();
 
-  // Brings a point into 0..width and 0..height of the surface, bounds
+  // Brings a point into 0..width and 0..height of the image, bounds
   // included (one past the last pixel is reachable).
   void ClampPoint(int32_t& X, int32_t& Y) const;
   // Stores the mode, shows its text in status panel 3 and sets the
   // application-wide cursor (emSelect: none of ours, the default arrow).
   void SetMode(TEditMode Mode);
+  // The mode the mode table gives for Event, set when it differs.
+  void Transit(TEditEvent Event);
   // One mouse step on the selected figure, then a redraw. Every failure
   // ends the step silently, skipping the rest of it.
   void UpdateFigure(int32_t X, int32_t Y, TFigureStep Step);
@@ -86,7 +92,7 @@ class TfrmImage : public QWidget {
   // Position in tenths of the track bar's own length.
   void tbHorizChange();
   void tbVertChange();
-  // The track bar maxima from the surface's size; positions stay.
+  // The track bar maxima from the zoomed image's size; positions stay.
   void FormResize();
   void imgSpacerClick();
 
@@ -116,8 +122,10 @@ class TfrmImage : public QWidget {
   QSlider* tbVert;
   QFrame* pnDraw;
   TImageSurface* imgDraw;
-  // Status panels 0 to 4: x, y, figure under the pointer, mode, unused.
+  // Status panels 0 to 4: x, y, figure under the pointer, mode, zoom level.
   QLabel* StatusPanel(int Index) const { return FPanels[Index]; }
+  // The zoom and the scroll.
+  TViewControl& View() const { return *FView; }
 
  protected:
   void resizeEvent(QResizeEvent* Event) override;
@@ -147,6 +155,7 @@ class TfrmImage : public QWidget {
 
   QLabel* FPanels[5];
   bool FCursorPushed = false;
+  TViewControl* FView;
 
   // Hands every key of this window to FormKeyDown first.
   std::unique_ptr<TKeyPreview> FKeyPreview;

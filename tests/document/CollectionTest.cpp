@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <ranges>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -266,17 +267,21 @@ TEST_F(CollectionTest, MoveFigureExchangesWithinTheList) {
   EXPECT_FALSE(Collection.MoveFigure(a, INT32_MIN));
 }
 
-TEST_F(CollectionTest, RedrawPaintsBackgroundFiguresAndTheSelectionMarkers) {
+TEST_F(CollectionTest, RedrawPaintsBackgroundAndFiguresAndTellsTheMarkers) {
+  std::vector<TDynPointsArray> told;
+  Collection.OnMarkersChanged = [&](std::span<const TPoint> Points) { told.emplace_back(Points.begin(), Points.end()); };
   auto* a = AddRectangle({10, 10}, {60, 60});
   a->SetBrushColor(clBlue);
   a->SetPenColor(clBlue);
+  told.clear();
   Collection.SetBackgroundColor(clRed);
   EXPECT_EQ(PixelAt(Image, 5, 5), clRed);
   EXPECT_EQ(PixelAt(Image, 30, 30), clBlue);
-  EXPECT_EQ(PixelAt(Image, 8, 8), clRed ^ 0xFFFFFF) << "marker of the selected figure's point 0";
-  EXPECT_EQ(PixelAt(Image, 11, 11), clBlue ^ 0xFFFFFF);
+  EXPECT_EQ(PixelAt(Image, 8, 8), clRed) << "no marker in the image";
+  EXPECT_EQ(PixelAt(Image, 11, 11), clBlue);
+  EXPECT_EQ(told, (std::vector<TDynPointsArray>{{{10, 10}, {60, 60}}}));
   Collection.SetSelected(nullptr);
-  EXPECT_EQ(PixelAt(Image, 8, 8), clRed);
+  EXPECT_EQ(told.back(), TDynPointsArray{}) << "a change of selection alone is told";
 }
 
 TEST(CollectionCanvas, RedrawWithoutCanvasAbortsAfterTheChange) {

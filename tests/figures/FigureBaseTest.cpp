@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 
+#include "canvas/IdleCanvas.h"
 #include "figures/Exceptions.h"
 #include "figures/RealFigures.h"
 
@@ -267,15 +268,18 @@ TEST(MovePoint, GoesThroughTheFamilysClampingRule) {
   EXPECT_EQ(pie.Point(1), (TPoint{-30, 80}));
 }
 
-TEST(DrawFrame, WithoutCanvasOrWhenHiddenItAborts) {
+TEST(DrawFrame, WhenHiddenItAborts) {
+  TIdleCanvas canvas;
   TFigurePolyLine line(nullptr);
+  line.SetVisible(false);
   try {
-    line.TBasicFigure::Draw();
+    line.TBasicFigure::DrawOn(canvas);
     FAIL() << "no abort";
   } catch (const EAbort& e) {
     EXPECT_STREQ(e.what(), "Drawing impossible: (not FVisible) or (FCanvas = nil)");
   }
-  EXPECT_NO_THROW(line.Draw()) << "concrete figures absorb the abort";
+  EXPECT_NO_THROW(line.DrawOn(canvas)) << "concrete figures absorb the abort";
+  EXPECT_NO_THROW(line.Draw()) << "without a canvas of its own nothing is drawn";
 }
 
 TEST(Destruction, NotifiesTheListenerOnceWithoutAChangeNotice) {

@@ -108,7 +108,8 @@ TEST(KriRender, EqualsTheRasterCanvasWithoutMarkers) {
   EXPECT_EQ(differences, 0);
   EXPECT_EQ(BmpPixel(bmp, 40, 30), TColor(0x00C08040));  // background, no figure there
   EXPECT_EQ(BmpPixel(bmp, 8, 10), TColor(0x000000FF));   // inside the rectangle, clear of the other figures
-  EXPECT_EQ(image.Selected(), nullptr);
+  EXPECT_EQ(image.Canvas(), &IdleCanvas()) << "the image's own canvas is left alone";
+  EXPECT_NE(image.Selected(), nullptr);
 }
 
 // The raster is Right x Bottom; what lies outside the image rectangle stays

@@ -246,8 +246,8 @@ TEST_F(EditingTest, HoverTextShowsTheFigureUnderThePointerOnlyInSelection) {
   QApplication::sendEvent(Surface(), &held);
   EXPECT_EQ(Panel(2), QString("Пусто"));
   EXPECT_EQ(Panel(0), QString("X = 55"));
-  // Panel 4 is never written.
-  EXPECT_EQ(Panel(4), QString());
+  // Panel 4 shows the zoom level alone.
+  EXPECT_EQ(Panel(4), QString("100 %"));
 }
 
 TEST_F(EditingTest, ModesShowTheirTextAndCursorWithOneOverrideAtMost) {

@@ -148,10 +148,8 @@ class TScene {
     QImage raster(PictureWidth, PictureHeight, QImage::Format_RGB32);
     if (raster.isNull()) throw EOutOfMemory();
     raster.fill(Qt::white);
-    FFigures.SetSelected(nullptr);
     TRasterCanvas canvas(raster);
-    FFigures.SetCanvas(&canvas);
-    FFigures.SetCanvas(&IdleCanvas());
+    FFigures.DrawOn(canvas);
     return raster;
   }
 

@@ -10,8 +10,8 @@
 // Draws the image as the image window shows it without selection markers:
 // a blank (white) raster of Right x Bottom pixels of the image rectangle,
 // then the background and every figure bottom to top, through
-// TRasterCanvas. Needs a QGuiApplication when the image holds text. Leaves
-// the image without selection and resting on IdleCanvas().
+// TRasterCanvas. Needs a QGuiApplication when the image holds text. The
+// image's own canvas is left alone.
 QImage RenderImage(TFiguresCollection& Image);
 
 // Largest factor ScalePixels takes.

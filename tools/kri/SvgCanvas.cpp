@@ -177,8 +177,7 @@ TSvgView TSvgCanvas::View() const {
   return {double(FWidth), double(FHeight), double(std::min(FShape.PenWidth / 2 + 2, kMaxMargin))};
 }
 
-bool TSvgCanvas::BeginShape() {
-  if (FPaused) return false;
+void TSvgCanvas::BeginShape() {
   TShapeState& s = FShape;
   s.Mode = Pen.Mode <= pmNotXor ? Pen.Mode : pmCopy;
   s.PenStyle = Pen.Style <= psInsideFrame ? Pen.Style : psSolid;
@@ -188,7 +187,6 @@ bool TSvgCanvas::BeginShape() {
   s.Brush = s.BrushStyle == bsClear ? TPaint{} : Resolve(s.Mode, Brush.Color);
   // The gaps are opaque in the brush colour only with a solid brush.
   s.Gaps = s.BrushStyle == bsSolid ? s.Brush : TPaint{};
-  return true;
 }
 
 bool TSvgCanvas::PrepareBox(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TBox& Box) {
@@ -374,7 +372,8 @@ void TSvgCanvas::StrokeCurve(const std::string& Thin, const std::string& Wide, d
 
 void TSvgCanvas::DoRectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   TBox b;
-  if (!BeginShape() || !PrepareBox(X1, Y1, X2, Y2, b)) return;
+  BeginShape();
+  if (!PrepareBox(X1, Y1, X2, Y2, b)) return;
   // The interior stays inside the pen; without a pen it still loses the
   // right column and the bottom row.
   const bool hasPen = FShape.PenStyle != psClear;
@@ -391,13 +390,15 @@ void TSvgCanvas::DoRectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
 
 void TSvgCanvas::DoEllipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   TBox b;
-  if (!BeginShape() || !PrepareBox(X1, Y1, X2, Y2, b)) return;
+  BeginShape();
+  if (!PrepareBox(X1, Y1, X2, Y2, b)) return;
   DrawCurveBox(b, b.Right - b.Left, b.Bottom - b.Top);
 }
 
 void TSvgCanvas::DoRoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t W, int32_t H) {
   TBox b;
-  if (!BeginShape() || !PrepareBox(X1, Y1, X2, Y2, b)) return;
+  BeginShape();
+  if (!PrepareBox(X1, Y1, X2, Y2, b)) return;
   DrawCurveBox(b, std::clamp<int64_t>(std::llabs(W), 1, b.Right - b.Left),
                std::clamp<int64_t>(std::llabs(H), 1, b.Bottom - b.Top));
 }
@@ -430,7 +431,8 @@ void TSvgCanvas::DrawCurveBox(const TBox& Box, int64_t CornerW, int64_t CornerH)
 void TSvgCanvas::DoChord(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4,
                          int32_t Y4, bool IsPie) {
   TBox box;
-  if (!BeginShape() || !PrepareBox(X1, Y1, X2, Y2, box)) return;
+  BeginShape();
+  if (!PrepareBox(X1, Y1, X2, Y2, box)) return;
   const int64_t w = box.Right - box.Left, h = box.Bottom - box.Top;
   // The outline's ellipse through the pixel centres. The rays take their
   // directions from the centre pixel (a radial point on it counts as angle
@@ -478,11 +480,13 @@ void TSvgCanvas::DoChord(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t
 }
 
 void TSvgCanvas::DoPolyline(std::span<const TPoint> Points) {
-  if (BeginShape()) StrokePoints(Points, false);
+  BeginShape();
+  StrokePoints(Points, false);
 }
 
 void TSvgCanvas::DoPolygon(std::span<const TPoint> Points) {
-  if (!BeginShape() || Points.size() < 2) return;
+  BeginShape();
+  if (Points.size() < 2) return;
   // Pixel (x, y) is inside when the point (x, y) is: the pixel's top-left
   // corner.
   TSvgPath d;
@@ -493,7 +497,6 @@ void TSvgCanvas::DoPolygon(std::span<const TPoint> Points) {
 }
 
 void TSvgCanvas::DoFillRect(const TRect& R) {
-  if (FPaused) return;
   const TBrushStyle style = Brush.Style <= bsDiagCross ? Brush.Style : bsSolid;
   if (style == bsClear) return;
   const TSpan64 x = FillSpan(R.Left, R.Right), y = FillSpan(R.Top, R.Bottom);
@@ -506,7 +509,6 @@ TSize TSvgCanvas::DoTextExtent(std::string_view Text) {
 }
 
 void TSvgCanvas::DoTextOut(int32_t X, int32_t Y, std::string_view Text) {
-  if (FPaused) return;
   const TFontEntry& font = FFonts->Get(Font);
   const int64_t width = font.Metrics.horizontalAdvance(QString::fromStdU16String(Cp1251ToUtf16(Text)));
   const auto clamp32 = [](int64_t V) {
@@ -534,7 +536,7 @@ void TSvgCanvas::DoTextOut(int32_t X, int32_t Y, std::string_view Text) {
 }
 
 void TSvgCanvas::DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent) {
-  if (FPaused || Picture.Empty() || !Picture.Complete()) return;
+  if (Picture.Empty() || !Picture.Complete()) return;
   const int64_t w = int64_t(Dest.Right) - Dest.Left, h = int64_t(Dest.Bottom) - Dest.Top;
   if (w == 0 || h == 0) return;
   // A positive extent covers [Left, Right), a negative one (Right, Left].

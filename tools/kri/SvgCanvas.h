@@ -28,9 +28,6 @@ class TSvgCanvas : public TCanvas {
   TSvgCanvas(const TSvgCanvas&) = delete;
   TSvgCanvas& operator=(const TSvgCanvas&) = delete;
 
-  // While paused the primitives add nothing (texts are still measured): a
-  // collection redraws on every canvas it is given.
-  void SetPaused(bool Value) { FPaused = Value; }
   // The raster mode that the primitives since the previous call could only
   // show as copy, if any; clears it.
   std::optional<TPenMode> TakeApproximation();
@@ -75,8 +72,8 @@ class TSvgCanvas : public TCanvas {
     int64_t Left, Top, Right, Bottom;
   };
 
-  // Resolves the pen and brush for a shape; false while paused.
-  bool BeginShape();
+  // Resolves the pen and brush for a shape.
+  void BeginShape();
   // Normalises the box (false when empty) and moves an inside-frame pen in.
   bool PrepareBox(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TBox& Box);
   TPaint Resolve(TPenMode Mode, TColor Color) const;
@@ -110,7 +107,6 @@ class TSvgCanvas : public TCanvas {
 
   int64_t FWidth;
   int64_t FHeight;
-  bool FPaused = false;
   TShapeState FShape;
   std::optional<TPenMode> FApproximation;
   std::string FBody;

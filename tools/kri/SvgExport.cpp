@@ -1,6 +1,5 @@
 #include "tools/kri/SvgExport.h"
 
-#include "canvas/IdleCanvas.h"
 #include "figures/Streams.h"
 #include "tools/kri/SvgCanvas.h"
 
@@ -16,30 +15,18 @@ constexpr const char* kModeNames[] = {
 std::string ImageToSvg(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated) {
   const TRect& r = Image.ImageRect();
   TSvgCanvas canvas(r.Right, r.Bottom);
-  Image.SetCanvas(&IdleCanvas());
-  Image.SetSelected(nullptr);
-  // The collection redraws on the canvas it is given; that pass is left out
-  // and the image drawn again as the collection draws it, figure by figure,
-  // so that each approximation is known by its figure.
-  canvas.SetPaused(true);
-  try {
-    Image.SetCanvas(&canvas);
-    canvas.SetPaused(false);
-    canvas.Brush.Color = Image.BackgroundColor();
-    canvas.Brush.Style = bsSolid;
-    canvas.FillRect(r);
-    int32_t position = 0;
-    for (TBasicFigure* figure : Image.Figures()) {
-      figure->Draw();
-      if (const std::optional<TPenMode> mode = canvas.TakeApproximation())
-        Approximated.push_back({position, figure->ClassName(), *mode});
-      ++position;
-    }
-  } catch (...) {
-    Image.SetCanvas(&IdleCanvas());
-    throw;
+  canvas.Brush.Color = Image.BackgroundColor();
+  canvas.Brush.Style = bsSolid;
+  canvas.FillRect(r);
+  // Drawn as the collection draws it, figure by figure, so that each
+  // approximation is known by its figure.
+  int32_t position = 0;
+  for (TBasicFigure* figure : Image.Figures()) {
+    figure->DrawOn(canvas);
+    if (const std::optional<TPenMode> mode = canvas.TakeApproximation())
+      Approximated.push_back({position, figure->ClassName(), *mode});
+    ++position;
   }
-  Image.SetCanvas(&IdleCanvas());
   return canvas.Document();
 }
 

@@ -21,8 +21,7 @@ struct TSvgApproximation {
 // the image rectangle, the background, every figure bottom to top, no
 // selection markers) as an SVG document, UTF-8. Appends the figures drawn
 // only approximately to Approximated. Needs a QGuiApplication when the image
-// holds text. Leaves the image without selection and resting on
-// IdleCanvas().
+// holds text. The image's own canvas is left alone.
 std::string ImageToSvg(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated);
 
 // ImageToSvg written with WriteFileAtomically.

@@ -1,0 +1,92 @@
+// The zoom and the scroll of the image window's view: the zoom commands
+// with their keys, the level panel with its menu, the wheel, and the track
+// bars, which count in tenths of their own length and follow the view.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QObject>
+#include <QPoint>
+
+#include "canvas/Canvas.h"
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QSlider;
+class QWidget;
+class TClickablePicture;
+class TImageSurface;
+
+class TViewControl : public QObject {
+  Q_OBJECT
+ public:
+  // The parts of the window it moves and shows, all owned by Window, which
+  // also takes the commands' actions: their keys work while it is visible,
+  // from any window of the program.
+  TViewControl(QWidget& Window, TImageSurface& Surface, QWidget& Viewport, QSlider& Horizontal, QSlider& Vertical,
+               TClickablePicture& LevelPanel);
+  ~TViewControl() override;
+
+  // The box FitSelection zooms to, image pixels; none when nothing is
+  // selected.
+  std::function<std::optional<TRect>()> SelectedBox;
+
+  // A new image: 100 %, scrolled home.
+  void Reset();
+  // Level, keeping the image point at Anchor (viewport pixels) where it is
+  // on the screen as far as the scroll range allows.
+  void ZoomTo(int Level, QPointF Anchor);
+  // One level in or out around the viewport's centre.
+  void ZoomIn();
+  void ZoomOut();
+  // The largest level at which the whole image, or the selected figure's
+  // box, fits into the viewport; the image from its top-left corner, the
+  // box centred.
+  void FitImage();
+  void FitSelection();
+
+  // The scroll: how far the image's top-left corner lies left of and above
+  // the viewport's, view pixels; kept within 0 and the track bars' far end.
+  QPoint Scroll() const;
+  void ScrollTo(QPoint Scroll);
+  // The track bar's position in tenths of its length moves the view
+  // (Orientation: which bar).
+  void FollowTrackBar(Qt::Orientation Orientation);
+  // The track bars' ranges from the zoomed image's size; positions stay.
+  void SetTrackBarRanges();
+  // A wheel turn over the view: with Ctrl one level per notch around the
+  // pointer (Position: surface pixels), with Shift a horizontal scroll,
+  // alone a vertical one.
+  void Wheel(QPoint AngleDelta, QPoint PixelDelta, Qt::KeyboardModifiers Keys, QPointF Position);
+
+  QAction* ZoomInAction() const { return FZoomIn; }
+  QAction* ZoomOutAction() const { return FZoomOut; }
+  QAction* ActualSizeAction() const { return FActualSize; }
+  QAction* FitImageAction() const { return FFitImage; }
+  QAction* FitSelectionAction() const { return FFitSelection; }
+  // The level panel's menu: every level, then the fit commands.
+  QMenu* LevelMenu() const { return FMenu; }
+
+ private:
+  void CreateActions(QWidget& Window);
+  void ShowLevel();
+  QPointF ViewportCentre() const;
+  int Level() const;
+
+  TImageSurface& FSurface;
+  QWidget& FViewport;
+  QSlider& FHorizontal;
+  QSlider& FVertical;
+  TClickablePicture& FLevelPanel;
+  QAction* FZoomIn;
+  QAction* FZoomOut;
+  QAction* FActualSize;
+  QAction* FFitImage;
+  QAction* FFitSelection;
+  QActionGroup* FLevels;
+  QMenu* FMenu;
+  // The part of a notch the wheel has turned towards the next level.
+  int FWheelAngle = 0;
+};
