@@ -61,7 +61,8 @@ int32_t TViewScale::HitRadius() const {
 QString ZoomText(int Level) {
   const TZoomLevel z = TViewScale(Level).Zoom();
   const double percent = 100.0 * z.Num / z.Den;
-  const QLocale locale;
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
   const QString number = percent >= 100 ? locale.toString(qlonglong(std::lround(percent)))
                                         : locale.toString(percent, 'g', 3);
   return number + QStringLiteral(" %");

@@ -1,16 +1,20 @@
 // The file and clipboard commands of the main window: the names Save
-// proposes, the caption after saving, Export's picture and its restoring of
-// the selection (also when the write fails), Paste replacing the open
-// image, and Open cancelled after the confirmation. Guards against a saved
-// file that differs from the image, markers leaking into the exported
-// picture, a window left disabled after a failed export, and a wrong name
-// proposed to the user.
+// proposes, the caption after saving, the pictures Export and Copy take and
+// the selection Copy stores, Paste replacing the open image, and Open
+// cancelled after the confirmation. Guards against a saved file that
+// differs from the image, markers leaking into a picture, a copied image
+// that forgets its selected figure, a window left disabled after a failed
+// export, and a wrong name proposed to the user.
 #include "MainWindowSupport.h"
 
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QLineEdit>
 
 #include "canvas/BmpEncode.h"
+#include "canvas/RasterCanvas.h"
 #include "document/ClipBoardUnit.h"
 #include "figures/Streams.h"
 #include "ui/FileDialogs.h"
@@ -50,29 +54,38 @@ TEST_F(FileTest, SaveProposesTheCaptionsNameAndTakesTheFileAsCaption) {
   EXPECT_EQ(proposed, QString("plan.kri"));
 }
 
-TEST_F(FileTest, ExportWritesTheImageWithoutMarkersAndRestoresTheSelection) {
+TEST_F(FileTest, ExportAndCopyTakeTheImageWithoutMarkersAndKeepTheSelection) {
   NewImage(120, 90);
   TBasicFigure* figure = Draw(2, {10, 10}, {60, 50});
+  Draw(2, {70, 20}, {100, 60});
   Main->ImageFigureAction(Main->ImageWindow(), figure, faSelected);
-  const QImage withMarkers = Main->ImageWindow()->imgDraw->Image().copy();
+  ASSERT_EQ(Collection().Selected(), figure);
+  // The image as the collection draws it on a canvas of its own.
+  QImage drawn(120, 90, QImage::Format_RGB32);
+  drawn.fill(Qt::white);
+  TRasterCanvas canvas(drawn);
+  Collection().DrawOn(canvas);
+
   const std::string path = FilePath("picture.jpg");
   WithModal([&] { Main->mn_MainClick(Main->Menu.mnMain_File_Saveas); }, ChooseFile(path));
-  EXPECT_EQ(Collection().Selected(), figure);
-  EXPECT_EQ(Main->ImageWindow()->imgDraw->Image(), withMarkers);
   const std::vector<uint8_t> written = ReadFileBytes(path);
   ASSERT_GE(written.size(), 2u);
   EXPECT_EQ(written[0], 'B') << "a bitmap whatever the extension";
-  Collection().SetSelected(nullptr);
-  EXPECT_EQ(written, EncodeBmp24(Main->ImageWindow()->imgDraw->Image()));
+  EXPECT_EQ(written, EncodeBmp24(drawn));
+  EXPECT_EQ(Collection().Selected(), figure);
 
-  // A write that fails is reported after the window and the selection are
-  // back.
-  Collection().SetSelected(figure);
+  Main->mn_MainClick(Main->Menu.mnMain_File_CopyToBuff);
+  const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(copied, nullptr);
+  const QByteArray container = copied->data(QString::fromLatin1(CF_IMAGE.Name));
+  ASSERT_GE(container.size(), KriHeaderSize);
+  EXPECT_EQ(container.mid(29, 4), QByteArray("\0\0\0\0", 4)) << "the selected figure, 0 from the bottom";
+  EXPECT_EQ(QImage::fromData(copied->data("image/png")).convertToFormat(QImage::Format_RGB32), drawn);
+
+  // A write that fails is reported after the window is back.
   WithModal([&] { Main->Menu.mnMain_File_Saveas->trigger(); }, ChooseFile("/proc/kresta-export.bmp"));
   EXPECT_EQ(Reports.size(), 1u);
   EXPECT_TRUE(Main->ImageWindow()->isEnabled());
-  EXPECT_EQ(Collection().Selected(), figure);
-  EXPECT_EQ(Main->ImageWindow()->imgDraw->Image(), withMarkers);
 }
 
 TEST_F(FileTest, PasteReplacesTheOpenImageWithoutAsking) {

@@ -95,6 +95,21 @@ TEST_F(UnsavedWorkTest, SaveGoesOnOnlyOnceTheFileIsWritten) {
   EXPECT_EQ(ReadFileBytes(FilePath("plan.kri")), expected);
 }
 
+TEST_F(UnsavedWorkTest, ZoomKeysFromTheMainWindowChangeTheViewAlone) {
+  NewImage();
+  const TImageState before = Bytes(Collection());
+  const QImage raster = Main->ImageWindow()->imgDraw->Image().copy();
+  QTest::keyClick(Main->windowHandle(), Qt::Key_Equal, Qt::ControlModifier);
+  QTest::keyClick(Main->windowHandle(), Qt::Key_Equal, Qt::ControlModifier);
+  EXPECT_EQ(Main->ImageWindow()->StatusPanel(4)->text(), QString("200 %"));
+  EXPECT_FALSE(Main->Document().Modified());
+  EXPECT_FALSE(Main->Document().CanUndo());
+  EXPECT_EQ(Bytes(Collection()), before);
+  EXPECT_EQ(Main->ImageWindow()->imgDraw->Image(), raster);
+  QTest::keyClick(Main->windowHandle(), Qt::Key_0, Qt::ControlModifier);
+  EXPECT_EQ(Main->ImageWindow()->StatusPanel(4)->text(), QString("100 %"));
+}
+
 TEST_F(UnsavedWorkTest, UndoAndRedoGiveBackEveryStateAndItsViews) {
   NewImage();
   std::vector<TImageState> states{Bytes(Collection())};

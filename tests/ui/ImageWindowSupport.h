@@ -41,6 +41,7 @@ inline const char* ActionName(TFigureAction Action) {
     case faPasted: return "faPasted";
     case faDeleteRequest: return "faDeleteRequest";
     case faSelected: return "faSelected";
+    case faStepDone: return "faStepDone";
   }
   return "?";
 }
