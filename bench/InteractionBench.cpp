@@ -2,8 +2,10 @@
 // handlers: one drag step (the pointer moves, the figure changes, the
 // raster the screen shows is up to date) while drawing, moving or
 // reshaping the topmost figure or moving one in the middle of the drawing
-// order; one property-panel edit, and its undo and redo; the hover hit test;
-// opening a large file and showing it.
+// order, also zoomed in with the view's picture; the view's picture of a
+// large image at several levels and pixel ratios; one zoom step; one
+// property-panel edit, and its undo and redo; the hover hit test; opening a
+// large file and showing it.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -11,6 +13,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QTemporaryDir>
+#include <QRect>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +29,8 @@
 #include "ui/Controls.h"
 #include "ui/Document.h"
 #include "ui/ImgUnit.h"
+#include "ui/ViewControl.h"
+#include "ui/ViewScale.h"
 #include "ui/MainUnit.h"
 #include "ui/ObjectList.h"
 #include "ui/PropertyPanel.h"
@@ -97,6 +102,85 @@ BENCHMARK(BM_DragStep)
     ->Args({1000, 50, gsMove})
     ->Args({10000, 50, gsMove})
     ->Unit(benchmark::kMillisecond);
+
+// The part of the surface the viewport shows, surface pixels.
+QRect VisibleRect(const TfrmImage& Window) {
+  return QRect(-Window.imgDraw->pos(), Window.pnDraw->size()).intersected(Window.imgDraw->rect());
+}
+
+// A drag step of the topmost figure at a zoom level, and the view's picture
+// of the viewport that the next paint shows. Args: figures, level.
+void BM_ZoomedDragStep(benchmark::State& State) {
+  TBasicFigure* rect = nullptr;
+  auto image = Scene(int(State.range(0)), int(State.range(0)) - 1, &rect);
+  TfrmImage window;
+  window.SetImage(image.get());
+  const TPoint from{605, 175};
+  window.View().ZoomTo(int(State.range(1)), {0, 0});
+  const TViewScale& scale = window.imgDraw->Scale();
+  window.View().ScrollTo(QPoint(int(scale.ToView(from.x)), int(scale.ToView(from.y))) -
+                         QPoint(window.pnDraw->width() / 2, window.pnDraw->height() / 2));
+  window.imgDrawMouseDown(Qt::LeftButton, kDragging, from.x, from.y);
+  int step = 0;
+  for (auto _ : State) {
+    const int d = 1 + (step++ & 1);
+    window.imgDrawMouseMove(kDragging, from.x + 2 * d, from.y + d);
+    benchmark::DoNotOptimize(window.imgDraw->ViewPicture(VisibleRect(window), 1.0));
+  }
+  window.imgDrawMouseUp(Qt::LeftButton, kHovering, from.x, from.y);
+  window.SetImage(nullptr);
+}
+BENCHMARK(BM_ZoomedDragStep)
+    ->ArgNames({"figures", "level"})
+    ->Args({100000, ActualSizeLevel})
+    ->Args({100000, 10})
+    ->Unit(benchmark::kMillisecond);
+
+// The view's picture of a whole 2,000 x 2,000 image after a change. Args:
+// level, device pixel ratio in percent.
+void BM_ViewPicture(benchmark::State& State) {
+  auto image = std::make_unique<TFiguresCollection>(&IdleCanvas(), TRect{0, 0, 2000, 2000});
+  image->SetBackgroundColor(clWhite);
+  AddMixedFigures(*image, 10000, 2000, 2000, nullptr);
+  TfrmImage window;
+  window.SetImage(image.get());
+  window.View().ZoomTo(int(State.range(0)), {0, 0});
+  const double ratio = double(State.range(1)) / 100;
+  const QRect shown = VisibleRect(window);
+  const QRect device(QPoint(0, 0), QSize(int(shown.width() * ratio), int(shown.height() * ratio)));
+  for (auto _ : State) benchmark::DoNotOptimize(window.imgDraw->ViewPicture(device, ratio));
+  State.counters["devicePixels"] = double(device.width()) * device.height();
+  window.SetImage(nullptr);
+}
+BENCHMARK(BM_ViewPicture)
+    ->ArgNames({"level", "ratio%"})
+    ->Args({2, 100})
+    ->Args({ActualSizeLevel, 100})
+    ->Args({12, 100})
+    ->Args({2, 200})
+    ->Args({ActualSizeLevel, 200})
+    ->Unit(benchmark::kMillisecond);
+
+// One level in or out in a shown window, the paint included: the raster is
+// not redrawn.
+void BM_ZoomStep(benchmark::State& State) {
+  TBasicFigure* rect = nullptr;
+  auto image = Scene(int(State.range(0)), 0, &rect);
+  TfrmImage window;
+  window.SetImage(image.get());
+  window.show();
+  QCoreApplication::processEvents();
+  int step = 0;
+  for (auto _ : State) {
+    if ((step++ & 1) == 0)
+      window.View().ZoomIn();
+    else
+      window.View().ZoomOut();
+    QCoreApplication::processEvents();
+  }
+  window.SetImage(nullptr);
+}
+BENCHMARK(BM_ZoomStep)->Arg(100000)->ArgNames({"figures"})->Unit(benchmark::kMillisecond);
 
 // The pointer passing over the image in selection mode: the hit test and the
 // status panel.

@@ -14,7 +14,6 @@ TEditMode NextMode(TEditMode Mode, TEditEvent Event) {
     // drawing until its last release or a right release.
     case eeLeftRelease: return Mode == emDraw ? emDraw : emSelect;
     case eeRightRelease: return emSelect;
-    case eeReset: return emSelect;
   }
   return Mode;
 }

@@ -22,7 +22,6 @@ enum TEditEvent : uint8_t {
   eeFigureFinished,       // the release that completes a figure being drawn
   eeLeftRelease,          // the left button released, after whatever it finished
   eeRightRelease,         // the right button released: drawing ends
-  eeReset,                // figures removed, or an image attached
 };
 
 // The mode after Event in Mode.

@@ -122,7 +122,7 @@ void TfrmMain::WireParts() {
   };
   connect(ObjectList, &TObjectList::ShowFigure, PropertyPanel, &TPropertyPanel::ShowFigureProps);
   connect(ObjectList, &TObjectList::FiguresRemoved, this, [this] {
-    if (FImage != nullptr) FImage->Transit(eeReset);
+    if (FImage != nullptr) FImage->SetMode(emSelect);
   });
   connect(PropertyPanel, &TPropertyPanel::ChosenClassChanged, this, [this](const TFigureClass* Class) {
     if (FImage != nullptr) FImage->FFigureClass = Class;
@@ -282,7 +282,7 @@ void TfrmMain::FinishOpening(bool Modified) {
   FDocument->StartHistory(Modified);
   MoveImageToEdge();
   FImage->FormResize();
-  FImage->Transit(eeReset);
+  FImage->SetMode(emSelect);
   FImage->show();
 }
 
@@ -294,7 +294,7 @@ void TfrmMain::CloseImage() {
   image->OnMoved = nullptr;
   image->SetCollection(nullptr);
   FDocument->Close();
-  image->Transit(eeReset);
+  image->SetMode(emSelect);
   // Possibly inside the window's own close processing: it goes once that
   // processing is over.
   image->hide();
@@ -337,7 +337,7 @@ void TfrmMain::StepThroughHistory(bool Back) {
 
 void TfrmMain::ShowRestoredImage() {
   if (FImage == nullptr) return;
-  FImage->Transit(eeReset);
+  FImage->SetMode(emSelect);
   ListOpenedFigures();
 }
 

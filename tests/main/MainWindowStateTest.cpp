@@ -56,6 +56,7 @@ TEST_F(StateTest, NewAndCloseMoveBetweenTheTwoStates) {
   EXPECT_EQ(Collection().ImageRect(), (TRect{0, 0, 300, 120}));
   EXPECT_EQ(Main->ImageWindow()->imgDraw->Image().size(), QSize(300, 120));
   EXPECT_EQ(Main->ImageWindow()->windowTitle(), QString("Новый"));
+  EXPECT_EQ(Main->ImageWindow()->StatusPanel(3)->text(), QString("Режим: Выбор фигуры"));
   EXPECT_TRUE(Main->ImageWindow()->isVisible());
 
   Main->mn_MainClick(Main->Menu.mnMain_File_Close);
