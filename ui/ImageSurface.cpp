@@ -89,8 +89,11 @@ void TImageSurface::ScheduleRepaint() {
   update();
 }
 
-QImage TImageSurface::ViewPicture(const QRect& Rect, double DevicePixelRatio) {
-  QImage picture(Rect.size(), QImage::Format_RGB32);
+const QImage& TImageSurface::ViewPicture(const QRect& Rect, double DevicePixelRatio) {
+  // Kept from paint to paint: a new picture of a screen's size each time
+  // costs more in fresh memory than the picture takes to make.
+  if (FPicture.size() != Rect.size()) FPicture = QImage(Rect.size(), QImage::Format_RGB32);
+  QImage& picture = FPicture;
   if (picture.isNull()) return picture;
   RenderView(FBitmap, FScale, DevicePixelRatio, Rect.topLeft(), picture);
   // Each marker is centred on its point's pixel and has its size in view
@@ -112,7 +115,7 @@ void TImageSurface::paintEvent(QPaintEvent* Event) {
   FRepaintScheduled = false;
   const double ratio = devicePixelRatioF();
   const QRect device = DeviceRect(Event->rect(), ratio);
-  const QImage picture = ViewPicture(device, ratio);
+  const QImage& picture = ViewPicture(device, ratio);
   QPainter painter(this);
   // Drawn in device pixels, one to one: no smoothing at any ratio.
   painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));

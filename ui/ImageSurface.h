@@ -60,8 +60,9 @@ class TImageSurface : public QWidget {
 
   // The view as shown on a screen of DevicePixelRatio device pixels to a
   // view pixel: the part in Rect (device pixels from the surface's top-left
-  // corner), with the markers. What every paint draws.
-  QImage ViewPicture(const QRect& Rect, double DevicePixelRatio);
+  // corner), with the markers. What every paint draws; valid until the
+  // next call.
+  const QImage& ViewPicture(const QRect& Rect, double DevicePixelRatio);
 
   TMouseButtonEvent OnMouseDown;
   TMouseMoveEvent OnMouseMove;
@@ -90,6 +91,7 @@ class TImageSurface : public QWidget {
   bool FRepaintScheduled = false;
   TViewScale FScale;
   std::vector<TPoint> FMarkedPoints;
+  QImage FPicture;
 };
 
 // A picture that reports a left click: pressed and released over it.
