@@ -18,6 +18,7 @@ QFont BaseFont(const TFont& F) {
   QFont font(QString::fromStdU16String(Cp1251ToUtf16(F.Name)));
   font.setStyleStrategy(QFont::NoAntialias);
   font.setKerning(false);
+  font.setHintingPreference(QFont::PreferVerticalHinting);
   font.setBold((F.Style & fsBold) != 0);
   font.setItalic((F.Style & fsItalic) != 0);
   font.setUnderline((F.Style & fsUnderline) != 0);

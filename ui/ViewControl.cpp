@@ -62,6 +62,9 @@ int ClampScroll(int Scroll, const QSlider& Bar) {
 double ImagePosition(const TViewScale& Scale, double V) { return V * Scale.Zoom().Den / Scale.Zoom().Num; }
 double ViewPosition(const TViewScale& Scale, double X) { return X * Scale.Zoom().Num / Scale.Zoom().Den; }
 
+// Ctrl with a key of the numeric keypad.
+QKeySequence KeypadKey(Qt::Key Key) { return QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Key); }
+
 QAction* AddCommand(QWidget& Window, const QString& Caption, const QString& Hint, const QList<QKeySequence>& Keys) {
   auto* action = new QAction(Caption, &Window);
   SetHint(action, Hint);
@@ -82,7 +85,7 @@ TViewControl::TViewControl(QWidget& Window, TImageSurface& Surface, QWidget& Vie
       FVertical(Vertical),
       FLevelPanel(LevelPanel) {
   CreateActions(Window);
-  SetHint(&FLevelPanel, tr("Масштаб изображения. Щелчок открывает список масштабов"), tr("Масштаб"));
+  SetHint(&FLevelPanel, tr("Масштаб изображения. Щелчок открывает список масштабов"));
   FLevelPanel.OnClick = [this] { FMenu->popup(FLevelPanel.mapToGlobal(QPoint(0, -FMenu->sizeHint().height()))); };
   ShowLevel();
 }
@@ -92,12 +95,12 @@ TViewControl::~TViewControl() = default;
 void TViewControl::CreateActions(QWidget& Window) {
   FZoomIn = AddCommand(Window, tr("Увеличить"), tr("Увеличить изображение на один шаг масштаба"),
                        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
-                        QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Plus)});
+                        KeypadKey(Qt::Key_Plus)});
   FZoomOut = AddCommand(Window, tr("Уменьшить"), tr("Уменьшить изображение на один шаг масштаба"),
                         {QKeySequence(Qt::CTRL | Qt::Key_Minus),
-                         QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Minus)});
+                         KeypadKey(Qt::Key_Minus)});
   FActualSize = AddCommand(Window, tr("Реальный размер"), tr("Показать изображение в масштабе 100 %"),
-                           {QKeySequence(Qt::CTRL | Qt::Key_0), QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_0)});
+                           {QKeySequence(Qt::CTRL | Qt::Key_0), KeypadKey(Qt::Key_0)});
   FFitImage = AddCommand(Window, tr("Целиком в окне"), tr("Наибольший масштаб, при котором изображение видно целиком"),
                          {QKeySequence(Qt::CTRL | Qt::Key_9)});
   FFitSelection = AddCommand(Window, tr("Выделенная фигура"),
@@ -128,6 +131,7 @@ int TViewControl::Level() const { return FSurface.Scale().Level(); }
 
 void TViewControl::ShowLevel() {
   FLevelPanel.setText(ZoomText(Level()));
+  FLevelPanel.setAccessibleName(tr("Масштаб %1").arg(FLevelPanel.text()));
   FLevels->actions().at(Level())->setChecked(true);
   FZoomIn->setEnabled(Level() < LastZoomLevel);
   FZoomOut->setEnabled(Level() > 0);

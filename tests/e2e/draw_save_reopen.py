@@ -4,11 +4,15 @@ image, a rectangle drawn with the mouse, its line colour changed in the
 property panel, the image saved and opened again and copied for other
 programs, read back as PNG through xclip; then one more change
 left unsaved, the program killed once its recovery file is written,
-started again and the image restored and saved; and the program quit.
+started again and the image restored and saved; zoomed in with Ctrl and the
+wheel, a rectangle drawn there and saved; and the program quit. Last, the
+sample image opened on a screen of two device pixels to a pixel, shown
+exactly at 100 % and at 200 %.
 
 Guards against what only the whole program shows: keys that do not reach
 the menu commands, dialog values that never reach the new image, mouse
-coordinates that are not image pixels, a property edit that misses the new
+coordinates that are not image pixels (also zoomed in), a zoomed or
+high-density view that blurs or shifts pixels, a property edit that misses the new
 figure, a file dialog whose name is not the file written, an opened image
 whose object list or caption does not follow the file, a copy whose
 picture is not the image as drawn (or shows selection markers), a recovery file
@@ -52,10 +56,22 @@ DRAG_STEPS = 10
 # A name as a user of the Russian interface types it: Cyrillic, with a blank.
 FILE_NAME = "Рисунок 1.kri"
 RESTORED_FILE_NAME = "Рисунок 1 (восстановлен).kri"
+ZOOMED_FILE_NAME = "Рисунок 1 (увеличен).kri"
 RESTORE_QUESTION = "Восстановить несохранённое изображение?"
 # The program writes it at most 5 s after a change; the rest is slack for a
 # busy machine.
 RECOVERY_TIMEOUT = 15
+
+# The zoomed drawing: the wheel turned over this image point, and a
+# rectangle drawn between these two, image pixels.
+ZOOM_POINT = (150, 100)
+ZOOMED_FROM, ZOOMED_TO = (160, 110), (200, 140)
+# The sample image on a screen of this many device pixels to a pixel; the
+# image window's viewport starts 35 x 35 pixels into the window (the top
+# strip, the vertical track bar).
+SCALE_FACTOR = 2
+VIEWPORT_INSET = 35
+STATUS_BAR_HEIGHT = 20
 
 # 0x00BBGGRR. Dark red is the standard colour after black; sky blue the
 # panel's fill colour at start.
@@ -426,7 +442,7 @@ def choose_rectangle(s):
     selector = main_control(s, "combo box", HINT_CLASS_SELECTOR)
     s.wait_for("the class selector enabled once an image is open", lambda: enabled(s, selector))
     s.focus(selector, s.window("Kresta"), s.main_xid)
-    s.keys(s.main_xid, "Down", "Down")
+    s.keys(s.main_xid, "Home", "Down", "Down")
     s.wait_for("the class selector showing 'Прямоугольник'", lambda: selector.name == "Прямоугольник",
                seen=lambda: repr(selector.name))
 
@@ -707,6 +723,161 @@ def quit_program(s):
         s.fail(f"the program ended with status {status}")
 
 
+# ----------------------------------------------------------- the zoomed view
+
+def wheel_zoom(s, xid, at, notches):
+    """Ctrl held while the wheel turns away from the user over a screen
+    point, as a person zooms in."""
+    s.xdotool("windowfocus", "--sync", xid, "mousemove", *at, "keydown", "ctrl",
+              *(["click", 4] * notches), "keyup", "ctrl")
+
+
+def zoomed_drawing(s, path, zoomed_path):
+    """Two notches of Ctrl and the wheel over a known image point give 200 %
+    around it; a rectangle drawn there with the mouse is stored in image
+    pixels."""
+    image = s.wait_for(f"the image window {path!r}", lambda: s.window(path), seen=s.window_listing)
+    surface = drawing_surface(s, image)
+    sx, sy, _, _ = s.extents(surface)
+    pointer = (sx + ZOOM_POINT[0], sy + ZOOM_POINT[1])
+    choose_rectangle(s)
+    wheel_zoom(s, s.x_window(path), pointer, 2)
+    s.wait_for("the zoom panel showing '200 %'", lambda: s.find(image, "label", name="Масштаб 200 %"),
+               seen=lambda: s.listing(image, ("label",)))
+
+    # The image point under the pointer stayed there: image pixel p now
+    # starts 2 (p - ZOOM_POINT) screen pixels from it.
+    def screen(point):
+        return tuple(pointer[i] + 2 * (point[i] - ZOOM_POINT[i]) for i in (0, 1))
+
+    (x0, y0), (x1, y1) = screen(ZOOMED_FROM), screen(ZOOMED_TO)
+    s.xdotool("mousemove", x0, y0, "mousedown", 1, "mousemove", (x0 + x1) // 2, (y0 + y1) // 2,
+              "mousemove", x1, y1, "mouseup", 1)
+    s.wait_for("the image window back in the select mode after the drag",
+               lambda: s.find(image, "label", name="Режим: Выбор фигуры"),
+               seen=lambda: s.listing(image, ("label",)))
+    save_image(s, zoomed_path)
+    done = subprocess.run([s.kri, "dump", zoomed_path], capture_output=True, text=True, timeout=UI_TIMEOUT)
+    if done.returncode != 0:
+        s.fail(f"kri dump {zoomed_path} ended with status {done.returncode}: {done.stderr.strip()}")
+    figures = json.loads(done.stdout).get("figures", [])
+    last = figures[-1] if figures else {}
+    expected = [list(ZOOMED_FROM), list(ZOOMED_TO)]
+    if last.get("class") != "TFigureRectangle" or last.get("points") != expected:
+        s.fail(f"the figure drawn at 200 % is stored as {last.get('class')} {last.get('points')}, "
+               f"expected TFigureRectangle {expected}")
+
+
+def bmp_pixels(s, path):
+    """Width, height and the rows (lists of 0x00RRGGBB) of a 24-bit BMP file,
+    top row first."""
+    with open(path, "rb") as file:
+        data = file.read()
+    offset, width, height = struct.unpack("<I", data[10:14])[0], *struct.unpack("<ii", data[18:26])
+    if data[:2] != b"BM" or struct.unpack("<H", data[28:30])[0] != 24 or height <= 0:
+        s.fail(f"{path} is not a bottom-up 24-bit BMP")
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(height - 1, -1, -1):
+        row = data[offset + y * stride:offset + y * stride + width * 3]
+        rows.append([row[i] | row[i + 1] << 8 | row[i + 2] << 16 for i in range(0, width * 3, 3)])
+    return width, height, rows
+
+
+def screen_rows(s, box):
+    """The rows of the screen's pixels (0x00RRGGBB) in an (x, y, width,
+    height) box, read with xwd."""
+    done = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, timeout=UI_TIMEOUT)
+    if done.returncode != 0:
+        s.fail(f"xwd ended with status {done.returncode}")
+    data = done.stdout
+    fields = struct.unpack(">25I", data[:100])
+    header_size, bits, line, byte_order, colours = fields[0], fields[11], fields[12], fields[7], fields[19]
+    if bits not in (24, 32) or byte_order != 0:
+        s.fail(f"xwd wrote {bits}-bit pixels in byte order {byte_order}; this test reads 24 or 32, LSB first")
+    pixels, size = header_size + 12 * colours, bits // 8
+    x, y, w, h = box
+    rows = []
+    for row in range(y, y + h):
+        start = pixels + row * line + size * x
+        line_bytes = data[start:start + size * w]
+        rows.append([int.from_bytes(line_bytes[i:i + 3], "little") for i in range(0, size * w, size)])
+    return rows
+
+
+def marker_flips(points, square):
+    """The device pixels that the markers of points invert, each as many
+    times as markers cover it, at square device pixels to an image pixel:
+    squares of 6 view pixels around the view pixel at each point's centre."""
+    view = square // SCALE_FACTOR
+    flips = {}
+    for x, y in points:
+        cx, cy = ((2 * x + 1) * view // 2) * SCALE_FACTOR, ((2 * y + 1) * view // 2) * SCALE_FACTOR
+        half = 3 * SCALE_FACTOR
+        for v in range(cy - half, cy + half):
+            for u in range(cx - half, cx + half):
+                flips[(u, v)] = flips.get((u, v), 0) ^ 0xFFFFFF
+    return flips
+
+
+def high_density_screen(s, sample):
+    """The sample image opened with two device pixels to a pixel: at 100 %
+    each image pixel is a 2 x 2 square of the screen, at 200 % a 4 x 4 one,
+    with nothing blurred or shifted, and the selected figure's markers at
+    their screen size over it."""
+    example = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples", "sample.json")
+    rendered_path = os.path.join(s.work, "sample.bmp")
+    for command in ([s.kri, "build", example, sample], [s.kri, "render", sample, rendered_path]):
+        done = subprocess.run(command, capture_output=True, text=True, timeout=UI_TIMEOUT)
+        if done.returncode != 0:
+            s.fail(f"{' '.join(command)} ended with status {done.returncode}: {done.stderr.strip()}")
+    width, height, image = bmp_pixels(s, rendered_path)
+
+    env = dict(s.program_environment(s.state), QT_SCALE_FACTOR=str(SCALE_FACTOR))
+    with open(s.program_log_path, "ab") as log:
+        s.program = subprocess.Popen([s.kresta, sample], cwd=s.files, env=env, stdin=subprocess.DEVNULL,
+                                     stdout=log, stderr=subprocess.STDOUT)
+    s.attach()
+    object_list = s.wait_for("the main window's object list", lambda: s.window("Kresta") and
+                             main_control(s, "combo box", HINT_OBJECT_LIST), timeout=STARTUP_TIMEOUT)
+    # An opened image lists its figures numbered by their place in the file.
+    selected = int(object_list.name.rsplit(" ", 1)[1])
+    done = subprocess.run([s.kri, "dump", sample], capture_output=True, text=True, timeout=UI_TIMEOUT)
+    points = json.loads(done.stdout)["figures"][selected]["points"]
+    xid = s.x_window(sample)
+    geometry = s.xdotool("getwindowgeometry", xid)
+    wx, wy = (int(v) for v in re.findall(r"Position: (-?\d+),(-?\d+)", geometry)[0])
+    ww, wh = (int(v) for v in re.findall(r"Geometry: (\d+)x(\d+)", geometry)[0])
+    origin = (wx + SCALE_FACTOR * VIEWPORT_INSET, wy + SCALE_FACTOR * VIEWPORT_INSET)
+    viewport = (ww - SCALE_FACTOR * VIEWPORT_INSET, wh - SCALE_FACTOR * (VIEWPORT_INSET + STATUS_BAR_HEIGHT))
+
+    def mismatches(square, scroll):
+        """Screen pixels of the viewport that differ from the image at square
+        device pixels to an image pixel, scrolled by scroll device pixels."""
+        sx, sy = scroll
+        w, h = min(viewport[0], width * square - sx), min(viewport[1], height * square - sy)
+        shown = screen_rows(s, (*origin, w, h))
+        flips = marker_flips(points, square)
+        expected = (([image[(v + sy) // square][(u + sx) // square] ^ flips.get((u + sx, v + sy), 0)
+                      for u in range(w)]) for v in range(h))
+        return sum(sum(a != b for a, b in zip(row, want)) for row, want in zip(shown, expected))
+
+    # Zoomed in around an even image point, the view scrolls by exactly that
+    # many pixels: the point stays under the pointer. The selected figure's
+    # first point keeps its markers in view.
+    anchor = tuple(points[0][i] // 2 * 2 for i in (0, 1))
+    for zoom, square, scroll in (("100 %", SCALE_FACTOR, (0, 0)),
+                                 ("200 %", 2 * SCALE_FACTOR, tuple(SCALE_FACTOR * a for a in anchor))):
+        if zoom != "100 %":
+            wheel_zoom(s, xid, tuple(origin[i] + SCALE_FACTOR * anchor[i] for i in (0, 1)), 2)
+        counted = []
+        s.wait_for(f"the screen at {zoom} showing each pixel as a {square} x {square} square",
+                   lambda: counted.append(mismatches(square, scroll)) or counted[-1] == 0,
+                   seen=lambda: f"{counted[-1]} screen pixels differ" if counted else "nothing")
+    s.main_xid = s.x_window("Kresta")
+    quit_program(s)
+
+
 def main():
     if len(sys.argv) != 3:
         print("usage: draw_save_reopen.py KRESTA KRI", file=sys.stderr)
@@ -714,6 +885,8 @@ def main():
     s = Session(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]))
     path = os.path.join(s.files, FILE_NAME)
     restored_path = os.path.join(s.files, RESTORED_FILE_NAME)
+    zoomed_path = os.path.join(s.files, ZOOMED_FILE_NAME)
+    sample_path = os.path.join(s.files, "sample.kri")
     recovered = {}
     steps = [
         ("1 start", start_program),
@@ -729,7 +902,9 @@ def main():
         ("11 recovery file", lambda s: recovered.update(container=recovery_file(s, path))),
         ("12 crash and restore", lambda s: kill_and_restore(s, path)),
         ("13 restored bytes", lambda s: check_restored_bytes(s, recovered["container"], restored_path)),
-        ("14 quit", quit_program),
+        ("14 zoomed drawing", lambda s: zoomed_drawing(s, restored_path, zoomed_path)),
+        ("15 quit", quit_program),
+        ("16 high-density screen", lambda s: high_density_screen(s, sample_path)),
     ]
     started = time.monotonic()
     try:

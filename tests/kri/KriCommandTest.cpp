@@ -205,6 +205,11 @@ TEST_F(KriCommand, RenderWritesTheBmpOfTheImage) {
   EXPECT_EQ(run.Out, QByteArray());
   const TBytes expected = EncodeBmp24(RenderImage(*image));
   EXPECT_EQ(ToByteArray(ReadFile(Path("every.bmp"))), ToByteArray(expected));
+
+  // Texts included, the pixels do not depend on the screen's scale.
+  environment.insert("QT_SCALE_FACTOR", "2");
+  ASSERT_EQ(RunKri({"render", Path("every.kri"), Path("scaled.bmp")}, environment).ExitCode, 0);
+  EXPECT_EQ(ToByteArray(ReadFile(Path("scaled.bmp"))), ToByteArray(expected));
 }
 
 // A name ending in ".png" gives a PNG; --scale makes each pixel a square of
