@@ -116,7 +116,12 @@ OPAQUE_ROLES = {"combo box", "list", "tree", "table", "tree table", "menu bar"}
 MENU_ENTRY_ROLES = {"menu item", "check menu item", "radio menu item", "menu"}
 
 IMAGE_KEYS = ("Delete", "Delete", "ctrl+c", "ctrl+x", "ctrl+v", "ctrl+v", "ctrl+z", "ctrl+z", "ctrl+y",
-              "ctrl+shift+z", "ctrl+Cyrillic_es", "ctrl+Cyrillic_che", "ctrl+Cyrillic_em", "shift+Delete")
+              "ctrl+shift+z", "ctrl+Cyrillic_es", "ctrl+Cyrillic_che", "ctrl+Cyrillic_em", "shift+Delete",
+              "ctrl+plus", "ctrl+equal", "ctrl+KP_Add", "ctrl+minus", "ctrl+KP_Subtract", "ctrl+0", "ctrl+8",
+              "ctrl+9")
+# Modifiers held while the wheel turns over the image: zoom, horizontal and
+# vertical scroll.
+WHEEL_MODIFIERS = ("ctrl", "ctrl", "shift", "")
 # (weight, key): the menu commands and the undo keys.
 COMMAND_KEYS = ((3, "ctrl+n"), (3, "ctrl+o"), (5, "ctrl+s"), (2, "ctrl+shift+s"), (1, "ctrl+w"), (1, "ctrl+q"),
                 (1, "F1"), (3, "ctrl+z"), (3, "ctrl+y"), (1, "ctrl+shift+z"))
@@ -690,7 +695,8 @@ class Monkey:
             choices += [(7, lambda: self.menu(main)), (18, lambda: self.edit_control(main))]
         if image is not None:
             choices += [(26, lambda: self.drag(image)), (12, lambda: self.click_image(image)),
-                        (10, lambda: self.image_key(image)), (3, lambda: self.edit_control(image))]
+                        (10, lambda: self.image_key(image)), (3, lambda: self.edit_control(image)),
+                        (5, lambda: self.wheel(image))]
         if image is not None and main is not None:
             choices.append((7, lambda: self.choose_class(main)))
         else:
@@ -726,6 +732,17 @@ class Monkey:
             self.xdotool("mousemove", *point, "keydown", "shift", "click", 1, "keyup", "shift")
         else:
             self.click(point, button=3 if how == "right" else 1, repeat=2 if how == "double" else 1)
+
+    def wheel(self, image):
+        point = self.point_in(self.surface_area(image))
+        modifier = self.rng.choice(WHEEL_MODIFIERS)
+        button = self.rng.choice((4, 5))
+        notches = self.rng.randint(1, 4)
+        self.note(f"wheel {'up' if button == 4 else 'down'} {notches} notches{' with ' + modifier if modifier else ''} "
+                  f"at {point}")
+        held = ["keydown", modifier] if modifier else []
+        self.xdotool("mousemove", *point, *held, "click", "--repeat", notches, "--delay", 30, button,
+                     *(["keyup", modifier] if modifier else []))
 
     def image_key(self, image):
         key = self.rng.choice(IMAGE_KEYS)
