@@ -116,7 +116,7 @@ void BM_ZoomedDragStep(benchmark::State& State) {
   TfrmImage window;
   window.SetImage(image.get());
   const TPoint from{605, 175};
-  window.View().ZoomTo(int(State.range(1)), {0, 0});
+  window.View().ZoomTo(int(State.range(1)));
   const TViewScale& scale = window.imgDraw->Scale();
   window.View().ScrollTo(QPoint(int(scale.ToView(from.x)), int(scale.ToView(from.y))) -
                          QPoint(window.pnDraw->width() / 2, window.pnDraw->height() / 2));
@@ -150,7 +150,7 @@ void BM_ViewPicture(benchmark::State& State) {
   window.show();
   QCoreApplication::processEvents();
   window.SetImage(image.get());
-  window.View().ZoomTo(int(State.range(0)), {0, 0});
+  window.View().ZoomTo(int(State.range(0)));
   const double ratio = double(State.range(1)) / 100;
   const QRect shown = VisibleRect(window);
   const QRect device(QPoint(0, 0), QSize(int(shown.width() * ratio), int(shown.height() * ratio)));

@@ -13,9 +13,15 @@
 namespace {
 
 constexpr int kSide = 16;
+// The device pixels to a pixel that the icons come in: a screen of a ratio
+// in between gets the next one up, scaled down.
+constexpr int kRatios[] = {1, 2};
 
-QPixmap Blank(int Side = kSide) {
-  QPixmap pixmap(Side, Side);
+// Side pixels square, drawn at Ratio device pixels to a pixel: a painter on
+// it draws in pixels.
+QPixmap Blank(int Side, qreal Ratio) {
+  QPixmap pixmap(QSize(Side, Side) * Ratio);
+  pixmap.setDevicePixelRatio(Ratio);
   pixmap.fill(Qt::transparent);
   return pixmap;
 }
@@ -34,8 +40,8 @@ void DrawCross(QPainter& Painter, const QRectF& Box) {
   Painter.drawLine(Box.topRight(), Box.bottomLeft());
 }
 
-QPixmap ToolPixmap(TToolIcon Icon) {
-  QPixmap pixmap = Blank();
+QPixmap ToolPixmap(TToolIcon Icon, int Ratio) {
+  QPixmap pixmap = Blank(kSide, Ratio);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
   switch (Icon) {
@@ -132,7 +138,11 @@ std::unique_ptr<TBasicFigure> SampleFigure(const TFigureClass& Class, TCanvas& C
 
 }  // namespace
 
-QIcon ToolIcon(TToolIcon Icon) { return QIcon(ToolPixmap(Icon)); }
+QIcon ToolIcon(TToolIcon Icon) {
+  QIcon icon;
+  for (int ratio : kRatios) icon.addPixmap(ToolPixmap(Icon, ratio));
+  return icon;
+}
 
 QIcon ClassIcon(const TFigureClass& Class) {
   QImage image(kSide, kSide, QImage::Format_ARGB32);
@@ -153,11 +163,18 @@ QIcon ClassIcon(const TFigureClass& Class) {
       canvas.Ellipse(4, 4, 8, 8);
     }
   }
-  return QIcon(QPixmap::fromImage(image));
+  // Drawn in pixels by the raster canvas: larger, each pixel a square.
+  QIcon icon;
+  for (int ratio : kRatios) {
+    QPixmap pixmap = QPixmap::fromImage(image.scaled(image.size() * ratio, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    pixmap.setDevicePixelRatio(ratio);
+    icon.addPixmap(pixmap);
+  }
+  return icon;
 }
 
-QPixmap ProgramLogo(int Side) {
-  QPixmap logo = Blank(Side);
+QPixmap ProgramLogo(int Side, qreal Ratio) {
+  QPixmap logo = Blank(Side, Ratio);
   QPainter painter(&logo);
   painter.setRenderHint(QPainter::Antialiasing);
   // Drawn on a 35-pixel grid.

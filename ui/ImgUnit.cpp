@@ -111,7 +111,7 @@ void TfrmImage::CreateControls() {
 
   imgSpacer = new TClickablePicture(pnTop);
   imgSpacer->setObjectName(QStringLiteral("imgSpacer"));
-  imgSpacer->setPixmap(ProgramLogo(TopStripHeight));
+  imgSpacer->setPixmap(ProgramLogo(TopStripHeight, imgSpacer->devicePixelRatioF()));
   imgSpacer->setCursor(Qt::PointingHandCursor);
   imgSpacer->OnClick = [this] { imgSpacerClick(); };
 

@@ -53,9 +53,8 @@ void ShowScroll(QSlider& Bar, int Scroll) {
   Bar.setValue(std::clamp(RoundHalfEven(10.0 * Scroll / length), Bar.minimum(), Bar.maximum()));
 }
 
-int ClampScroll(int Scroll, const QSlider& Bar) {
-  return std::clamp(Scroll, 0, std::max(ScrollShift(Bar.maximum(), BarLength(Bar)), 0));
-}
+// The track bar's far end, view pixels.
+int FarEnd(const QSlider& Bar) { return std::max(ScrollShift(Bar.maximum(), BarLength(Bar)), 0); }
 
 // The image position, in image pixels and their fractions, at view
 // position V.
@@ -108,8 +107,7 @@ void TViewControl::CreateActions(QWidget& Window) {
                              {QKeySequence(Qt::CTRL | Qt::Key_8)});
   connect(FZoomIn, &QAction::triggered, this, [this] { ReportFailures([this] { ZoomIn(); }); });
   connect(FZoomOut, &QAction::triggered, this, [this] { ReportFailures([this] { ZoomOut(); }); });
-  connect(FActualSize, &QAction::triggered, this,
-          [this] { ReportFailures([this] { ZoomTo(ActualSizeLevel, ViewportCentre()); }); });
+  connect(FActualSize, &QAction::triggered, this, [this] { ReportFailures([this] { ZoomTo(ActualSizeLevel); }); });
   connect(FFitImage, &QAction::triggered, this, [this] { ReportFailures([this] { FitImage(); }); });
   connect(FFitSelection, &QAction::triggered, this, [this] { ReportFailures([this] { FitSelection(); }); });
 
@@ -121,7 +119,7 @@ void TViewControl::CreateActions(QWidget& Window) {
     item->setCheckable(true);
     FLevels->addAction(item);
     connect(item, &QAction::triggered, this,
-            [this, level] { ReportFailures([this, level] { ZoomTo(level, ViewportCentre()); }); });
+            [this, level] { ReportFailures([this, level] { ZoomTo(level); }); });
   }
   FMenu->addSeparator();
   FMenu->addActions({FZoomIn, FZoomOut, FFitImage, FFitSelection});
@@ -137,7 +135,15 @@ void TViewControl::ShowLevel() {
   FZoomOut->setEnabled(Level() > 0);
 }
 
-QPointF TViewControl::ViewportCentre() const { return {FViewport.width() / 2.0, FViewport.height() / 2.0}; }
+QPointF TViewControl::ShownCentre() const {
+  const QRect shown = QRect(FSurface.pos(), FSurface.size()).intersected(FViewport.rect());
+  const QRectF area = shown.isEmpty() ? QRectF(FViewport.rect()) : QRectF(shown);
+  return area.center();
+}
+
+QPoint TViewControl::FillingLimit() const {
+  return {std::max(FSurface.width() - FViewport.width(), 0), std::max(FSurface.height() - FViewport.height(), 0)};
+}
 
 void TViewControl::Reset() {
   FSurface.SetZoomLevel(ActualSizeLevel);
@@ -146,26 +152,37 @@ void TViewControl::Reset() {
   ShowLevel();
 }
 
-void TViewControl::ZoomTo(int Level, QPointF Anchor) {
-  const TViewScale before = FSurface.Scale();
-  const QPoint scroll = Scroll();
-  const QPointF image(ImagePosition(before, Anchor.x() + scroll.x()), ImagePosition(before, Anchor.y() + scroll.y()));
+void TViewControl::ShowAt(int Level, QPointF Image, QPointF At, bool Fill) {
   FSurface.SetZoomLevel(Level);
   SetTrackBarRanges();
-  const TViewScale& after = FSurface.Scale();
-  ScrollTo({int(std::lround(ViewPosition(after, image.x()) - Anchor.x())),
-            int(std::lround(ViewPosition(after, image.y()) - Anchor.y()))});
+  const TViewScale& scale = FSurface.Scale();
+  QPoint scroll(int(std::lround(ViewPosition(scale, Image.x()) - At.x())),
+                int(std::lround(ViewPosition(scale, Image.y()) - At.y())));
+  if (Fill) scroll = {std::min(scroll.x(), FillingLimit().x()), std::min(scroll.y(), FillingLimit().y())};
+  ScrollTo(scroll);
   ShowLevel();
 }
 
-void TViewControl::ZoomIn() { ZoomTo(std::min(Level() + 1, LastZoomLevel), ViewportCentre()); }
+void TViewControl::ZoomAt(int Level, QPointF Anchor) {
+  const QPointF view = Anchor + QPointF(Scroll());
+  const QPointF image(ImagePosition(FSurface.Scale(), view.x()), ImagePosition(FSurface.Scale(), view.y()));
+  ShowAt(Level, image, Anchor, false);
+}
 
-void TViewControl::ZoomOut() { ZoomTo(std::max(Level() - 1, 0), ViewportCentre()); }
+void TViewControl::ZoomTo(int Level) {
+  const QPointF centre = ShownCentre();
+  const QPointF view = centre + QPointF(Scroll());
+  const QPointF image(ImagePosition(FSurface.Scale(), view.x()), ImagePosition(FSurface.Scale(), view.y()));
+  ShowAt(Level, image, centre, true);
+}
+
+void TViewControl::ZoomIn() { ZoomTo(std::min(Level() + 1, LastZoomLevel)); }
+
+void TViewControl::ZoomOut() { ZoomTo(std::max(Level() - 1, 0)); }
 
 void TViewControl::FitImage() {
   const QSize image(FSurface.ImageWidth(), FSurface.ImageHeight());
-  ZoomTo(FittingLevel(image, FViewport.size()), {0, 0});
-  ScrollTo({0, 0});
+  ShowAt(FittingLevel(image, FViewport.size()), {0, 0}, {0, 0}, true);
 }
 
 void TViewControl::FitSelection() {
@@ -173,17 +190,14 @@ void TViewControl::FitSelection() {
   if (!box) return;
   const QSize extent(int(std::clamp<int64_t>(int64_t(box->Right) - box->Left, 1, INT32_MAX)),
                      int(std::clamp<int64_t>(int64_t(box->Bottom) - box->Top, 1, INT32_MAX)));
-  ZoomTo(FittingLevel(extent, FViewport.size()), {0, 0});
-  const TViewScale& scale = FSurface.Scale();
-  const QPointF centre = ViewportCentre();
-  ScrollTo({int(std::lround(ViewPosition(scale, box->Left + extent.width() / 2.0) - centre.x())),
-            int(std::lround(ViewPosition(scale, box->Top + extent.height() / 2.0) - centre.y()))});
+  const QPointF middle(box->Left + extent.width() / 2.0, box->Top + extent.height() / 2.0);
+  ShowAt(FittingLevel(extent, FViewport.size()), middle, QRectF(FViewport.rect()).center(), true);
 }
 
 QPoint TViewControl::Scroll() const { return -FSurface.pos(); }
 
 void TViewControl::ScrollTo(QPoint Scroll) {
-  const QPoint clamped(ClampScroll(Scroll.x(), FHorizontal), ClampScroll(Scroll.y(), FVertical));
+  const QPoint clamped(std::clamp(Scroll.x(), 0, FarEnd(FHorizontal)), std::clamp(Scroll.y(), 0, FarEnd(FVertical)));
   FSurface.move(-clamped);
   ShowScroll(FHorizontal, clamped.x());
   ShowScroll(FVertical, clamped.y());
@@ -208,7 +222,7 @@ void TViewControl::Wheel(QPoint AngleDelta, QPoint PixelDelta, Qt::KeyboardModif
     const int notches = FWheelAngle / NotchAngle;
     if (notches == 0) return;
     FWheelAngle -= notches * NotchAngle;
-    ZoomTo(std::clamp(Level() + notches, 0, LastZoomLevel), Position + QPointF(FSurface.pos()));
+    ZoomAt(std::clamp(Level() + notches, 0, LastZoomLevel), Position + QPointF(FSurface.pos()));
     return;
   }
   const int pixels = PixelDelta.y() != 0 ? PixelDelta.y() : PixelDelta.x();

@@ -36,14 +36,18 @@ class TViewControl : public QObject {
   // A new image: 100 %, scrolled home.
   void Reset();
   // Level, keeping the image point at Anchor (viewport pixels) where it is
-  // on the screen as far as the scroll range allows.
-  void ZoomTo(int Level, QPointF Anchor);
-  // One level in or out around the viewport's centre.
+  // on the screen as far as the scroll range allows: the wheel's zoom.
+  void ZoomAt(int Level, QPointF Anchor);
+  // Level, keeping the middle of the image's part on the screen where it
+  // is, the image filling the viewport as far as it can (no part of it
+  // hidden while the viewport has room for it): the zoom of the keys and
+  // the menu.
+  void ZoomTo(int Level);
   void ZoomIn();
   void ZoomOut();
   // The largest level at which the whole image, or the selected figure's
   // box, fits into the viewport; the image from its top-left corner, the
-  // box centred.
+  // box centred as far as the image fills the viewport.
   void FitImage();
   void FitSelection();
 
@@ -72,8 +76,16 @@ class TViewControl : public QObject {
  private:
   void CreateActions(QWidget& Window);
   void ShowLevel();
-  QPointF ViewportCentre() const;
   int Level() const;
+  // The level taken and the image position Image (image pixels) brought to
+  // At (viewport pixels); with Fill no further than FillingLimit.
+  void ShowAt(int Level, QPointF Image, QPointF At, bool Fill);
+  // The largest scroll that leaves no part of the viewport empty that the
+  // image could cover.
+  QPoint FillingLimit() const;
+  // Where the viewport shows the middle of the image's visible part, or
+  // its own middle when none is shown.
+  QPointF ShownCentre() const;
 
   TImageSurface& FSurface;
   QWidget& FViewport;

@@ -45,7 +45,7 @@ TEST_F(ZoomTest, APressActsOnThePixelShownUnderItAtEveryLevel) {
   PaintPixelCodes();
   std::mt19937 random(16);
   for (int level = 0; level <= LastZoomLevel; ++level) {
-    View().ZoomTo(level, {0, 0});
+    View().ZoomTo(level);
     EXPECT_EQ(Panel(4), ZoomText(level));
     for (int scroll = 0; scroll < 3; ++scroll) {
       View().ScrollTo(QPoint(int(random() % uint32_t(Surface()->width())), int(random() % uint32_t(Surface()->height()))));
@@ -76,7 +76,7 @@ TEST_F(ZoomTest, MagnifiedPixelsAreExactSquaresOfTheRaster) {
   PaintPixelCodes();
   // 200 % and 800 %.
   for (const int level : {8, 12}) {
-    View().ZoomTo(level, {0, 0});
+    View().ZoomTo(level);
     const int factor = Scale().Zoom().Num;
     View().ScrollTo({37, 21});
     const QRect visible = Visible();
@@ -91,7 +91,7 @@ TEST_F(ZoomTest, MagnifiedPixelsAreExactSquaresOfTheRaster) {
 
 TEST_F(ZoomTest, DrawingAndReshapingWorkInImagePixelsWithAScreenSizedTolerance) {
   Window->FFigureClass = &TFigureRectangle::Class;
-  View().ZoomTo(12, {0, 0});  // 800 %
+  View().ZoomTo(12);  // 800 %
   Drag(80, 40, 400, 327);
   TBasicFigure* rect = Collection->Selected();
   ASSERT_NE(rect, nullptr);
@@ -100,7 +100,7 @@ TEST_F(ZoomTest, DrawingAndReshapingWorkInImagePixelsWithAScreenSizedTolerance) 
 
   // At 6.25 % one screen pixel off the corner's marker is 16 image pixels
   // off: still the corner.
-  View().ZoomTo(0, {0, 0});
+  View().ZoomTo(0);
   Press(4, 3);
   EXPECT_EQ(Window->Mode(), emResize);
   MoveTo(6, 5);
@@ -114,7 +114,7 @@ TEST_F(ZoomTest, MarkersKeepTheirScreenSizeAndStayOutOfTheRaster) {
   const QImage raster = Raster().copy();
   EXPECT_EQ(raster.pixel(50, 40), QColor(Qt::white).rgb()) << "no marker in the raster";
   for (const int level : {4, ActualSizeLevel, 12}) {
-    View().ZoomTo(level, {0, 0});
+    View().ZoomTo(level);
     const QPoint centre(int(Scale().CentreOf(50)), int(Scale().CentreOf(40)));
     View().ScrollTo(centre - QPoint(100, 100));
     const QRect visible = Visible();
@@ -126,6 +126,32 @@ TEST_F(ZoomTest, MarkersKeepTheirScreenSizeAndStayOutOfTheRaster) {
     EXPECT_EQ(marker, QRect(centre - QPoint(3, 3), QSize(6, 6))) << ZoomText(level).toStdString();
   }
   EXPECT_EQ(Raster(), raster);
+}
+
+TEST_F(ZoomTest, KeysKeepTheMiddleOfWhatIsShownAndTheViewportFilled) {
+  // 200 x 150 at 100 % from the viewport's top-left corner: its middle,
+  // (100, 75), stays where it is on the screen at 800 %.
+  View().ZoomTo(12);
+  EXPECT_EQ(View().Scroll(), QPoint(700, 525));
+  // From a small whole image, 100 % shows it whole again, not its middle
+  // at the viewport's top-left.
+  View().ZoomTo(0);
+  View().ZoomTo(ActualSizeLevel);
+  EXPECT_EQ(View().Scroll(), QPoint(0, 0));
+}
+
+TEST_F(ZoomTest, FitKeysShowTheWholeImageOrTheSelectedFigure) {
+  // 200 x 150 in a viewport of 665 x 461: 300 % fits, 400 % would not.
+  QTest::keyClick(Window->windowHandle(), Qt::Key_9, Qt::ControlModifier);
+  EXPECT_EQ(Panel(4), QString("300 %"));
+  EXPECT_EQ(View().Scroll(), QPoint(0, 0));
+  // A box of 41 x 31 pixels: 1200 % fits, 1600 % would not; its middle in
+  // the viewport's.
+  AddFigure<TFigureRectangle>({{20, 20}, {60, 50}});
+  QTest::keyClick(Window->windowHandle(), Qt::Key_8, Qt::ControlModifier);
+  EXPECT_EQ(Panel(4), QString("1200 %"));
+  const QPoint middle = QPoint(int(Scale().ToView(20)) + 41 * 6, int(Scale().ToView(20)) + 31 * 6) - View().Scroll();
+  EXPECT_LE((middle - QRect(QPoint(0, 0), Window->pnDraw->size()).center()).manhattanLength(), 2);
 }
 
 TEST_F(ZoomTest, CtrlWheelZoomsAroundThePointerAndTheWheelScrolls) {
