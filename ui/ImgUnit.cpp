@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QPointer>
 #include <QSlider>
 #include <QStatusBar>
 
@@ -197,10 +198,14 @@ void TfrmImage::SetImage(TFiguresCollection* Collection) {
 }
 
 void TfrmImage::SetCollection(TFiguresCollection* Collection) {
-  if (FCollection != nullptr) FCollection->OnMarkersChanged = nullptr;
   FCollection = Collection;
-  if (FCollection != nullptr)
-    FCollection->OnMarkersChanged = [this](std::span<const TPoint> Points) { imgDraw->SetMarkedPoints(Points); };
+  if (FCollection == nullptr) return;
+  // The collection may outlive the window, and a window may be given
+  // another collection while the first lives on (or after it is gone): only
+  // the collection the live window shows marks its view.
+  FCollection->OnMarkersChanged = [window = QPointer<TfrmImage>(this), Collection](std::span<const TPoint> Points) {
+    if (window != nullptr && window->FCollection == Collection) window->imgDraw->SetMarkedPoints(Points);
+  };
 }
 
 void TfrmImage::PrepareSurface(const TRect& ImageRect) {

@@ -49,9 +49,7 @@ class TfrmImage : public QWidget {
   // FormResize does, the mode emSelect.
   void SetImage(TFiguresCollection* Collection);
   // The image's collection alone, or none; nothing is drawn. The view
-  // shows the markers of its selected figure from its next redraw on; the
-  // collection attached before, which must still exist, no longer tells
-  // the view of its markers.
+  // shows the markers of its selected figure from its next redraw on.
   void SetCollection(TFiguresCollection* Collection);
   // A blank white raster of the image rectangle's size (Right x Bottom) at
   // (0, 0), at 100 %, scrolled home, the track bar ranges set as FormResize
