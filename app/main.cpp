@@ -7,6 +7,7 @@
 // the desktop while Kresta runs opens in a new instance, beside the images
 // already open, whose own recovery files stay theirs.
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QStringList>
 
 #include "ui/Application.h"
@@ -21,14 +22,15 @@ int main(int argc, char** argv) {
   // The desktop entry the windows belong to, and its icon on every window.
   TApplication::setDesktopFileName(QStringLiteral("org.kresta.Kresta"));
   TApplication::setWindowIcon(ProgramIcon());
-  InstallRussianTranslations(app);
+  InstallInterfaceLanguage(app);
 
   QCommandLineParser options;
-  options.setApplicationDescription(QStringLiteral("Kresta, редактор векторной графики."));
+  options.setApplicationDescription(QCoreApplication::translate("main", "Kresta, редактор векторной графики."));
   options.addHelpOption();
   options.addVersionOption();
-  options.addPositionalArgument(QStringLiteral("ФАЙЛ"), QStringLiteral("Изображение (.kri), открываемое при запуске."),
-                                QStringLiteral("[ФАЙЛ]"));
+  options.addPositionalArgument(QCoreApplication::translate("main", "ФАЙЛ"),
+                                QCoreApplication::translate("main", "Изображение (.kri), открываемое при запуске."),
+                                QCoreApplication::translate("main", "[ФАЙЛ]"));
   options.process(app);
   const QStringList files = options.positionalArguments();
 

@@ -54,6 +54,13 @@ void FitLines(TCanvas& Canvas, std::string_view Text, int32_t Room) {
 
 std::string ToCp1251(std::string_view Utf8) { return Utf8ToCp1251(Utf8).Bytes; }
 
+// A text of lines ended by line feeds, as translators write it, in the
+// stored form: Windows-1251, each line ended by a carriage return.
+std::string StoredLines(QString Text) {
+  Text.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+  return ToCp1251(Text.toStdString());
+}
+
 // A text as a screen reader gets it: Unicode, lines ended by line feeds.
 QString Readable(const std::string& Cp1251) {
   QString text = QString::fromStdU16String(Cp1251ToUtf16(Cp1251));
@@ -96,8 +103,8 @@ void TAboutPicture::mousePressEvent(QMouseEvent* Event) {
 // -------------------------------------------------------------- the window
 
 TfrmAbout::TfrmAbout(QWidget* Parent) : QDialog(Parent, Qt::Dialog | Qt::FramelessWindowHint) {
-  setWindowTitle(QStringLiteral("О программе"));
-  setAccessibleName(QStringLiteral("О программе"));
+  setWindowTitle(tr("О программе"));
+  setAccessibleName(windowTitle());
   setFixedSize(ClientWidth, ClientHeight);
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::StrongFocus);
@@ -105,7 +112,7 @@ TfrmAbout::TfrmAbout(QWidget* Parent) : QDialog(Parent, Qt::Dialog | Qt::Framele
 
   imgAbout = new TAboutPicture(this);
   imgAbout->setGeometry(0, 0, ClientWidth, ClientHeight);
-  imgAbout->setAccessibleName(QStringLiteral("Картинка о программе"));
+  imgAbout->setAccessibleName(tr("Картинка о программе"));
   imgAbout->setAccessibleDescription(Readable(PoemText()) + QStringLiteral("\n\n") + Readable(StoryText()));
   imgAbout->OnMouseDown = [this] { imgAboutMouseDown(); };
 
@@ -176,30 +183,28 @@ void TfrmAbout::DrawTextLines(int32_t X, int32_t Y, std::string_view Text) {
   imgAbout->update();
 }
 
-const std::string& TfrmAbout::PoemText() {
-  static const std::string text = ToCp1251(
-      "Точка, линия, круг —\r"
-      "Целый мир из фигур:\r"
-      "Солнце, волны вокруг,\r"
-      "Парус, ветер, лазурь...\r"
-      "Нарисуй его, друг.\r"
-      "      Разработчики Kresta, 2026\r");
-  return text;
+std::string TfrmAbout::PoemText() {
+  return StoredLines(
+      tr("Точка, линия, круг —\n"
+         "Целый мир из фигур:\n"
+         "Солнце, волны вокруг,\n"
+         "Парус, ветер, лазурь...\n"
+         "Нарисуй его, друг.\n"
+         "      Разработчики Kresta, 2026\n"));
 }
 
-const std::string& TfrmAbout::StoryText() {
-  static const std::string text = ToCp1251(
-      "Мы начали Kresta для своих схем и эскизов:\r"
-      "хотелось, чтобы каждая фигура оставалась\r"
-      "живой и после того, как её нарисовали.\r"
-      "Писали на C++20 и Qt 6, картинки читает\r"
-      "libjpeg, а эту картинку мы нарисовали\r"
-      "фигурами самой Kresta. Не успели отмену\r"
-      "действий и печать, а поворот и масштаб\r"
-      "фигур пока лишь хранятся в файле.\r"
-      "Но рисовать уже можно — попробуйте!\r"
-      "      Закончено в декабре 2026 года.\r");
-  return text;
+std::string TfrmAbout::StoryText() {
+  return StoredLines(
+      tr("Мы начали Kresta для своих схем и эскизов:\n"
+         "хотелось, чтобы каждая фигура оставалась\n"
+         "живой и после того, как её нарисовали.\n"
+         "Писали на C++20 и Qt 6, картинки читает\n"
+         "libjpeg, а эту картинку мы нарисовали\n"
+         "фигурами самой Kresta. Отмена действий\n"
+         "и увеличение уже есть, печати пока нет,\n"
+         "а поворот и масштаб фигур лишь хранятся.\n"
+         "Но рисовать уже можно — попробуйте!\n"
+         "      Закончено в декабре 2026 года.\n"));
 }
 
 // ------------------------------------------------------------------ events

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QImage>
 #include <QWidget>
@@ -44,6 +45,8 @@ class TAboutPicture : public QWidget {
 };
 
 class TfrmAbout : public QDialog {
+  Q_DECLARE_TR_FUNCTIONS(TfrmAbout)
+
  public:
   static constexpr int ClientWidth = 666;
   static constexpr int ClientHeight = 500;
@@ -79,8 +82,8 @@ class TfrmAbout : public QDialog {
 
   // The texts in Windows-1251: a poem of five lines with an attribution
   // line, and a paragraph about the program's making with a date line.
-  static const std::string& PoemText();
-  static const std::string& StoryText();
+  static std::string PoemText();
+  static std::string StoryText();
 
   TAboutPicture* imgAbout;
   QTimer* timerTransp;

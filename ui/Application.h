@@ -8,6 +8,7 @@
 #include <functional>
 
 #include <QApplication>
+#include <QLocale>
 #include <QString>
 
 class TApplication : public QApplication {
@@ -34,9 +35,16 @@ class TApplication : public QApplication {
   static TErrorReporter SetErrorReporter(TErrorReporter Reporter);
 };
 
-// Makes the toolkit's own dialogs and buttons speak Russian, as the rest of
-// the program does; false when the translations are not installed.
-bool InstallRussianTranslations(QCoreApplication& App);
+// The language of the interface for a locale, as a language code: "ru"
+// (the language the program's texts are written in) for a Russian locale,
+// else the first of the locale's languages that the program has a
+// translation of, else "en". The locale's languages follow LANGUAGE,
+// LC_ALL, LC_MESSAGES and LANG.
+QString InterfaceLanguage(const QLocale& System);
+// Speaks the system locale's interface language from now on: the
+// program's translation, the toolkit's own (its dialogs and buttons), and
+// the default locale numbers are shown in. Returns the language's code.
+QString InstallInterfaceLanguage(QCoreApplication& App);
 
 // Runs a handler at the toolkit's edge: whatever it raises goes to the
 // top-level report instead of unwinding into the event loop.

@@ -40,13 +40,13 @@ TNotePage::TNotePage(const QString& Note, QWidget* Parent) : TClassPage(Parent) 
 // --------------------------------------------------------------- TCornersPage
 
 TCornersPage::TCornersPage(QWidget* Parent) : TClassPage(Parent) {
-  lblCorners = new QLabel(QStringLiteral("Размер скругления углов:"), this);
+  lblCorners = new QLabel(tr("Размер скругления углов:"), this);
   lblCorners->move(kMargin, kMargin);
   lblCorners->adjustSize();
   speditCornersX = new TRangeSpinBox(this);
   speditCornersY = new TRangeSpinBox(this);
-  SetHint(speditCornersX, QStringLiteral("Ширина скругления углов"));
-  SetHint(speditCornersY, QStringLiteral("Высота скругления углов"));
+  SetHint(speditCornersX, tr("Ширина скругления углов"));
+  SetHint(speditCornersY, tr("Высота скругления углов"));
   int x = kMargin;
   for (TRangeSpinBox* field : {speditCornersX, speditCornersY}) {
     field->setRange(1, 500);
@@ -70,17 +70,17 @@ void TCornersPage::ApplyToFigure(TBasicFigure& Figure) {
 // ------------------------------------------------------------------ TTextPage
 
 TTextPage::TTextPage(QWidget* Parent) : TClassPage(Parent), dlgFontSelect(new TFontSelectDialog(this)) {
-  lblText = new QLabel(QStringLiteral("Текст"), this);
+  lblText = new QLabel(tr("Текст"), this);
   lblText->move(kMargin, kMargin);
   lblText->adjustSize();
-  edText = new QLineEdit(QStringLiteral("и без того всё так дерьмово..."), this);
+  edText = new QLineEdit(tr("и без того всё так дерьмово..."), this);
   edText->setValidator(new TCp1251Validator(edText));
   edText->setGeometry(kMargin, kMargin + 16, 172, kFieldHeight);
-  SetHint(edText, QStringLiteral("Текст надписи"), QStringLiteral("Текст"));
+  SetHint(edText, tr("Текст надписи"), tr("Текст"));
   lblText->setBuddy(edText);
-  btnFontSelect = new QPushButton(QStringLiteral("Шрифт"), this);
+  btnFontSelect = new QPushButton(tr("Шрифт"), this);
   btnFontSelect->setGeometry(kMargin, kMargin + 44, 75, 24);
-  SetHint(btnFontSelect, QStringLiteral("Выбрать шрифт надписи"), btnFontSelect->text());
+  SetHint(btnFontSelect, tr("Выбрать шрифт надписи"), btnFontSelect->text());
 
   connect(edText, &QLineEdit::textChanged, this, &TClassPage::Edited);
   connect(btnFontSelect, &QPushButton::clicked, this, [this] { ReportFailures([this] { btnFontSelectClick(); }); });

@@ -1,19 +1,21 @@
 #include "ui/ClassTable.h"
 
+#include <QCoreApplication>
+
 #include "figures/RealFigures.h"
 
 std::span<const TClassItem> ClassItems() {
   static const TClassItem items[] = {
-      {"Выбор типа фигуры", nullptr},
-      {"Линия", &TFigurePolyLine::Class},
-      {"Прямоугольник", &TFigureRectangle::Class},
-      {"Многоугольник", &TFigurePolygon::Class},
-      {"Скруглённый прямоугольник", &TFigureRoundRect::Class},
-      {"Эллипс", &TFigureEllipse::Class},
-      {"Сектор", &TFigurePie::Class},
-      {"Хорда", &TFigureChord::Class},
-      {"Текст", &TFigureText::Class},
-      {"Картинка", &TFigureBitmap::Class},
+      {QT_TRANSLATE_NOOP("TClassItem", "Выбор типа фигуры"), nullptr},
+      {QT_TRANSLATE_NOOP("TClassItem", "Линия"), &TFigurePolyLine::Class},
+      {QT_TRANSLATE_NOOP("TClassItem", "Прямоугольник"), &TFigureRectangle::Class},
+      {QT_TRANSLATE_NOOP("TClassItem", "Многоугольник"), &TFigurePolygon::Class},
+      {QT_TRANSLATE_NOOP("TClassItem", "Скруглённый прямоугольник"), &TFigureRoundRect::Class},
+      {QT_TRANSLATE_NOOP("TClassItem", "Эллипс"), &TFigureEllipse::Class},
+      {QT_TRANSLATE_NOOP("TClassItem", "Сектор"), &TFigurePie::Class},
+      {QT_TRANSLATE_NOOP("TClassItem", "Хорда"), &TFigureChord::Class},
+      {QT_TRANSLATE_NOOP("TClassItem", "Текст"), &TFigureText::Class},
+      {QT_TRANSLATE_NOOP("TClassItem", "Картинка"), &TFigureBitmap::Class},
   };
   return items;
 }
@@ -27,5 +29,7 @@ int ClassItemIndex(const TFigureClass* Class) {
 
 QString GetClassCaption(const TFigureClass* Class) {
   const int index = Class != nullptr ? ClassItemIndex(Class) : -1;
-  return index >= 0 ? QString::fromUtf8(ClassItems()[size_t(index)].Caption) : QString();
+  return index >= 0 ? ClassItemCaption(ClassItems()[size_t(index)]) : QString();
 }
+
+QString ClassItemCaption(const TClassItem& Item) { return QCoreApplication::translate("TClassItem", Item.Caption); }

@@ -10,11 +10,13 @@
 #include "figures/AbstractFigures.h"
 
 struct TClassItem {
-  const char* Caption;  // UTF-8
+  const char* Caption;  // UTF-8, as written: ClassItemCaption translates it
   const TFigureClass* Class;
 };
 
 std::span<const TClassItem> ClassItems();
+// The item's caption in the interface's language.
+QString ClassItemCaption(const TClassItem& Item);
 // The caption of the first item whose class is exactly Class; empty when no
 // item has it.
 QString GetClassCaption(const TFigureClass* Class);

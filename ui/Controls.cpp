@@ -25,51 +25,63 @@ constexpr QSize kSwatchSize(16, 12);
 
 struct TNamedColor {
   TColor Value;
-  const char* Name;  // UTF-8
+  const char* Name;  // UTF-8, as written: translated when shown
 };
 
 // 0x00BBGGRR.
 constexpr TNamedColor kStandardColors[] = {
-    {0x000000, "Чёрный"},     {0x000080, "Тёмно-красный"}, {0x008000, "Зелёный"},    {0x008080, "Оливковый"},
-    {0x800000, "Тёмно-синий"}, {0x800080, "Фиолетовый"},   {0x808000, "Сине-зелёный"}, {0x808080, "Серый"},
-    {0xC0C0C0, "Серебристый"}, {0x0000FF, "Красный"},      {0x00FF00, "Ярко-зелёный"}, {0x00FFFF, "Жёлтый"},
-    {0xFF0000, "Синий"},       {0xFF00FF, "Пурпурный"},    {0xFFFF00, "Голубой"},      {0xFFFFFF, "Белый"},
+    {0x000000, QT_TRANSLATE_NOOP("TColorBox", "Чёрный")},
+    {0x000080, QT_TRANSLATE_NOOP("TColorBox", "Тёмно-красный")},
+    {0x008000, QT_TRANSLATE_NOOP("TColorBox", "Зелёный")},
+    {0x008080, QT_TRANSLATE_NOOP("TColorBox", "Оливковый")},
+    {0x800000, QT_TRANSLATE_NOOP("TColorBox", "Тёмно-синий")},
+    {0x800080, QT_TRANSLATE_NOOP("TColorBox", "Фиолетовый")},
+    {0x808000, QT_TRANSLATE_NOOP("TColorBox", "Сине-зелёный")},
+    {0x808080, QT_TRANSLATE_NOOP("TColorBox", "Серый")},
+    {0xC0C0C0, QT_TRANSLATE_NOOP("TColorBox", "Серебристый")},
+    {0x0000FF, QT_TRANSLATE_NOOP("TColorBox", "Красный")},
+    {0x00FF00, QT_TRANSLATE_NOOP("TColorBox", "Ярко-зелёный")},
+    {0x00FFFF, QT_TRANSLATE_NOOP("TColorBox", "Жёлтый")},
+    {0xFF0000, QT_TRANSLATE_NOOP("TColorBox", "Синий")},
+    {0xFF00FF, QT_TRANSLATE_NOOP("TColorBox", "Пурпурный")},
+    {0xFFFF00, QT_TRANSLATE_NOOP("TColorBox", "Голубой")},
+    {0xFFFFFF, QT_TRANSLATE_NOOP("TColorBox", "Белый")},
 };
 
 constexpr TNamedColor kExtendedColors[] = {
-    {0xC0DCC0, "Серо-зелёный"},
-    {0xF0CAA6, "Небесно-голубой"},
-    {0xF0FBFF, "Кремовый"},
-    {0xA4A0A0, "Средне-серый"},
+    {0xC0DCC0, QT_TRANSLATE_NOOP("TColorBox", "Серо-зелёный")},
+    {0xF0CAA6, QT_TRANSLATE_NOOP("TColorBox", "Небесно-голубой")},
+    {0xF0FBFF, QT_TRANSLATE_NOOP("TColorBox", "Кремовый")},
+    {0xA4A0A0, QT_TRANSLATE_NOOP("TColorBox", "Средне-серый")},
 };
 
 // By system colour index, 0 to 24.
 constexpr const char* kSystemColorNames[] = {
-    "Полоса прокрутки",
-    "Рабочий стол",
-    "Заголовок активного окна",
-    "Заголовок неактивного окна",
-    "Меню",
-    "Фон окна",
-    "Рамка окна",
-    "Текст меню",
-    "Текст окна",
-    "Текст заголовка активного окна",
-    "Граница активного окна",
-    "Граница неактивного окна",
-    "Рабочая область приложения",
-    "Выделение",
-    "Текст выделения",
-    "Поверхность кнопки",
-    "Тень кнопки",
-    "Недоступный текст",
-    "Текст кнопки",
-    "Текст заголовка неактивного окна",
-    "Светлый край кнопки",
-    "Тёмная тень объёмных элементов",
-    "Светлый край объёмных элементов",
-    "Текст подсказки",
-    "Фон подсказки",
+    QT_TRANSLATE_NOOP("TColorBox", "Полоса прокрутки"),
+    QT_TRANSLATE_NOOP("TColorBox", "Рабочий стол"),
+    QT_TRANSLATE_NOOP("TColorBox", "Заголовок активного окна"),
+    QT_TRANSLATE_NOOP("TColorBox", "Заголовок неактивного окна"),
+    QT_TRANSLATE_NOOP("TColorBox", "Меню"),
+    QT_TRANSLATE_NOOP("TColorBox", "Фон окна"),
+    QT_TRANSLATE_NOOP("TColorBox", "Рамка окна"),
+    QT_TRANSLATE_NOOP("TColorBox", "Текст меню"),
+    QT_TRANSLATE_NOOP("TColorBox", "Текст окна"),
+    QT_TRANSLATE_NOOP("TColorBox", "Текст заголовка активного окна"),
+    QT_TRANSLATE_NOOP("TColorBox", "Граница активного окна"),
+    QT_TRANSLATE_NOOP("TColorBox", "Граница неактивного окна"),
+    QT_TRANSLATE_NOOP("TColorBox", "Рабочая область приложения"),
+    QT_TRANSLATE_NOOP("TColorBox", "Выделение"),
+    QT_TRANSLATE_NOOP("TColorBox", "Текст выделения"),
+    QT_TRANSLATE_NOOP("TColorBox", "Поверхность кнопки"),
+    QT_TRANSLATE_NOOP("TColorBox", "Тень кнопки"),
+    QT_TRANSLATE_NOOP("TColorBox", "Недоступный текст"),
+    QT_TRANSLATE_NOOP("TColorBox", "Текст кнопки"),
+    QT_TRANSLATE_NOOP("TColorBox", "Текст заголовка неактивного окна"),
+    QT_TRANSLATE_NOOP("TColorBox", "Светлый край кнопки"),
+    QT_TRANSLATE_NOOP("TColorBox", "Тёмная тень объёмных элементов"),
+    QT_TRANSLATE_NOOP("TColorBox", "Светлый край объёмных элементов"),
+    QT_TRANSLATE_NOOP("TColorBox", "Текст подсказки"),
+    QT_TRANSLATE_NOOP("TColorBox", "Фон подсказки"),
 };
 
 QIcon Swatch(TColor Value) {
@@ -118,7 +130,8 @@ int32_t TRangeSpinBox::ReadValue() const {
   bool ok = false;
   const qlonglong value = number->toLongLong(&ok);
   if (!ok) return number->startsWith('-') ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
-  return int32_t(std::clamp<qlonglong>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+  return int32_t(
+      std::clamp<qlonglong>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 int TRangeSpinBox::valueFromText(const QString& Text) const {
@@ -133,11 +146,10 @@ int TRangeSpinBox::valueFromText(const QString& Text) const {
 
 TColorBox::TColorBox(QWidget* Parent) : QComboBox(Parent) {
   setIconSize(kSwatchSize);
-  addItem(Swatch(clWhite), QStringLiteral("Другой…"), QVariant::fromValue<uint32_t>(clWhite));
-  for (const TNamedColor& c : kStandardColors) AddColor(c.Value, QString::fromUtf8(c.Name));
-  for (const TNamedColor& c : kExtendedColors) AddColor(c.Value, QString::fromUtf8(c.Name));
-  for (uint32_t i = 0; i < std::size(kSystemColorNames); ++i)
-    AddColor(clSystemColor + i, QString::fromUtf8(kSystemColorNames[i]));
+  addItem(Swatch(clWhite), tr("Другой…"), QVariant::fromValue<uint32_t>(clWhite));
+  for (const TNamedColor& c : kStandardColors) AddColor(c.Value, tr(c.Name));
+  for (const TNamedColor& c : kExtendedColors) AddColor(c.Value, tr(c.Name));
+  for (uint32_t i = 0; i < std::size(kSystemColorNames); ++i) AddColor(clSystemColor + i, tr(kSystemColorNames[i]));
   // The list may be wider than the closed box, which the fixed dialog keeps
   // narrow.
   view()->setMinimumWidth(view()->sizeHintForColumn(0) + kSwatchSize.width());
@@ -189,7 +201,7 @@ void TColorBox::SetCustomColor(TColor Value) {
 void TColorBox::ColorActivated(int Index) {
   if (Index != CustomIndex) return;
   QColorDialog dialog(ToQColor(TColor(itemData(CustomIndex).value<uint32_t>())), this);
-  dialog.setWindowTitle(QStringLiteral("Цвет"));
+  dialog.setWindowTitle(tr("Цвет"));
   if (dialog.exec() == QDialog::Accepted && dialog.selectedColor().isValid())
     SetCustomColor(FromQColor(dialog.selectedColor()));
   else
@@ -214,7 +226,6 @@ QColor ToQColor(TColor Value) {
 TColor FromQColor(const QColor& Value) {
   return TColor(Value.red()) | TColor(Value.green()) << 8 | TColor(Value.blue()) << 16;
 }
-
 
 void SetHint(QWidget* Control, const QString& Hint, const QString& Caption) {
   Control->setToolTip(Hint);

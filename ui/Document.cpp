@@ -36,7 +36,7 @@ void TDocument::Close() {
   emit StateChanged();
 }
 
-QString TDocument::Title() const { return FFileName.isEmpty() ? QStringLiteral("Новый") : FFileName; }
+QString TDocument::Title() const { return FFileName.isEmpty() ? tr("Новый") : FFileName; }
 
 void TDocument::MarkSaved(const QString& FileName) {
   FFileName = FileName;

@@ -1,5 +1,7 @@
 #include "ui/EditModes.h"
 
+#include <QCoreApplication>
+
 TEditMode NextMode(TEditMode Mode, TEditEvent Event) {
   switch (Event) {
     case eePressOnControlPoint: return emResize;
@@ -20,10 +22,10 @@ TEditMode NextMode(TEditMode Mode, TEditEvent Event) {
 
 QString ModeText(TEditMode Mode) {
   switch (Mode) {
-    case emSelect: return QStringLiteral("Режим: Выбор фигуры");
-    case emDraw: return QStringLiteral("Режим: Рисование");
-    case emMove: return QStringLiteral("Режим: Перемещение");
-    case emResize: return QStringLiteral("Режим: Изменение размеров");
+    case emSelect: return QCoreApplication::translate("TEditMode", "Режим: Выбор фигуры");
+    case emDraw: return QCoreApplication::translate("TEditMode", "Режим: Рисование");
+    case emMove: return QCoreApplication::translate("TEditMode", "Режим: Перемещение");
+    case emResize: return QCoreApplication::translate("TEditMode", "Режим: Изменение размеров");
   }
   return {};
 }

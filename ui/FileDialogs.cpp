@@ -13,31 +13,6 @@ namespace {
 
 const QString kImageFilter = QStringLiteral("Kresta images (*.kri)");
 
-// Every format the preview loads: the bitmaps and JPEG files the program
-// decodes itself, then what the toolkit's image readers know. The bitmap
-// entry is the fourth, the one preselected.
-QStringList PictureFilters(bool ForWriting) {
-  QStringList patterns = {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp")};
-  QStringList filters = {QStringLiteral("Изображение JPEG (*.jpg)"), QStringLiteral("Изображение JPEG (*.jpeg)"),
-                         QStringLiteral("Точечные рисунки (*.bmp)")};
-  if (!ForWriting) {
-    const QList<QByteArray> known = QImageReader::supportedImageFormats();
-    const auto offer = [&](const char* Format, const QString& Filter, const QStringList& Patterns) {
-      if (!known.contains(Format)) return;
-      filters << Filter;
-      patterns << Patterns;
-    };
-    offer("ico", QStringLiteral("Значки (*.ico)"), {QStringLiteral("*.ico")});
-    offer("png", QStringLiteral("Изображение PNG (*.png)"), {QStringLiteral("*.png")});
-    offer("gif", QStringLiteral("Изображение GIF (*.gif)"), {QStringLiteral("*.gif")});
-    offer("ppm", QStringLiteral("Изображение PBM/PGM/PPM (*.pbm *.pgm *.ppm)"),
-          {QStringLiteral("*.pbm"), QStringLiteral("*.pgm"), QStringLiteral("*.ppm")});
-    offer("xpm", QStringLiteral("Изображение XPM (*.xpm)"), {QStringLiteral("*.xpm")});
-  }
-  filters.prepend(QStringLiteral("Все картинки (%1)").arg(patterns.join(QLatin1Char(' '))));
-  return filters;
-}
-
 QFileDialog* MakeDialog(QWidget* Owner, QFileDialog::AcceptMode Mode, const QString& Title, const QStringList& Filters,
                         const QString& Suffix, bool ShowHidden) {
   auto* dialog = new QFileDialog(Owner, Title);
@@ -53,11 +28,36 @@ QFileDialog* MakeDialog(QWidget* Owner, QFileDialog::AcceptMode Mode, const QStr
 
 }  // namespace
 
+// Every format the preview loads: the bitmaps and JPEG files the program
+// decodes itself, then what the toolkit's image readers know. The bitmap
+// entry is the fourth, the one preselected.
+QStringList TFileDialogs::PictureFilters(bool ForWriting) {
+  QStringList patterns = {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp")};
+  QStringList filters = {tr("Изображение JPEG (*.jpg)"), tr("Изображение JPEG (*.jpeg)"),
+                         tr("Точечные рисунки (*.bmp)")};
+  if (!ForWriting) {
+    const QList<QByteArray> known = QImageReader::supportedImageFormats();
+    const auto offer = [&](const char* Format, const QString& Filter, const QStringList& Patterns) {
+      if (!known.contains(Format)) return;
+      filters << Filter;
+      patterns << Patterns;
+    };
+    offer("ico", tr("Значки (*.ico)"), {QStringLiteral("*.ico")});
+    offer("png", tr("Изображение PNG (*.png)"), {QStringLiteral("*.png")});
+    offer("gif", tr("Изображение GIF (*.gif)"), {QStringLiteral("*.gif")});
+    offer("ppm", tr("Изображение PBM/PGM/PPM (*.pbm *.pgm *.ppm)"),
+          {QStringLiteral("*.pbm"), QStringLiteral("*.pgm"), QStringLiteral("*.ppm")});
+    offer("xpm", tr("Изображение XPM (*.xpm)"), {QStringLiteral("*.xpm")});
+  }
+  filters.prepend(tr("Все картинки (%1)").arg(patterns.join(QLatin1Char(' '))));
+  return filters;
+}
+
 TFileDialogs::TFileDialogs(QWidget* Owner) : QObject(Owner) {
-  dlgOpenImage = MakeDialog(Owner, QFileDialog::AcceptOpen, QStringLiteral("Открыть файл"), {kImageFilter},
-                            QStringLiteral("kri"), true);
+  dlgOpenImage =
+      MakeDialog(Owner, QFileDialog::AcceptOpen, tr("Открыть файл"), {kImageFilter}, QStringLiteral("kri"), true);
   dlgSaveImage = MakeDialog(Owner, QFileDialog::AcceptSave, QString(), {kImageFilter}, QStringLiteral("kri"), false);
-  dlgSaveAsPicture = MakeDialog(Owner, QFileDialog::AcceptSave, QStringLiteral("Сохранить файл как изображение"),
+  dlgSaveAsPicture = MakeDialog(Owner, QFileDialog::AcceptSave, tr("Сохранить файл как изображение"),
                                 PictureFilters(true), QStringLiteral("bmp"), true);
   dlgOpenPicture =
       MakeDialog(Owner, QFileDialog::AcceptOpen, QString(), PictureFilters(false), QStringLiteral("bmp"), false);

@@ -35,6 +35,9 @@ class TFileDialogs : public QObject {
 
  private:
   static std::optional<QString> Run(QFileDialog* Dialog);
+  // Every format the preview loads (ForWriting: those a picture is saved
+  // as), each a filter, all of them first.
+  static QStringList PictureFilters(bool ForWriting);
 };
 
 // A file name as the file system takes it.

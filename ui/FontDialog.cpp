@@ -45,7 +45,7 @@ TFont FromQFont(const QFont& Font, const TFont& Base) {
 }
 
 TFontSelectDialog::TFontSelectDialog(QWidget* Parent) : QDialog(Parent) {
-  setWindowTitle(QStringLiteral("Шрифт"));
+  setWindowTitle(tr("Шрифт"));
   setAccessibleName(windowTitle());
 
   FontChooser = new QFontDialog(this);
@@ -55,9 +55,9 @@ TFontSelectDialog::TFontSelectDialog(QWidget* Parent) : QDialog(Parent) {
   // hides itself): they end this dialog the same way.
   connect(FontChooser, &QDialog::finished, this, [this](int Result) { done(Result); });
 
-  auto* colorLabel = new QLabel(QStringLiteral("Цвет:"), this);
+  auto* colorLabel = new QLabel(tr("Цвет:"), this);
   cbFontColor = new TColorBox(this);
-  SetHint(cbFontColor, QStringLiteral("Цвет шрифта"));
+  SetHint(cbFontColor, tr("Цвет шрифта"));
   colorLabel->setBuddy(cbFontColor);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);

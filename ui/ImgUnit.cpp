@@ -6,12 +6,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMoveEvent>
 #include <QColor>
 #include <QCursor>
 #include <QFont>
 #include <QFrame>
 #include <QMessageBox>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -63,10 +63,11 @@ void FeedVertices(TBasicFigure& Figure, TVertexList& Vertices, const TPoint& P, 
 
 }  // namespace
 
-// -------------------------------------------------------------------- TfrmImage
+// --------------------------------------------------------------------
+// TfrmImage
 
 TfrmImage::TfrmImage() : QWidget(nullptr, Qt::Window) {
-  setWindowTitle(QStringLiteral("Новый"));
+  setWindowTitle(tr("Новый"));
   // The frame cannot snap to the screen edges: the toolkit offers no such
   // behaviour, the window manager decides.
   setMinimumSize(FormClientWidth, FormClientHeight);
@@ -79,9 +80,8 @@ TfrmImage::TfrmImage() : QWidget(nullptr, Qt::Window) {
   CreateControls();
   resize(FormClientWidth, FormClientHeight);
   ArrangeControls();
-  FKeyPreview = std::make_unique<TKeyPreview>(*this, [this](int& Key, Qt::KeyboardModifiers Shift) {
-    FormKeyDown(Key, Shift);
-  });
+  FKeyPreview =
+      std::make_unique<TKeyPreview>(*this, [this](int& Key, Qt::KeyboardModifiers Shift) { FormKeyDown(Key, Shift); });
 }
 
 TfrmImage::~TfrmImage() {
@@ -103,7 +103,7 @@ void TfrmImage::CreateControls() {
     sbStatus->addWidget(panel);
     FPanels[i] = panel;
   }
-  FPanels[2]->setText(QStringLiteral("Пусто"));
+  FPanels[2]->setText(tr("Пусто"));
 
   pnMain = new QWidget(this);
   pnMain->setObjectName(QStringLiteral("pnMain"));
@@ -414,8 +414,7 @@ void TfrmImage::imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
       }
     } else if (!(Shift.Buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) && FMode == emSelect) {
       const TBasicFigure* figure = FCollection->FigureAt(p, imgDraw->Scale().HitRadius());
-      SetStatusText(2, figure != nullptr ? QStringLiteral("Фигура: ") + QString::fromLatin1(figure->ClassName())
-                                         : QStringLiteral("Пусто"));
+      SetStatusText(2, figure != nullptr ? tr("Фигура: ") + QString::fromLatin1(figure->ClassName()) : tr("Пусто"));
     }
   });
 }
@@ -498,13 +497,16 @@ void TfrmImage::tbVertChange() { FView->FollowTrackBar(Qt::Vertical); }
 void TfrmImage::FormResize() { FView->SetTrackBarRanges(); }
 
 QString TfrmImage::QuickHelpText() {
-  return QStringLiteral(
-      "Левая кнопка мыши + Shift - удалить/добавить точку\r"
-      "Правая кнопка мыши - закончить рисование\r"
-      "Del - удалить выделенную фигуру\r"
-      "Ctrl + C - скопировать фигуру в буфер обмена\r"
-      "Ctrl + X - вырезать фигуру\r"
-      "Ctrl + V - вставить фигуру\r");
+  QString text =
+      tr("Левая кнопка мыши + Shift - удалить/добавить точку\n"
+         "Правая кнопка мыши - закончить рисование\n"
+         "Del - удалить выделенную фигуру\n"
+         "Ctrl + C - скопировать фигуру в буфер обмена\n"
+         "Ctrl + X - вырезать фигуру\n"
+         "Ctrl + V - вставить фигуру\n");
+  // Stored with a carriage return after each line.
+  text.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+  return text;
 }
 
 void TfrmImage::imgSpacerClick() {
@@ -513,7 +515,7 @@ void TfrmImage::imgSpacerClick() {
   QString shown = QuickHelpText();
   shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   if (shown.endsWith(QLatin1Char('\n'))) shown.chop(1);
-  QMessageBox box(QMessageBox::Information, QStringLiteral("Краткая справка"), shown, QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Information, tr("Краткая справка"), shown, QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.setWindowFlag(Qt::WindowStaysOnTopHint, true);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QWidget>
 
@@ -35,6 +36,8 @@ enum TFigureStep : uint8_t { stDrag, stPress, stRelease, stDeletePoint, stInsert
 using TFigureActionEvent = std::function<void(TfrmImage* Sender, TBasicFigure* Figure, TFigureAction Action)>;
 
 class TfrmImage : public QWidget {
+  Q_DECLARE_TR_FUNCTIONS(TfrmImage)
+
  public:
   // A top-level window of its own (its own taskbar entry), captioned
   // "Новый", client area 700 x 516 at least.

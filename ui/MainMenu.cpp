@@ -45,49 +45,49 @@ TMainMenu BuildMainMenu(QMenuBar& Bar) {
   // extension button.
   Bar.setStyleSheet(QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 2px 4px; }"));
   TMainMenu m;
-  m.mnMain_File = Bar.addMenu(QStringLiteral("Файл"));
-  m.mnMain_File_New = AddItem(m.mnMain_File, QStringLiteral("Новый"), QStringLiteral("Создать новое изображение"),
+  m.mnMain_File = Bar.addMenu(TMainMenu::tr("Файл"));
+  m.mnMain_File_New = AddItem(m.mnMain_File, TMainMenu::tr("Новый"), TMainMenu::tr("Создать новое изображение"),
                               {QKeySequence(Qt::CTRL | Qt::Key_N)});
-  m.mnMain_File_Open = AddItem(m.mnMain_File, QStringLiteral("Открыть"), QStringLiteral("Открыть файл"),
+  m.mnMain_File_Open = AddItem(m.mnMain_File, TMainMenu::tr("Открыть"), TMainMenu::tr("Открыть файл"),
                                {QKeySequence(Qt::CTRL | Qt::Key_O)});
-  m.mnMain_File_Save = AddItem(m.mnMain_File, QStringLiteral("Спасти и сохранить"), QStringLiteral("Сохранить в файл"),
+  m.mnMain_File_Save = AddItem(m.mnMain_File, TMainMenu::tr("Спасти и сохранить"), TMainMenu::tr("Сохранить в файл"),
                                {QKeySequence(Qt::CTRL | Qt::Key_S)});
   m.mnMain_File_Saveas =
-      AddItem(m.mnMain_File, QStringLiteral("Сохранить как..."), QStringLiteral("Сохранить в нужном формате"),
+      AddItem(m.mnMain_File, TMainMenu::tr("Сохранить как..."), TMainMenu::tr("Сохранить в нужном формате"),
               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
-  m.mnMain_File_Close = AddItem(m.mnMain_File, QStringLiteral("Закрыть"), QStringLiteral("Закрыть файл"),
+  m.mnMain_File_Close = AddItem(m.mnMain_File, TMainMenu::tr("Закрыть"), TMainMenu::tr("Закрыть файл"),
                                 {QKeySequence(Qt::CTRL | Qt::Key_W)});
   m.mnMain_File->addSeparator();
   // No keys: Ctrl+C and Ctrl+V belong to the image window's figures.
-  m.mnMain_File_CopyToBuff = AddItem(m.mnMain_File, QStringLiteral("В буфер"), {});
-  m.mnMain_File_PasteFromBuff = AddItem(m.mnMain_File, QStringLiteral("Из буфера"), QStringLiteral("Вставить из буфера"));
+  m.mnMain_File_CopyToBuff = AddItem(m.mnMain_File, TMainMenu::tr("В буфер"), {});
+  m.mnMain_File_PasteFromBuff = AddItem(m.mnMain_File, TMainMenu::tr("Из буфера"), TMainMenu::tr("Вставить из буфера"));
   m.mnMain_File->addSeparator();
-  m.mnMain_File_Quit = AddItem(m.mnMain_File, QStringLiteral("Выход"), QStringLiteral("Выход из программы"),
+  m.mnMain_File_Quit = AddItem(m.mnMain_File, TMainMenu::tr("Выход"), TMainMenu::tr("Выход из программы"),
                                {QKeySequence(Qt::CTRL | Qt::Key_Q)});
 
-  m.mnMain_Edit = Bar.addMenu(QStringLiteral("Правка"));
-  m.mnMain_Edit_Undo = AddItem(m.mnMain_Edit, QStringLiteral("Отменить"), QStringLiteral("Отменить последнее действие"),
+  m.mnMain_Edit = Bar.addMenu(TMainMenu::tr("Правка"));
+  m.mnMain_Edit_Undo = AddItem(m.mnMain_Edit, TMainMenu::tr("Отменить"), TMainMenu::tr("Отменить последнее действие"),
                                {QKeySequence(Qt::CTRL | Qt::Key_Z)});
   m.mnMain_Edit_Redo =
-      AddItem(m.mnMain_Edit, QStringLiteral("Повторить"), QStringLiteral("Повторить отменённое действие"),
+      AddItem(m.mnMain_Edit, TMainMenu::tr("Повторить"), TMainMenu::tr("Повторить отменённое действие"),
               {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 
-  m.mnMain_Options = Bar.addMenu(QStringLiteral("Настройка"));
-  m.mnMain_Options->menuAction()->setStatusTip(QStringLiteral("Настройки программы"));
-  m.mnMain_Options_SortType = m.mnMain_Options->addMenu(QStringLiteral("Тип сортировки"));
-  SetHint(m.mnMain_Options_SortType->menuAction(), QStringLiteral("Тип алгоритма сортировки"));
+  m.mnMain_Options = Bar.addMenu(TMainMenu::tr("Настройка"));
+  m.mnMain_Options->menuAction()->setStatusTip(TMainMenu::tr("Настройки программы"));
+  m.mnMain_Options_SortType = m.mnMain_Options->addMenu(TMainMenu::tr("Тип сортировки"));
+  SetHint(m.mnMain_Options_SortType->menuAction(), TMainMenu::tr("Тип алгоритма сортировки"));
   m.SortTypeGroup = new QActionGroup(m.mnMain_Options_SortType);
   m.SortTypeGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
   m.mnMain_Options_SortType_Hoar =
-      AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, QStringLiteral("Сортировка Хоара"));
+      AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, TMainMenu::tr("Сортировка Хоара"));
   m.mnMain_Options_SortType_Insert =
-      AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, QStringLiteral("Сортировка вставкой"));
+      AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, TMainMenu::tr("Сортировка вставкой"));
   m.mnMain_Options_SortType_Bubble =
-      AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, QStringLiteral("Пузырьковая сортировка"));
+      AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, TMainMenu::tr("Пузырьковая сортировка"));
   m.mnMain_Options_SortType_Hoar->setChecked(true);
 
-  m.mnMain_About = Bar.addAction(QStringLiteral("О программе"));
-  SetHint(m.mnMain_About, QStringLiteral("О программе и авторе"));
+  m.mnMain_About = Bar.addAction(TMainMenu::tr("О программе"));
+  SetHint(m.mnMain_About, TMainMenu::tr("О программе и авторе"));
   m.mnMain_About->setShortcut(QKeySequence(Qt::Key_F1));
   m.mnMain_About->setShortcutContext(Qt::ApplicationShortcut);
 

@@ -3,6 +3,8 @@
 // to one handler, which tells them apart by the item.
 #pragma once
 
+#include <QCoreApplication>
+
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -10,6 +12,9 @@ class QMenuBar;
 class QObject;
 
 struct TMainMenu {
+  Q_DECLARE_TR_FUNCTIONS(TMainMenu)
+
+ public:
   QMenu* mnMain_File;
   QAction* mnMain_File_New;
   QAction* mnMain_File_Open;

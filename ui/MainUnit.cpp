@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <string>
 #include <new>
+#include <string>
 #include <utility>
 
 #include "document/Collection.h"
@@ -26,6 +26,7 @@
 #include "ui/Document.h"
 #include "ui/FileDialogs.h"
 #include "ui/Icons.h"
+#include "ui/ModelMessages.h"
 #include "ui/NewDialog.h"
 #include "ui/ObjectList.h"
 #include "ui/PropertyPanel.h"
@@ -49,11 +50,6 @@ std::string RecoveryFolder() {
   } catch (const EKrestaError&) {
     return QDir::tempPath().toStdString() + "/kresta-recovery-" + std::to_string(::getuid());
   }
-}
-
-QString FailureText(const std::exception& Failure) {
-  if (dynamic_cast<const std::bad_alloc*>(&Failure) != nullptr) return QStringLiteral("Out of memory");
-  return QString::fromUtf8(Failure.what());
 }
 
 }  // namespace
@@ -93,7 +89,8 @@ void TfrmMain::CreateParts() {
   ObjectList = new TObjectList(*FDocument, client);
   ObjectList->setGeometry(0, 0, kClientWidth, kObjectGroupHeight);
   PropertyPanel = new TPropertyPanel(*FDocument, *ObjectList->btnObjectLock, *Dialogs, client);
-  PropertyPanel->setGeometry(0, kObjectGroupHeight, kClientWidth, kClientHeight - kStatusBarHeight - kObjectGroupHeight);
+  PropertyPanel->setGeometry(0, kObjectGroupHeight, kClientWidth,
+                             kClientHeight - kStatusBarHeight - kObjectGroupHeight);
   sbHelper = statusBar();
   sbHelper->setObjectName(QStringLiteral("sbHelper"));
   sbHelper->setFixedHeight(kStatusBarHeight);
@@ -112,7 +109,7 @@ void TfrmMain::WireParts() {
   if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
     connect(app, &QGuiApplication::commitDataRequest, this, &TfrmMain::CommitSession, Qt::DirectConnection);
   connect(FRecovery, &TRecoveryKeeper::Failed, this, [this](const QString& Message) {
-    sbHelper->showMessage(QStringLiteral("Копия для восстановления не записана: ") + Message);
+    sbHelper->showMessage(tr("Копия для восстановления не записана: ") + Message);
   });
   FDocument->OnEndPendingStep = [this] {
     if (FImage != nullptr) FImage->EndStep();
@@ -153,7 +150,7 @@ void TfrmMain::mn_MainClick(QAction* Sender) {
 }
 
 bool TfrmMain::AskCloseCurrent() {
-  QMessageBox box(QMessageBox::Question, QStringLiteral("Закрыть"), QStringLiteral("Закрыть текущий файл?"),
+  QMessageBox box(QMessageBox::Question, tr("Закрыть"), tr("Закрыть текущий файл?"),
                   QMessageBox::Ok | QMessageBox::Cancel, this);
   box.setWindowModality(Qt::ApplicationModal);
   box.setAccessibleName(box.windowTitle());
@@ -162,11 +159,11 @@ bool TfrmMain::AskCloseCurrent() {
 
 TSaveAnswer TfrmMain::AskSaveChanges() {
   QMessageBox box(QMessageBox::Question, QStringLiteral("Kresta"),
-                  QStringLiteral("Сохранить изменения в «%1»?").arg(QFileInfo(FDocument->Title()).fileName()),
+                  tr("Сохранить изменения в «%1»?").arg(QFileInfo(FDocument->Title()).fileName()),
                   QMessageBox::NoButton, this);
-  QPushButton* save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
-  QPushButton* discard = box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
-  QPushButton* cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+  QPushButton* save = box.addButton(tr("Сохранить"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(tr("Не сохранять"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(tr("Отмена"), QMessageBox::RejectRole);
   box.setDefaultButton(save);
   box.setEscapeButton(cancel);
   box.setWindowModality(Qt::ApplicationModal);
@@ -249,7 +246,7 @@ void TfrmMain::OpenImage(TImageSource Source, const QString& FileName) {
   } catch (const std::exception& Failure) {
     CloseImage();
     // The narrow bar shows the start; its tooltip the whole reason.
-    const QString reason = QStringLiteral("Изображение не открыто: ") + FailureText(Failure);
+    const QString reason = tr("Изображение не открыто: ") + FailureText(Failure);
     sbHelper->showMessage(reason);
     sbHelper->setToolTip(reason);
   }
@@ -258,8 +255,7 @@ void TfrmMain::OpenImage(TImageSource Source, const QString& FileName) {
 bool TfrmMain::OpenNewImage() {
   if (frmNewDlg->exec() != QDialog::Accepted) return false;
   EnsureImageWindow();
-  FDocument->Open(
-      std::make_unique<TFiguresCollection>(nullptr, TRect{0, 0, frmNewDlg->Width(), frmNewDlg->Height()}));
+  FDocument->Open(std::make_unique<TFiguresCollection>(nullptr, TRect{0, 0, frmNewDlg->Width(), frmNewDlg->Height()}));
   TFiguresCollection& collection = *FDocument->Collection();
   FImage->SetCollection(&collection);
   try {

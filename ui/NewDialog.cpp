@@ -16,26 +16,26 @@ constexpr int kMaxSide = 2000;
 TfrmNewDlg::TfrmNewDlg(QWidget* Parent)
     : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
-  setWindowTitle(QStringLiteral("Создать"));
+  setWindowTitle(tr("Создать"));
   setFixedSize(167, 153);
   // The fixed layout below is measured for the classic 8-point dialog font.
   QFont dialogFont = font();
   dialogFont.setPixelSize(11);
   setFont(dialogFont);
 
-  Label1 = new QLabel(QStringLiteral("Цвет фона"), this);
+  Label1 = new QLabel(tr("Цвет фона"), this);
   Label1->move(15, 10);
   colorbBackground = new TColorBox(this);
   colorbBackground->setGeometry(10, 25, 145, 22);
 
-  Label2 = new QLabel(QStringLiteral("Ширина:"), this);
+  Label2 = new QLabel(tr("Ширина:"), this);
   Label2->move(50, 56);
   spinedW = new TRangeSpinBox(this);
   spinedW->setGeometry(95, 55, 60, 22);
   spinedW->setRange(kMinSide, kMaxSide);
   spinedW->setValue(650);
 
-  Label3 = new QLabel(QStringLiteral("Высота:"), this);
+  Label3 = new QLabel(tr("Высота:"), this);
   Label3->move(50, 88);
   spinedH = new TRangeSpinBox(this);
   spinedH->setGeometry(95, 85, 60, 22);
@@ -45,7 +45,7 @@ TfrmNewDlg::TfrmNewDlg(QWidget* Parent)
   btnOK = new QPushButton(QStringLiteral("OK"), this);
   btnOK->setGeometry(5, 120, 70, 25);
   btnOK->setDefault(true);
-  btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
+  btnCancel = new QPushButton(tr("Отмена"), this);
   btnCancel->setGeometry(85, 120, 70, 25);
   for (QLabel* label : {Label1, Label2, Label3}) label->adjustSize();
 

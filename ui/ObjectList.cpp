@@ -23,10 +23,10 @@ QString ItemText(const TBasicFigure* Figure, int32_t Number) {
 }  // namespace
 
 TObjectList::TObjectList(TDocument& Document, QWidget* Parent)
-    : QGroupBox(QStringLiteral(" Выбрать существующий объект "), Parent), FDocument(Document) {
+    : QGroupBox(tr(" Выбрать существующий объект "), Parent), FDocument(Document) {
   cbObjectSelect = new TDropDownList(this);
   cbObjectSelect->setGeometry(8, 20, 184, 24);
-  SetHint(cbObjectSelect, QStringLiteral("Выбор объекта для изменения"));
+  SetHint(cbObjectSelect, tr("Выбор объекта для изменения"));
   cbObjectSelect->setEnabled(false);
   connect(cbObjectSelect, &QComboBox::activated, this, [this] { ReportFailures([this] { cbObjectSelectSelect(); }); });
 
@@ -44,12 +44,12 @@ TObjectList::TObjectList(TDocument& Document, QWidget* Parent)
     toolbarObjectControl->addWidget(button);
     return button;
   };
-  btnClearAllObjects = addButton(tiClearAll, QStringLiteral("Удалить все фигуры"));
-  btnDeleteObject = addButton(tiDelete, QStringLiteral("Удалить фигуру"));
-  btnObjectUp = addButton(tiUp, QStringLiteral("Передвинуть вперёд"));
-  btnObjectDown = addButton(tiDown, QStringLiteral("Передвинуть назад"));
-  btnSortObjects = addButton(tiSort, QStringLiteral("Сортировать фигуры"));
-  btnObjectLock = addButton(tiLock, QStringLiteral("Запретить измение свойств фигуры"));
+  btnClearAllObjects = addButton(tiClearAll, tr("Удалить все фигуры"));
+  btnDeleteObject = addButton(tiDelete, tr("Удалить фигуру"));
+  btnObjectUp = addButton(tiUp, tr("Передвинуть вперёд"));
+  btnObjectDown = addButton(tiDown, tr("Передвинуть назад"));
+  btnSortObjects = addButton(tiSort, tr("Сортировать фигуры"));
+  btnObjectLock = addButton(tiLock, tr("Запретить измение свойств фигуры"));
   btnObjectLock->setCheckable(true);
   for (QToolButton* button : {btnClearAllObjects, btnDeleteObject, btnObjectUp, btnObjectDown, btnSortObjects})
     connect(button, &QToolButton::clicked, this, [this, button] { ReportFailures([&] { btnObjectOpClick(button); }); });
@@ -75,8 +75,8 @@ void TObjectList::UpdateObjectControls() {
   const int index = cbObjectSelect->currentIndex();
   const bool selected = index >= 0;
   btnObjectLock->setChecked(btnObjectLock->isChecked() && selected);
-  for (QToolButton* button : {btnClearAllObjects, btnDeleteObject, btnObjectUp, btnObjectDown, btnSortObjects,
-                              btnObjectLock})
+  for (QToolButton* button :
+       {btnClearAllObjects, btnDeleteObject, btnObjectUp, btnObjectDown, btnSortObjects, btnObjectLock})
     button->setEnabled(selected);
   btnObjectDown->setEnabled(count > 1 && index < count - 1);
   btnObjectUp->setEnabled(count > 1 && index > 0);

@@ -28,7 +28,7 @@ constexpr int kBevelSide = 80;
 
 TPicturePage::TPicturePage(TDocument& Document, const QAbstractButton& Lock, TFileDialogs& Dialogs, QWidget* Parent)
     : TClassPage(Parent), FDocument(Document), FLock(Lock), FDialogs(Dialogs) {
-  const QString previewHint = QStringLiteral("Предварительный просмотр");
+  const QString previewHint = tr("Предварительный просмотр");
   Bevel1 = new QFrame(this);
   Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   Bevel1->setGeometry(4, 4, kBevelSide, kBevelSide);
@@ -39,12 +39,12 @@ TPicturePage::TPicturePage(TDocument& Document, const QAbstractButton& Lock, TFi
   imgPreview->setGeometry(inset, inset, kPreviewSide, kPreviewSide);
   SetHint(imgPreview, previewHint);
 
-  btnImageLoad = new QPushButton(QStringLiteral("Загрузить"), this);
-  btnImageSave = new QPushButton(QStringLiteral("Сохранить"), this);
-  btnImageClear = new QPushButton(QStringLiteral("Очистить"), this);
-  SetHint(btnImageLoad, QStringLiteral("Загрузить картинку из файла"), btnImageLoad->text());
-  SetHint(btnImageSave, QStringLiteral("Сохранить картинку в файл"), btnImageSave->text());
-  SetHint(btnImageClear, QStringLiteral("Очистить картинку"), btnImageClear->text());
+  btnImageLoad = new QPushButton(tr("Загрузить"), this);
+  btnImageSave = new QPushButton(tr("Сохранить"), this);
+  btnImageClear = new QPushButton(tr("Очистить"), this);
+  SetHint(btnImageLoad, tr("Загрузить картинку из файла"), btnImageLoad->text());
+  SetHint(btnImageSave, tr("Сохранить картинку в файл"), btnImageSave->text());
+  SetHint(btnImageClear, tr("Очистить картинку"), btnImageClear->text());
   int y = 2;
   for (QPushButton* button : {btnImageLoad, btnImageSave, btnImageClear}) {
     button->setGeometry(90, y, 90, 21);
@@ -52,9 +52,9 @@ TPicturePage::TPicturePage(TDocument& Document, const QAbstractButton& Lock, TFi
     connect(button, &QPushButton::clicked, this, [this, button] { ReportFailures([&] { btnImageClick(button); }); });
   }
   SetPictureButtons(false);
-  cbImageTransp = new QCheckBox(QStringLiteral("Прозр. фон"), this);
+  cbImageTransp = new QCheckBox(tr("Прозр. фон"), this);
   cbImageTransp->setGeometry(90, y, 92, 17);
-  SetHint(cbImageTransp, QStringLiteral("Прозрачный фон картинки"), cbImageTransp->text());
+  SetHint(cbImageTransp, tr("Прозрачный фон картинки"), cbImageTransp->text());
   connect(cbImageTransp, &QCheckBox::clicked, this, &TClassPage::Edited);
 }
 
@@ -65,8 +65,8 @@ void TPicturePage::SetPreview(QImage Image, std::vector<uint8_t> Bitmap) {
     imgPreview->clear();
     return;
   }
-  imgPreview->setPixmap(QPixmap::fromImage(
-      FPreview.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+  imgPreview->setPixmap(
+      QPixmap::fromImage(FPreview.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 void TPicturePage::SetPictureButtons(bool Enabled) {
@@ -80,9 +80,7 @@ uint64_t TPicturePage::RoomFor(const TFigureBitmap& Figure) const {
   return image->PictureRoom() + Figure.Picture().MemoryBytes();
 }
 
-TBasicFigure* TPicturePage::UnlockedSelection() const {
-  return FLock.isChecked() ? nullptr : FDocument.Selected();
-}
+TBasicFigure* TPicturePage::UnlockedSelection() const { return FLock.isChecked() ? nullptr : FDocument.Selected(); }
 
 void TPicturePage::ShowFigure(TBasicFigure& Figure) {
   const TFigureBitmap& figure = *AsPicture(&Figure);

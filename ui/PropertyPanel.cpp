@@ -27,14 +27,29 @@ constexpr TColor clSkyBlue = 0x00F0CAA6u;
 
 // By item: the pen style written for item 0 is the inside-frame style, and
 // reading shows both solid styles as item 0.
-constexpr const char* kLineStyles[] = {"Сплошная", "Тире", "Точки", "Тире-точка", "Тире-точка-точка", "Отсутствует"};
-constexpr const char* kPenModes[] = {"Чёрный", "Белый",      "Пустой",      "Отрицание",  "Copy",
-                                     "NotCopy", "MergePenNot", "MaskPenNot", "MergeNotPen", "MaskNotPen",
-                                     "Merge",   "NotMerge",    "Mask",       "NotMask",    "Xor",
-                                     "NotXor"};
-constexpr const char* kBrushStyles[] = {"Сплошная",          "Отсутствует",          "Горизонтальные полосы",
-                                        "Вертикальные полосы", "Диагональ сверху-вниз", "Диагональ снизу-вверх",
-                                        "Крестик",           "Диагональный крестик"};
+constexpr const char* kLineStyles[] = {QT_TRANSLATE_NOOP("TPropertyPanel", "Сплошная"),
+                                       QT_TRANSLATE_NOOP("TPropertyPanel", "Тире"),
+                                       QT_TRANSLATE_NOOP("TPropertyPanel", "Точки"),
+                                       QT_TRANSLATE_NOOP("TPropertyPanel", "Тире-точка"),
+                                       QT_TRANSLATE_NOOP("TPropertyPanel", "Тире-точка-точка"),
+                                       QT_TRANSLATE_NOOP("TPropertyPanel", "Отсутствует")};
+constexpr const char* kPenModes[] = {
+    QT_TRANSLATE_NOOP("TPropertyPanel", "Чёрный"),      QT_TRANSLATE_NOOP("TPropertyPanel", "Белый"),
+    QT_TRANSLATE_NOOP("TPropertyPanel", "Пустой"),      QT_TRANSLATE_NOOP("TPropertyPanel", "Отрицание"),
+    QT_TRANSLATE_NOOP("TPropertyPanel", "Copy"),        QT_TRANSLATE_NOOP("TPropertyPanel", "NotCopy"),
+    QT_TRANSLATE_NOOP("TPropertyPanel", "MergePenNot"), QT_TRANSLATE_NOOP("TPropertyPanel", "MaskPenNot"),
+    QT_TRANSLATE_NOOP("TPropertyPanel", "MergeNotPen"), QT_TRANSLATE_NOOP("TPropertyPanel", "MaskNotPen"),
+    QT_TRANSLATE_NOOP("TPropertyPanel", "Merge"),       QT_TRANSLATE_NOOP("TPropertyPanel", "NotMerge"),
+    QT_TRANSLATE_NOOP("TPropertyPanel", "Mask"),        QT_TRANSLATE_NOOP("TPropertyPanel", "NotMask"),
+    QT_TRANSLATE_NOOP("TPropertyPanel", "Xor"),         QT_TRANSLATE_NOOP("TPropertyPanel", "NotXor")};
+constexpr const char* kBrushStyles[] = {QT_TRANSLATE_NOOP("TPropertyPanel", "Сплошная"),
+                                        QT_TRANSLATE_NOOP("TPropertyPanel", "Отсутствует"),
+                                        QT_TRANSLATE_NOOP("TPropertyPanel", "Горизонтальные полосы"),
+                                        QT_TRANSLATE_NOOP("TPropertyPanel", "Вертикальные полосы"),
+                                        QT_TRANSLATE_NOOP("TPropertyPanel", "Диагональ сверху-вниз"),
+                                        QT_TRANSLATE_NOOP("TPropertyPanel", "Диагональ снизу-вверх"),
+                                        QT_TRANSLATE_NOOP("TPropertyPanel", "Крестик"),
+                                        QT_TRANSLATE_NOOP("TPropertyPanel", "Диагональный крестик")};
 
 TPenStyle PenStyleOfItem(int Item) { return Item == 0 ? psInsideFrame : TPenStyle(Item); }
 int ItemOfPenStyle(TPenStyle Style) { return Style == psInsideFrame ? 0 : int(Style); }
@@ -46,17 +61,24 @@ struct TPageInfo {
 
 // By page index (class-selector item - 1).
 constexpr TPageInfo kPages[] = {
-    {"Линия", "Свойства ломаной линии"},         {"Прямоугольник", "Свойства прямоугольника"},
-    {"Многоугольник", "Свойства многоугольника"}, {"Кривоугольник", "Свойства кривоугольника"},
-    {"Эллипс", "Свойства эллипса"},              {"Сектор", "Свойства сектора"},
-    {"Хорда", "Свойства хорды"},                 {"Текст", "Свойства текста"},
-    {"Картинка", ""},
+    {QT_TRANSLATE_NOOP("TPropertyPanel", "Линия"), QT_TRANSLATE_NOOP("TPropertyPanel", "Свойства ломаной линии")},
+    {QT_TRANSLATE_NOOP("TPropertyPanel", "Прямоугольник"),
+     QT_TRANSLATE_NOOP("TPropertyPanel", "Свойства прямоугольника")},
+    {QT_TRANSLATE_NOOP("TPropertyPanel", "Многоугольник"),
+     QT_TRANSLATE_NOOP("TPropertyPanel", "Свойства многоугольника")},
+    {QT_TRANSLATE_NOOP("TPropertyPanel", "Кривоугольник"),
+     QT_TRANSLATE_NOOP("TPropertyPanel", "Свойства кривоугольника")},
+    {QT_TRANSLATE_NOOP("TPropertyPanel", "Эллипс"), QT_TRANSLATE_NOOP("TPropertyPanel", "Свойства эллипса")},
+    {QT_TRANSLATE_NOOP("TPropertyPanel", "Сектор"), QT_TRANSLATE_NOOP("TPropertyPanel", "Свойства сектора")},
+    {QT_TRANSLATE_NOOP("TPropertyPanel", "Хорда"), QT_TRANSLATE_NOOP("TPropertyPanel", "Свойства хорды")},
+    {QT_TRANSLATE_NOOP("TPropertyPanel", "Текст"), QT_TRANSLATE_NOOP("TPropertyPanel", "Свойства текста")},
+    {QT_TRANSLATE_NOOP("TPropertyPanel", "Картинка"), ""},
 };
 
 template <size_t N>
 QComboBox* MakeList(QWidget* Parent, const char* const (&Items)[N]) {
   auto* list = new TDropDownList(Parent);
-  for (const char* item : Items) list->addItem(QString::fromUtf8(item));
+  for (const char* item : Items) list->addItem(QCoreApplication::translate("TPropertyPanel", item));
   return list;
 }
 
@@ -91,7 +113,7 @@ class TPropsFilling {
 TPropertyPanel::TPropertyPanel(TDocument& Document, QAbstractButton& Lock, TFileDialogs& Dialogs, QWidget* Parent)
     : QWidget(Parent), FDocument(Document), FLock(Lock) {
   CreateClassSelector();
-  gbProperties = new QGroupBox(QStringLiteral(" Свойства объекта "), this);
+  gbProperties = new QGroupBox(tr(" Свойства объекта "), this);
   gbProperties->setGeometry(0, 57, 200, 343);
   CreateBasicProps();
   CreateFillProps();
@@ -104,12 +126,12 @@ TPropertyPanel::TPropertyPanel(TDocument& Document, QAbstractButton& Lock, TFile
 }
 
 void TPropertyPanel::CreateClassSelector() {
-  gbClassSelector = new QGroupBox(QStringLiteral(" Тип создаваемого объекта "), this);
+  gbClassSelector = new QGroupBox(tr(" Тип создаваемого объекта "), this);
   gbClassSelector->setGeometry(0, 0, 200, 57);
   cbClassSelector = new TDropDownList(gbClassSelector);
-  for (const TClassItem& item : ClassItems()) cbClassSelector->addItem(QString::fromUtf8(item.Caption));
+  for (const TClassItem& item : ClassItems()) cbClassSelector->addItem(ClassItemCaption(item));
   cbClassSelector->setGeometry(8, 22, 184, 24);
-  SetHint(cbClassSelector, QStringLiteral("Класс создаваемого объекта"));
+  SetHint(cbClassSelector, tr("Класс создаваемого объекта"));
   connect(cbClassSelector, &QComboBox::activated, this, [this] {
     ReportFailures([this] {
       cbClassSelectorClick();
@@ -121,9 +143,9 @@ void TPropertyPanel::CreateClassSelector() {
 void TPropertyPanel::CreateBasicProps() {
   pnBasicProps = new QWidget(gbProperties);
   pnBasicProps->setGeometry(4, 16, 192, 154);
-  cbLineColor = Captioned(new TColorBox(pnBasicProps), QStringLiteral("Цвет линии"), 2, 2, 188);
+  cbLineColor = Captioned(new TColorBox(pnBasicProps), tr("Цвет линии"), 2, 2, 188);
   cbLineColor->SetColor(clBlack);
-  speditLineWidth = Captioned(new TRangeSpinBox(pnBasicProps), QStringLiteral("Толщина линии"), 2, 39, 80);
+  speditLineWidth = Captioned(new TRangeSpinBox(pnBasicProps), tr("Толщина линии"), 2, 39, 80);
   speditLineWidth->setRange(1, 5000);
   speditLineWidth->setValue(1);
   // The scale and the angle are stored with every figure but not offered:
@@ -134,8 +156,8 @@ void TPropertyPanel::CreateBasicProps() {
   speditAngle = new TRangeSpinBox(pnBasicProps);
   speditAngle->setRange(INT16_MIN, INT16_MAX);
   speditAngle->hide();
-  cbLineStyle = Captioned(MakeList(pnBasicProps, kLineStyles), QStringLiteral("Стиль линии"), 2, 76, 188);
-  cbPenMode = Captioned(MakeList(pnBasicProps, kPenModes), QStringLiteral("Режим пера"), 2, 113, 188);
+  cbLineStyle = Captioned(MakeList(pnBasicProps, kLineStyles), tr("Стиль линии"), 2, 76, 188);
+  cbPenMode = Captioned(MakeList(pnBasicProps, kPenModes), tr("Режим пера"), 2, 113, 188);
   cbPenMode->setCurrentIndex(pmCopy);
 
   const auto edited = [this] { ReportFailures([this] { FigurePropsChanged(); }); };
@@ -148,9 +170,9 @@ void TPropertyPanel::CreateBasicProps() {
 void TPropertyPanel::CreateFillProps() {
   pnBinDimProperties = new QWidget(gbProperties);
   pnBinDimProperties->setGeometry(4, 170, 192, 52);
-  cbBgColor = Captioned(new TColorBox(pnBinDimProperties), QStringLiteral("Цвет фона"), 2, 2, 92);
+  cbBgColor = Captioned(new TColorBox(pnBinDimProperties), tr("Цвет фона"), 2, 2, 92);
   cbBgColor->SetColor(clSkyBlue);
-  cbBgStyle = Captioned(MakeList(pnBinDimProperties, kBrushStyles), QStringLiteral("Стиль фона"), 98, 2, 92);
+  cbBgStyle = Captioned(MakeList(pnBinDimProperties, kBrushStyles), tr("Стиль фона"), 98, 2, 92);
 
   const auto edited = [this] { ReportFailures([this] { FigurePropsChanged(); }); };
   connect(cbBgColor, &TColorBox::ColorChanged, this, edited);
@@ -162,25 +184,27 @@ void TPropertyPanel::CreateClassPages(TDocument& Document, TFileDialogs& Dialogs
   pcObjectsSpecificProps->setGeometry(4, 222, 192, 117);
   pcObjectsSpecificProps->setUsesScrollButtons(true);
   pcObjectsSpecificProps->setDocumentMode(false);
-  SetHint(pcObjectsSpecificProps, QStringLiteral("Своиства картинки"));
+  SetHint(pcObjectsSpecificProps, tr("Своиства картинки"));
 
-  const auto note = [this](const char* Text) { return new TNotePage(QString::fromUtf8(Text), pcObjectsSpecificProps); };
-  tsOSP_Line = note("Ломаная линия, состоящая из отрезков различной длины...");
-  tsOSP_Rectangle = note("Прямоугольник. Всё управление мышкой. Координаты добавлять не буду. Лень.");
-  tsOSP_Polygon = note("Обычный многоугольник");
+  const auto note = [this](const QString& Text) { return new TNotePage(Text, pcObjectsSpecificProps); };
+  tsOSP_Line = note(tr("Ломаная линия, состоящая из отрезков различной длины..."));
+  tsOSP_Rectangle =
+      note(tr("Прямоугольник. Всё управление мышкой. Координаты "
+              "добавлять не буду. Лень."));
+  tsOSP_Polygon = note(tr("Обычный многоугольник"));
   tsOSP_Roundrect = new TCornersPage(pcObjectsSpecificProps);
-  tsOSP_Ellipse = note("Стандартный эллипс");
-  tsOSP_Sector = note("Сектор, вырезанный из эллипса двумя отрезками");
-  tsOSP_Chord = note("Хорда, вырезанная из эллипса одним отрезком");
+  tsOSP_Ellipse = note(tr("Стандартный эллипс"));
+  tsOSP_Sector = note(tr("Сектор, вырезанный из эллипса двумя отрезками"));
+  tsOSP_Chord = note(tr("Хорда, вырезанная из эллипса одним отрезком"));
   tsOSP_Text = new TTextPage(pcObjectsSpecificProps);
   tsOSP_Bitmap = new TPicturePage(Document, FLock, Dialogs, pcObjectsSpecificProps);
 
-  const TClassPage* pages[] = {tsOSP_Line,    tsOSP_Rectangle, tsOSP_Polygon, tsOSP_Roundrect, tsOSP_Ellipse,
+  const TClassPage* pages[] = {tsOSP_Line,   tsOSP_Rectangle, tsOSP_Polygon, tsOSP_Roundrect, tsOSP_Ellipse,
                                tsOSP_Sector, tsOSP_Chord,     tsOSP_Text,    tsOSP_Bitmap};
   for (size_t i = 0; i < std::size(pages); ++i) {
     TClassPage* page = const_cast<TClassPage*>(pages[i]);
-    const QString caption = QString::fromUtf8(kPages[i].Caption);
-    const QString hint = QString::fromUtf8(kPages[i].Hint);
+    const QString caption = tr(kPages[i].Caption);
+    const QString hint = *kPages[i].Hint != '\0' ? tr(kPages[i].Hint) : QString();
     pcObjectsSpecificProps->addTab(page, ClassIcon(*ClassItems()[i + 1].Class), caption);
     pcObjectsSpecificProps->setTabToolTip(int(i), hint);
     page->setAccessibleName(caption);

@@ -1,5 +1,6 @@
 // The main window's side of recovery: at start-up, the images that a
 // program which did not end normally left unsaved are offered back.
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 #include <QMessageBox>
@@ -13,6 +14,7 @@
 #include "ui/Application.h"
 #include "ui/Document.h"
 #include "ui/MainUnit.h"
+#include "ui/ModelMessages.h"
 #include "ui/RecoveryKeeper.h"
 
 #include <chrono>
@@ -24,15 +26,18 @@ enum TRestoreAnswer : uint8_t { raRestore, raDiscard, raLater };
 
 TRestoreAnswer AskRestore(QWidget* Parent, const TRecoveryEntry& Entry, const QString& Name) {
   QMessageBox box(QMessageBox::Question, QStringLiteral("Kresta"),
-                  QStringLiteral("Восстановить несохранённое изображение?"), QMessageBox::NoButton, Parent);
+                  QCoreApplication::translate("TfrmMain", "Восстановить несохранённое изображение?"),
+                  QMessageBox::NoButton, Parent);
   const QDateTime written = QDateTime::fromSecsSinceEpoch(
       std::chrono::duration_cast<std::chrono::seconds>(Entry.Modified.time_since_epoch()).count());
-  box.setInformativeText(QStringLiteral("«%1», изменено %2")
-                             .arg(Name.isEmpty() ? QStringLiteral("Новый") : Name,
-                                  QLocale(QLocale::Russian).toString(written, QLocale::ShortFormat)));
-  QPushButton* restore = box.addButton(QStringLiteral("Восстановить"), QMessageBox::AcceptRole);
-  QPushButton* discard = box.addButton(QStringLiteral("Удалить"), QMessageBox::DestructiveRole);
-  QPushButton* later = box.addButton(QStringLiteral("Позже"), QMessageBox::RejectRole);
+  box.setInformativeText(QCoreApplication::translate("TfrmMain", "«%1», изменено %2")
+                             .arg(Name.isEmpty() ? QCoreApplication::translate("TfrmMain", "Новый") : Name,
+                                  QLocale().toString(written, QLocale::ShortFormat)));
+  QPushButton* restore =
+      box.addButton(QCoreApplication::translate("TfrmMain", "Восстановить"), QMessageBox::AcceptRole);
+  QPushButton* discard =
+      box.addButton(QCoreApplication::translate("TfrmMain", "Удалить"), QMessageBox::DestructiveRole);
+  QPushButton* later = box.addButton(QCoreApplication::translate("TfrmMain", "Позже"), QMessageBox::RejectRole);
   box.setDefaultButton(restore);
   box.setEscapeButton(later);
   box.setAccessibleName(box.windowTitle());
@@ -46,12 +51,14 @@ TRestoreAnswer AskRestore(QWidget* Parent, const TRecoveryEntry& Entry, const QS
 void SetAside(QWidget* Parent, TRecoveryStore& Store, const TRecoveryEntry& Entry, const QString& Reason) {
   QString kept;
   try {
-    kept = QStringLiteral("\nФайл сохранён как %1").arg(QString::fromStdString(Store.SetAside(Entry)));
+    kept = QCoreApplication::translate("TfrmMain", "\nФайл сохранён как %1")
+               .arg(QString::fromStdString(Store.SetAside(Entry)));
   } catch (const EKrestaError&) {
     // It stays where it was and is offered again.
   }
   QMessageBox box(QMessageBox::Warning, QStringLiteral("Kresta"),
-                  QStringLiteral("Изображение не восстановлено: ") + Reason + kept, QMessageBox::Ok, Parent);
+                  QCoreApplication::translate("TfrmMain", "Изображение не восстановлено: ") + Reason + kept,
+                  QMessageBox::Ok, Parent);
   box.setAccessibleName(box.windowTitle());
   box.exec();
 }
@@ -64,7 +71,7 @@ bool TfrmMain::OfferRecovery() {
   try {
     leftovers = store.Leftovers();
   } catch (const EKrestaError& Failure) {
-    sbHelper->showMessage(QStringLiteral("Нет доступа к копиям для восстановления: ") + QString::fromUtf8(Failure.what()));
+    sbHelper->showMessage(tr("Нет доступа к копиям для восстановления: ") + FailureText(Failure));
     return false;
   }
   for (const TRecoveryEntry& entry : leftovers) {
@@ -72,7 +79,7 @@ bool TfrmMain::OfferRecovery() {
     try {
       image = store.Load(entry);
     } catch (const EKrestaError& Failure) {
-      SetAside(this, store, entry, QString::fromUtf8(Failure.what()));
+      SetAside(this, store, entry, FailureText(Failure));
       continue;
     }
     const QString name = QString::fromStdString(image.OriginalFileName);
@@ -102,7 +109,7 @@ bool TfrmMain::RestoreImage(const TRecoveredImage& Image, const QString& FileNam
     return true;
   } catch (const std::exception& Failure) {
     CloseImage();
-    sbHelper->showMessage(QString::fromUtf8(Failure.what()));
+    sbHelper->showMessage(FailureText(Failure));
     return false;
   }
 }

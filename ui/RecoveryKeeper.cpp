@@ -2,6 +2,7 @@
 
 #include "figures/Exceptions.h"
 #include "ui/Document.h"
+#include "ui/ModelMessages.h"
 
 TRecoveryKeeper::TRecoveryKeeper(TDocument& Document, const std::string& Folder, QObject* Parent)
     : QObject(Parent), FDocument(Document), FStore(Folder) {
@@ -37,7 +38,7 @@ void TRecoveryKeeper::WriteNow() {
     FStore.Write(FDocument.State(), FDocument.FileName().toStdString());
     FWritten = true;
   } catch (const EKrestaError& Failure) {
-    emit Failed(QString::fromUtf8(Failure.what()));
+    emit Failed(FailureText(Failure));
   }
 }
 
@@ -47,6 +48,6 @@ void TRecoveryKeeper::RemoveFile() {
     FStore.Remove();
     FWritten = false;
   } catch (const EKrestaError& Failure) {
-    emit Failed(QString::fromUtf8(Failure.what()));
+    emit Failed(FailureText(Failure));
   }
 }

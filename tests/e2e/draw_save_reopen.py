@@ -19,8 +19,9 @@ picture is not the image as drawn (or shows selection markers), a recovery file
 never written or restored to other bytes, and a program that does not end
 cleanly.
 
-Usage: draw_save_reopen.py KRESTA KRI. It needs an X display with no window
-manager and a session bus (run-e2e provides both); it starts the
+Usage: draw_save_reopen.py KRESTA KRI [ru|en]: the program speaks the
+language given (LANGUAGE), Russian by default. It needs an X display with no
+window manager and a session bus (run-e2e provides both); it starts the
 accessibility bus itself and then the program, found on that bus by its
 process id. Controls are found by role with their caption, hint, label or
 size, never by their place in the tree.
@@ -57,7 +58,6 @@ DRAG_STEPS = 10
 FILE_NAME = "Рисунок 1.kri"
 RESTORED_FILE_NAME = "Рисунок 1 (восстановлен).kri"
 ZOOMED_FILE_NAME = "Рисунок 1 (увеличен).kri"
-RESTORE_QUESTION = "Восстановить несохранённое изображение?"
 # The program writes it at most 5 s after a change; the rest is slack for a
 # busy machine.
 RECOVERY_TIMEOUT = 15
@@ -80,16 +80,40 @@ SKY_BLUE = 0xF0CAA6
 # What the line style's first item ("Сплошная") writes.
 PS_INSIDE_FRAME = 6
 
-# The window title the program gives a new image, the object list's item for
-# the first rectangle, and the name of dark red in the colour lists.
-NEW_IMAGE_TITLE = "Новый"
-RECTANGLE_ITEM = "Прямоугольник 0"
-DARK_RED_NAME = "Тёмно-красный"
-
-# Hints (accessible descriptions) of the main window's controls.
-HINT_CLASS_SELECTOR = "Класс создаваемого объекта"
-HINT_LINE_COLOR = "Цвет линии"
-HINT_OBJECT_LIST = "Выбор объекта для изменения"
+# The interface's texts the test finds controls by, in each language it
+# runs in (the program's own and those of the toolkit's file dialog): the
+# window title of a new image, the object list's item for the first
+# rectangle, colour names, the hints (accessible descriptions) of the main
+# window's controls, dialog titles, labels, buttons and menu items.
+TEXTS = {
+    "ru": {
+        "new image": "Новый", "rectangle item": "Прямоугольник 0", "rectangle": "Прямоугольник",
+        "dark red": "Тёмно-красный", "black": "Чёрный",
+        "hint class selector": "Класс создаваемого объекта", "hint line color": "Цвет линии",
+        "hint object list": "Выбор объекта для изменения",
+        "new dialog": "Создать", "width": "Ширина:", "height": "Высота:",
+        "select mode": "Режим: Выбор фигуры", "file name field": "Имя файла", "save as": "Сохранить как",
+        "open file": "Открыть файл", "close": "Закрыть", "close question": "Закрыть текущий файл?",
+        "file menu": "Файл", "copy image": "В буфер",
+        "restore question": "Восстановить несохранённое изображение?", "restore": "Восстановить",
+        "zoom 200": "Масштаб 200 %",
+    },
+    "en": {
+        "new image": "Untitled", "rectangle item": "Rectangle 0", "rectangle": "Rectangle",
+        "dark red": "Maroon", "black": "Black",
+        "hint class selector": "Class of new objects", "hint line color": "Line color",
+        "hint object list": "Choose the object to change",
+        "new dialog": "New Image", "width": "Width:", "height": "Height:",
+        "select mode": "Mode: Select figure", "file name field": "File name", "save as": "Save As",
+        "open file": "Open File", "close": "Close", "close question": "Close the current file?",
+        "file menu": "File", "copy image": "Copy Image",
+        "restore question": "Restore the unsaved image?", "restore": "Restore",
+        "zoom 200": "Zoom 200 %",
+    },
+}
+# The language of the run, set by main(); T its texts.
+LANGUAGE = "ru"
+T = TEXTS[LANGUAGE]
 
 
 class Failure(Exception):
@@ -158,6 +182,7 @@ class Session:
                     LSAN_OPTIONS=os.environ.get("LSAN_OPTIONS", "suppressions=" + suppressions),
                     QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                     QT_QPA_PLATFORM="xcb",
+                    LANGUAGE=LANGUAGE,
                     XDG_RUNTIME_DIR=self.runtime,
                     XDG_STATE_HOME=state)
 
@@ -411,18 +436,19 @@ def type_into_spin(s, dialog, dialog_xid, spin, value, label_text):
 
 def new_image(s):
     s.keys(s.main_xid, "ctrl+n")
-    dialog = s.wait_for("the dialog 'Создать' after Ctrl+N", lambda: s.window("Создать"), seen=s.window_listing)
-    dialog_xid = s.x_window("Создать")
-    width = spin_beside(s, dialog, "Ширина:")
-    height = spin_beside(s, dialog, "Высота:")
-    type_into_spin(s, dialog, dialog_xid, width, IMAGE_WIDTH, "Ширина:")
-    type_into_spin(s, dialog, dialog_xid, height, IMAGE_HEIGHT, "Высота:")
+    title = T["new dialog"]
+    dialog = s.wait_for(f"the dialog {title!r} after Ctrl+N", lambda: s.window(title), seen=s.window_listing)
+    dialog_xid = s.x_window(title)
+    width = spin_beside(s, dialog, T["width"])
+    height = spin_beside(s, dialog, T["height"])
+    type_into_spin(s, dialog, dialog_xid, width, IMAGE_WIDTH, T["width"])
+    type_into_spin(s, dialog, dialog_xid, height, IMAGE_HEIGHT, T["height"])
     ok = s.find(dialog, "push button", name="OK")
     if ok is None:
-        s.fail(f"no button 'OK' in 'Создать'; seen: {s.listing(dialog, ('push button',))}")
+        s.fail(f"no button 'OK' in {title!r}; seen: {s.listing(dialog, ('push button',))}")
     ok.queryAction().doAction(0)
-    s.wait_for("the dialog 'Создать' to close", lambda: s.window("Создать") is None, seen=s.window_listing)
-    s.image = s.wait_for(f"the image window {NEW_IMAGE_TITLE!r}", lambda: s.window(NEW_IMAGE_TITLE),
+    s.wait_for(f"the dialog {title!r} to close", lambda: s.window(title) is None, seen=s.window_listing)
+    s.image = s.wait_for(f"the image window {T['new image']!r}", lambda: s.window(T["new image"]),
                       seen=s.window_listing)
 
 
@@ -439,11 +465,11 @@ def enabled(s, node):
 
 
 def choose_rectangle(s):
-    selector = main_control(s, "combo box", HINT_CLASS_SELECTOR)
+    selector = main_control(s, "combo box", T["hint class selector"])
     s.wait_for("the class selector enabled once an image is open", lambda: enabled(s, selector))
     s.focus(selector, s.window("Kresta"), s.main_xid)
     s.keys(s.main_xid, "Home", "Down", "Down")
-    s.wait_for("the class selector showing 'Прямоугольник'", lambda: selector.name == "Прямоугольник",
+    s.wait_for(f"the class selector showing {T['rectangle']!r}", lambda: selector.name == T["rectangle"],
                seen=lambda: repr(selector.name))
 
 
@@ -466,7 +492,7 @@ def draw_rectangle(s):
     image = s.image
     surface = drawing_surface(s, image)
     sx, sy, _, _ = s.extents(surface)
-    image_xid = s.x_window(NEW_IMAGE_TITLE)
+    image_xid = s.x_window(T["new image"])
     wx, wy = (int(v) for v in re.findall(r"Position: (-?\d+),(-?\d+)",
                                          s.xdotool("getwindowgeometry", image_xid))[0])
     ix, iy, _, _ = s.extents(image)
@@ -480,22 +506,22 @@ def draw_rectangle(s):
     path += ["mouseup", 1]
     s.xdotool(*path)
 
-    object_list = main_control(s, "combo box", HINT_OBJECT_LIST)
-    s.wait_for(f"the object list showing {RECTANGLE_ITEM!r} after the drag", lambda: object_list.name == RECTANGLE_ITEM,
+    object_list = main_control(s, "combo box", T["hint object list"])
+    s.wait_for(f"the object list showing {T['rectangle item']!r} after the drag", lambda: object_list.name == T["rectangle item"],
                seen=lambda: repr(object_list.name))
-    mode = s.find(image, "label", name="Режим: Выбор фигуры")
+    mode = s.find(image, "label", name=T["select mode"])
     if mode is None:
         s.fail(f"the image window is not back in the select mode after the release; "
                f"status bar: {s.listing(image, ('label',))}")
 
 
 def change_line_color(s):
-    color = main_control(s, "combo box", HINT_LINE_COLOR)
-    if color.name != "Чёрный":
-        s.fail(f"the line colour of a new figure is {color.name!r}, not 'Чёрный'")
+    color = main_control(s, "combo box", T["hint line color"])
+    if color.name != T["black"]:
+        s.fail(f"the line colour of a new figure is {color.name!r}, not {T['black']!r}")
     s.focus(color, s.window("Kresta"), s.main_xid)
     s.keys(s.main_xid, "Down")
-    s.wait_for(f"the line colour showing {DARK_RED_NAME!r}", lambda: color.name == DARK_RED_NAME,
+    s.wait_for(f"the line colour showing {T['dark red']!r}", lambda: color.name == T["dark red"],
                seen=lambda: repr(color.name))
 
 
@@ -503,7 +529,7 @@ def run_file_dialog(s, title, path):
     dialog = s.wait_for(f"the file dialog {title!r}", lambda: s.window(title), seen=s.window_listing)
     field = None
     for node in s.descendants(dialog):
-        if node.getRoleName() == "text" and node.name.startswith("Имя файла"):
+        if node.getRoleName() == "text" and node.name.startswith(T["file name field"]):
             field = node
             break
     if field is None:
@@ -520,7 +546,7 @@ def run_file_dialog(s, title, path):
 
 def save_image(s, path):
     s.keys(s.main_xid, "ctrl+s")
-    run_file_dialog(s, "Сохранить как", path)
+    run_file_dialog(s, T["save as"], path)
     s.wait_for(f"the image window titled {path!r} after saving", lambda: s.window(path), seen=s.window_listing)
     if not os.path.isfile(path):
         s.fail(f"the image window is titled {path!r} but no such file exists; "
@@ -560,23 +586,24 @@ def check_file(s, path):
 
 def reopen_image(s, path):
     s.keys(s.main_xid, "ctrl+o")
-    question = s.wait_for("the question 'Закрыть' after Ctrl+O", lambda: s.window("Закрыть"), seen=s.window_listing)
-    text = s.find(question, "label", name="Закрыть текущий файл?")
+    close = T["close"]
+    question = s.wait_for(f"the question {close!r} after Ctrl+O", lambda: s.window(close), seen=s.window_listing)
+    text = s.find(question, "label", name=T["close question"])
     if text is None:
-        s.fail(f"the box 'Закрыть' does not ask 'Закрыть текущий файл?'; seen: {s.listing(question)}")
+        s.fail(f"the box {close!r} does not ask {T['close question']!r}; seen: {s.listing(question)}")
     ok = s.find(question, "push button", name="OK")
     if ok is None:
-        s.fail(f"no button 'OK' in the box 'Закрыть'; seen: {s.listing(question, ('push button',))}")
+        s.fail(f"no button 'OK' in the box {close!r}; seen: {s.listing(question, ('push button',))}")
     ok.queryAction().doAction(0)
-    s.wait_for("the box 'Закрыть' to close", lambda: s.window("Закрыть") is None, seen=s.window_listing)
-    run_file_dialog(s, "Открыть файл", path)
+    s.wait_for(f"the box {close!r} to close", lambda: s.window(close) is None, seen=s.window_listing)
+    run_file_dialog(s, T["open file"], path)
     s.wait_for(f"the image window titled {path!r} after opening", lambda: s.window(path), seen=s.window_listing)
-    object_list = main_control(s, "combo box", HINT_OBJECT_LIST)
-    s.wait_for(f"the object list showing {RECTANGLE_ITEM!r} after opening", lambda: object_list.name == RECTANGLE_ITEM,
+    object_list = main_control(s, "combo box", T["hint object list"])
+    s.wait_for(f"the object list showing {T['rectangle item']!r} after opening", lambda: object_list.name == T["rectangle item"],
                seen=lambda: repr(object_list.name))
-    color = main_control(s, "combo box", HINT_LINE_COLOR)
-    if color.name != DARK_RED_NAME:
-        s.fail(f"the opened figure's line colour shows as {color.name!r}, not {DARK_RED_NAME!r}")
+    color = main_control(s, "combo box", T["hint line color"])
+    if color.name != T["dark red"]:
+        s.fail(f"the opened figure's line colour shows as {color.name!r}, not {T['dark red']!r}")
 
 
 def png_pixels(s, what, data):
@@ -619,15 +646,15 @@ def png_pixels(s, what, data):
 
 
 def copy_for_other_programs(s, path):
-    """'В буфер': another program pastes the image as drawn, without the
+    """'Copy Image' ("В буфер"): another program pastes the image as drawn, without the
     selected rectangle's markers, as PNG."""
     main = s.window("Kresta")
     bar = next((c for c in s.children(main) if c.getRoleName() == "menu bar"), None)
-    menu = next((c for c in s.children(bar) if c.name == "Файл"), None) if bar is not None else None
+    menu = next((c for c in s.children(bar) if c.name == T["file menu"]), None) if bar is not None else None
     if menu is None:
-        s.fail(f"no menu 'Файл' in the main window's menu bar; seen: {s.listing(main)}")
+        s.fail(f"no menu {T['file menu']!r} in the main window's menu bar; seen: {s.listing(main)}")
     s.xdotool("mousemove", *centre(s.extents(menu)), "click", 1)
-    item = s.wait_for("the menu item 'В буфер'", lambda: s.find(menu, "menu item", name="В буфер"),
+    item = s.wait_for(f"the menu item {T['copy image']!r}", lambda: s.find(menu, "menu item", name=T["copy image"]),
                       seen=lambda: s.listing(menu))
     s.xdotool("mousemove", *centre(s.extents(item)), "click", 1)
 
@@ -636,7 +663,7 @@ def copy_for_other_programs(s, path):
                               timeout=UI_TIMEOUT)
         return done.stdout if done.returncode == 0 and done.stdout else None
 
-    copied = s.wait_for("image/png on the clipboard after 'В буфер'", pasted)
+    copied = s.wait_for(f"image/png on the clipboard after {T['copy image']!r}", pasted)
     rendered_path = os.path.join(s.work, "rendered.png")
     done = subprocess.run([s.kri, "render", path, rendered_path], capture_output=True, text=True,
                           timeout=UI_TIMEOUT)
@@ -691,13 +718,13 @@ def kill_and_restore(s, path):
     s.program.wait()
     s.launch()
     s.attach()
-    question = s.wait_for("the question 'Восстановить несохранённое изображение?' at the start",
+    question = s.wait_for(f"the question {T['restore question']!r} at the start",
                           lambda: next((w for w in s.windows()
-                                        if s.find(w, "label", name=RESTORE_QUESTION) is not None), None),
+                                        if s.find(w, "label", name=T["restore question"]) is not None), None),
                           timeout=STARTUP_TIMEOUT, seen=s.window_listing)
-    restore = s.find(question, "push button", name="Восстановить")
+    restore = s.find(question, "push button", name=T["restore"])
     if restore is None:
-        s.fail(f"no button 'Восстановить' in the question; seen: {s.listing(question, ('push button',))}")
+        s.fail(f"no button {T['restore']!r} in the question; seen: {s.listing(question, ('push button',))}")
     restore.queryAction().doAction(0)
     s.wait_for(f"the restored image titled {path + ' *'!r}", lambda: s.window(path + " *"),
                timeout=STARTUP_TIMEOUT, seen=s.window_listing)
@@ -742,7 +769,7 @@ def zoomed_drawing(s, path, zoomed_path):
     pointer = (sx + ZOOM_POINT[0], sy + ZOOM_POINT[1])
     choose_rectangle(s)
     wheel_zoom(s, s.x_window(path), pointer, 2)
-    s.wait_for("the zoom panel showing '200 %'", lambda: s.find(image, "label", name="Масштаб 200 %"),
+    s.wait_for("the zoom panel showing '200 %'", lambda: s.find(image, "label", name=T["zoom 200"]),
                seen=lambda: s.listing(image, ("label",)))
 
     # The image point under the pointer stayed there: image pixel p now
@@ -754,7 +781,7 @@ def zoomed_drawing(s, path, zoomed_path):
     s.xdotool("mousemove", x0, y0, "mousedown", 1, "mousemove", (x0 + x1) // 2, (y0 + y1) // 2,
               "mousemove", x1, y1, "mouseup", 1)
     s.wait_for("the image window back in the select mode after the drag",
-               lambda: s.find(image, "label", name="Режим: Выбор фигуры"),
+               lambda: s.find(image, "label", name=T["select mode"]),
                seen=lambda: s.listing(image, ("label",)))
     save_image(s, zoomed_path)
     done = subprocess.run([s.kri, "dump", zoomed_path], capture_output=True, text=True, timeout=UI_TIMEOUT)
@@ -839,7 +866,7 @@ def high_density_screen(s, sample):
                                      stdout=log, stderr=subprocess.STDOUT)
     s.attach()
     object_list = s.wait_for("the main window's object list", lambda: s.window("Kresta") and
-                             main_control(s, "combo box", HINT_OBJECT_LIST), timeout=STARTUP_TIMEOUT)
+                             main_control(s, "combo box", T["hint object list"]), timeout=STARTUP_TIMEOUT)
     # An opened image lists its figures numbered by their place in the file.
     selected = int(object_list.name.rsplit(" ", 1)[1])
     done = subprocess.run([s.kri, "dump", sample], capture_output=True, text=True, timeout=UI_TIMEOUT)
@@ -879,9 +906,13 @@ def high_density_screen(s, sample):
 
 
 def main():
-    if len(sys.argv) != 3:
-        print("usage: draw_save_reopen.py KRESTA KRI", file=sys.stderr)
+    global LANGUAGE, T
+    if len(sys.argv) not in (3, 4) or (len(sys.argv) == 4 and sys.argv[3] not in TEXTS):
+        print(f"usage: draw_save_reopen.py KRESTA KRI [{'|'.join(TEXTS)}]", file=sys.stderr)
         return 2
+    if len(sys.argv) == 4:
+        LANGUAGE = sys.argv[3]
+        T = TEXTS[LANGUAGE]
     s = Session(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]))
     path = os.path.join(s.files, FILE_NAME)
     restored_path = os.path.join(s.files, RESTORED_FILE_NAME)

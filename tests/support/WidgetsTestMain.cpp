@@ -1,6 +1,6 @@
 // Test entry for suites that drive real widgets: the program's application
-// object (with its top-level error report) on the offscreen platform unless
-// told otherwise.
+// object (with its top-level error report) on the offscreen platform, in
+// Russian, unless told otherwise.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -16,7 +16,11 @@ int main(int argc, char** argv) {
   // Recovery files go to a folder of the run's own, never the user's.
   QTemporaryDir state;
   qputenv("XDG_STATE_HOME", state.path().toUtf8());
+  // The interface's own language unless the run asks for another: the
+  // window tests read its texts.
+  if (qEnvironmentVariableIsEmpty("LANGUAGE")) qputenv("LANGUAGE", "ru");
   TApplication app(argc, argv);
+  InstallInterfaceLanguage(app);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

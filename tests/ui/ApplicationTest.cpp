@@ -39,7 +39,8 @@ class TThrowingObject : public QObject {
 class ApplicationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    FPrevious = TApplication::SetErrorReporter([this](const QString& Message) { Shown.push_back(Message.toStdString()); });
+    FPrevious =
+        TApplication::SetErrorReporter([this](const QString& Message) { Shown.push_back(Message.toStdString()); });
   }
   void TearDown() override { TApplication::SetErrorReporter(FPrevious); }
 
@@ -67,8 +68,11 @@ TEST_F(ApplicationTest, FailuresEscapingHandlersAreShownByKind) {
   Deliver([] { throw std::runtime_error("plain failure"); });
   Deliver([] { throw 42; });
   EXPECT_EQ(Object.Handled, 5);
-  EXPECT_EQ(Shown, (std::vector<std::string>{"Array range error", "Cannot open file \"a.kri\". No such file",
-                                             "plain failure", "Unknown failure"}));
+  // In the interface's language; the system's reason and the quoted name
+  // as they are.
+  EXPECT_EQ(Shown,
+            (std::vector<std::string>{"Выход за границы массива", "Не удаётся открыть файл \"a.kri\". No such file",
+                                      "plain failure", "Неизвестная ошибка"}));
   // Delivery goes on as before.
   Deliver([] {});
   EXPECT_EQ(Object.Handled, 6);
@@ -80,7 +84,7 @@ TEST_F(ApplicationTest, HandleExceptionDecidesAsTheEventLoopDoes) {
   TApplication::HandleException(nullptr);
   TApplication::HandleException(std::make_exception_ptr(EOutOfMemory()));
   TApplication::ShowException(EAbort("shown when asked directly"));
-  EXPECT_EQ(Shown, (std::vector<std::string>{"Out of memory", "shown when asked directly"}));
+  EXPECT_EQ(Shown, (std::vector<std::string>{"Недостаточно памяти", "shown when asked directly"}));
 }
 
 TEST_F(ApplicationTest, MessagesKeepNonAsciiText) {
@@ -105,7 +109,7 @@ TEST_F(ApplicationTest, DefaultReporterIsACriticalMessageBoxCaptionedKresta) {
   Deliver([] { throw ERangeError(); });
   ASSERT_EQ(seen.Found, true);
   EXPECT_EQ(seen.Title.toStdString(), "Kresta");
-  EXPECT_EQ(seen.Text.toStdString(), "Array range error");
+  EXPECT_EQ(seen.Text.toStdString(), "Выход за границы массива");
   EXPECT_EQ(seen.Icon, QMessageBox::Critical);
   EXPECT_EQ(seen.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
   EXPECT_EQ(Shown.size(), 0u);

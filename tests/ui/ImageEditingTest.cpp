@@ -43,7 +43,6 @@ std::unique_ptr<TBasicFigure> Damaged(TCanvas* Canvas) {
   return figure;
 }
 
-
 TEST_F(EditingTest, DraggingTheBodyMovesTheFigure) {
   TBasicFigure* rect = AddFigure<TFigureRectangle>({{20, 20}, {60, 50}});
   AddFigure<TFigureEllipse>({{120, 20}, {160, 50}});
@@ -241,8 +240,7 @@ TEST_F(EditingTest, HoverTextShowsTheFigureUnderThePointerOnlyInSelection) {
   ASSERT_EQ(Window->Mode(), emSelect);
 
   // With a button held there is no hover either.
-  QMouseEvent held(QEvent::MouseMove, QPointF(55, 45), QPointF(55, 45), Qt::NoButton, Qt::RightButton,
-                   Qt::NoModifier);
+  QMouseEvent held(QEvent::MouseMove, QPointF(55, 45), QPointF(55, 45), Qt::NoButton, Qt::RightButton, Qt::NoModifier);
   QApplication::sendEvent(Surface(), &held);
   EXPECT_EQ(Panel(2), QString("Пусто"));
   EXPECT_EQ(Panel(0), QString("X = 55"));
@@ -332,7 +330,7 @@ TEST_F(EditingTest, FailureOutsideTheModelEndsAStepAtTheTopLevelReport) {
   EXPECT_THROW(Window->UpdateFigure(30, 30, stDrag), std::bad_alloc);
   Press(30, 30);
   Release(30, 30);
-  const QString outOfMemory = QString::fromUtf8(std::bad_alloc().what());
+  const QString outOfMemory = QString("Недостаточно памяти");
   EXPECT_EQ(Reports, (std::vector<QString>{outOfMemory, outOfMemory})) << "the press and the release";
   EXPECT_EQ(Window->Mode(), emDraw);
 }
@@ -361,17 +359,17 @@ TEST_F(EditingTest, HitTestFailureReachesTheTopLevelReportAndTheWindowGoesOn) {
   ASSERT_NE(Collection->Add(std::make_unique<TFailingHitFigure>(Window->DrawingCanvas())), nullptr);
 
   MoveTo(40, 40);
-  EXPECT_EQ(Reports, std::vector<QString>{"Array range error"});
+  EXPECT_EQ(Reports, std::vector<QString>{"Выход за границы массива"});
   EXPECT_EQ(Panel(0), QString("X = 40"));
   // The hover goes on, failing again at every step.
   MoveTo(41, 42);
-  EXPECT_EQ(Reports, (std::vector<QString>{"Array range error", "Array range error"}));
+  EXPECT_EQ(Reports, (std::vector<QString>{"Выход за границы массива", "Выход за границы массива"}));
   EXPECT_EQ(Panel(1), QString("Y = 42"));
 
   Window->FFigureClass = &TFigureEllipse::Class;
   Press(50, 50);
   EXPECT_EQ(Reports.size(), 3u);
-  EXPECT_EQ(Reports.back(), QString("Array range error"));
+  EXPECT_EQ(Reports.back(), QString("Выход за границы массива"));
   EXPECT_EQ(Window->DownPoint(), (TPoint{50, 50}));
   EXPECT_EQ(Window->Mode(), emSelect);
   EXPECT_EQ(Collection->Count(), 1);

@@ -226,7 +226,8 @@ TEST_F(KeysTest, APastedPictureTheImageHasNoRoomForIsRefusedWithAMessage) {
   TPictureAllowance room(100u << 20);
   QTest::keyClick(Surface(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(Collection->Count(), 1);
-  EXPECT_EQ(Reports, std::vector<QString>{"Pictures of the image too large (over 1 GiB decoded together)"});
+  EXPECT_EQ(Reports, std::vector<QString>{"Картинки изображения слишком велики "
+                                          "(вместе больше 1 ГиБ в памяти)"});
 }
 
 }  // namespace
