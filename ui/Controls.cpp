@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QPixmap>
 
 #include <algorithm>
@@ -208,6 +210,29 @@ void TColorBox::ColorActivated(int Index) {
     setCurrentIndex(FCommittedIndex);
 }
 
+// The closed box shows the swatch and the colour's name when the name fits
+// whole; a narrow box shows a longer name as a wider swatch alone, never cut
+// (the list and the accessible name carry it whole).
+void TColorBox::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+  constexpr int kIconGap = 4;  // between the swatch and the name, as the style lays them out
+  const bool nameFits =
+      option.fontMetrics.horizontalAdvance(option.currentText) <= field.width() - option.iconSize.width() - kIconGap;
+  painter.drawComplexControl(QStyle::CC_ComboBox, option);
+  if (nameFits) {
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    return;
+  }
+  const QRect swatch = field.adjusted(1, (field.height() - option.iconSize.height()) / 2, -kIconGap,
+                                      -(field.height() - option.iconSize.height() + 1) / 2);
+  painter.fillRect(swatch, ToQColor(Color()));
+  painter.setPen(Qt::black);
+  painter.drawRect(swatch.adjusted(0, 0, -1, -1));
+}
+
 void TColorBox::RefreshSwatches() {
   for (int i = 0; i < count(); ++i) setItemIcon(i, Swatch(TColor(itemData(i).value<uint32_t>())));
 }
@@ -237,6 +262,21 @@ void SetHint(QWidget* Control, const QString& Hint, const QString& Caption) {
 void SetHint(QAction* Item, const QString& Hint) {
   Item->setToolTip(Hint.isEmpty() ? Item->text() : Hint);
   Item->setStatusTip(Hint);
+}
+
+void TDropDownList::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+  option.currentText = option.fontMetrics.elidedText(option.currentText, Qt::ElideRight, field.width());
+  painter.drawComplexControl(QStyle::CC_ComboBox, option);
+  painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
+void TDropDownList::showPopup() {
+  view()->setMinimumWidth(view()->sizeHintForColumn(0));
+  QComboBox::showPopup();
 }
 
 void TDropDownList::keyPressEvent(QKeyEvent* Event) {

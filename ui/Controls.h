@@ -57,6 +57,7 @@ class TColorBox : public QComboBox {
 
  protected:
   void changeEvent(QEvent* Event) override;
+  void paintEvent(QPaintEvent* Event) override;
 
  private:
   void AddColor(TColor Value, const QString& Name);
@@ -72,7 +73,9 @@ class TColorBox : public QComboBox {
 };
 
 // A drop-down list without free text whose list opens as soon as the user
-// starts typing, so the typed letters pick among the shown items.
+// starts typing, so the typed letters pick among the shown items. An item
+// too long for the closed box is shown shortened with an ellipsis, never
+// cut in the middle of a letter; the list shows it whole.
 class TDropDownList : public QComboBox {
   Q_OBJECT
  public:
@@ -80,6 +83,11 @@ class TDropDownList : public QComboBox {
 
  protected:
   void keyPressEvent(QKeyEvent* Event) override;
+  void paintEvent(QPaintEvent* Event) override;
+
+ public:
+  // The list as wide as its longest item.
+  void showPopup() override;
 };
 
 // Enables or disables every direct child control of Container; children of

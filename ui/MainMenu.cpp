@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <algorithm>
+
 #include "ui/Controls.h"
 
 namespace {
@@ -27,7 +29,28 @@ QAction* AddRadioItem(QMenu* Menu, QActionGroup* Group, const QString& Caption) 
   return item;
 }
 
+// The bar's look with Padding pixels left and right of each title. The
+// titles take the compact face the image window's panels use, at the
+// interface's pixel size.
+QString MenuBarStyle(int Padding, int PixelSize) {
+  return QStringLiteral(
+             "QMenuBar { spacing: 0px; padding: 0px; font-family: \"Liberation Sans\"; font-size: %2px; } "
+             "QMenuBar::item { padding: 2px %1px; }")
+      .arg(Padding)
+      .arg(PixelSize);
+}
+
 }  // namespace
+
+int FitMenuTitles(QMenuBar& Bar, int Width) {
+  constexpr int kWidestPadding = 4;
+  const int pixelSize = Bar.font().pixelSize();
+  for (int padding = kWidestPadding; padding >= 1; --padding) {
+    Bar.setStyleSheet(MenuBarStyle(padding, pixelSize));
+    if (Bar.sizeHint().width() <= Width || padding == 1) break;
+  }
+  return std::max(Width, Bar.sizeHint().width());
+}
 
 void TMainMenu::EnableImageCommands(bool Enabled) {
   for (QAction* item : {mnMain_File_Close, mnMain_File_Saveas, mnMain_File_Save, mnMain_File_CopyToBuff})
@@ -40,10 +63,6 @@ void TMainMenu::EnableHistoryCommands(bool CanUndo, bool CanRedo) {
 }
 
 TMainMenu BuildMainMenu(QMenuBar& Bar) {
-  // Narrow items: the titles share the 200-pixel frame; the last one that
-  // does not fit ("О программе", also on F1) is reached through the bar's
-  // extension button.
-  Bar.setStyleSheet(QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 2px 4px; }"));
   TMainMenu m;
   m.mnMain_File = Bar.addMenu(TMainMenu::tr("Файл"));
   m.mnMain_File_New = AddItem(m.mnMain_File, TMainMenu::tr("Новый"), TMainMenu::tr("Создать новое изображение"),

@@ -44,3 +44,8 @@ struct TMainMenu {
 // Fills the bar. The command items' keys work while any window of the
 // program is active.
 TMainMenu BuildMainMenu(QMenuBar& Bar);
+// Lays the bar's titles out in Width pixels with as much room around each
+// as fits (four pixels at most, one at least), in the language shown. The
+// width the titles need: Width, or more when even the least room does not
+// let them fit.
+int FitMenuTitles(QMenuBar& Bar, int Width);

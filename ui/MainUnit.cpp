@@ -69,7 +69,10 @@ TfrmMain::TfrmMain()
   Menu = BuildMainMenu(*menuBar());
   CreateParts();
   WireParts();
-  setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+  // Every title on the bar, in every language: the frame grows only if
+  // they cannot fit otherwise.
+  const int width = FitMenuTitles(*menuBar(), kClientWidth);
+  setFixedSize(width, menuBar()->sizeHint().height() + kClientHeight);
   frmNewDlg = new TfrmNewDlg(this);
 }
 
