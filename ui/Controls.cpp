@@ -264,6 +264,36 @@ void SetHint(QAction* Item, const QString& Hint) {
   Item->setStatusTip(Hint);
 }
 
+// ---------------------------------------------------------------- THintBar
+
+THintBar::THintBar(QWidget* Parent) : QStatusBar(Parent) {
+  QFont compact = font();
+  compact.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+  setFont(compact);
+  connect(this, &QStatusBar::messageChanged, this, [this](const QString& Message) {
+    const bool fits = fontMetrics().horizontalAdvance(Message) <= MessageRect().width();
+    setToolTip(fits ? QString() : Message);
+  });
+}
+
+QRect THintBar::MessageRect() const {
+  constexpr int kMargin = 6;
+  return rect().adjusted(kMargin, 0, -kMargin, 0);
+}
+
+void THintBar::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  QStyleOption option;
+  option.initFrom(this);
+  style()->drawPrimitive(QStyle::PE_PanelStatusBar, &option, &painter, this);
+  const QRect room = MessageRect();
+  painter.setPen(palette().windowText().color());
+  painter.drawText(room, Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine,
+                   fontMetrics().elidedText(currentMessage(), Qt::ElideRight, room.width()));
+}
+
+// ------------------------------------------------------------ TDropDownList
+
 void TDropDownList::paintEvent(QPaintEvent*) {
   QStylePainter painter(this);
   QStyleOptionComboBox option;

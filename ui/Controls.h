@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QComboBox>
+#include <QStatusBar>
 #include <QSpinBox>
 
 #include <cstdint>
@@ -88,6 +89,22 @@ class TDropDownList : public QComboBox {
  public:
   // The list as wide as its longest item.
   void showPopup() override;
+};
+
+// A window's hint line: the message in the compact face of the image
+// window's panels; one too long for the line is shown shortened with an
+// ellipsis, and whole in the line's tooltip.
+class THintBar : public QStatusBar {
+  Q_OBJECT
+ public:
+  explicit THintBar(QWidget* Parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* Event) override;
+
+ private:
+  // Where the message is written, as the toolkit places it.
+  QRect MessageRect() const;
 };
 
 // Enables or disables every direct child control of Container; children of

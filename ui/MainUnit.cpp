@@ -23,6 +23,7 @@
 #include "figures/Exceptions.h"
 #include "ui/AboutUnit.h"
 #include "ui/Application.h"
+#include "ui/Controls.h"
 #include "ui/Document.h"
 #include "ui/FileDialogs.h"
 #include "ui/Icons.h"
@@ -94,7 +95,8 @@ void TfrmMain::CreateParts() {
   PropertyPanel = new TPropertyPanel(*FDocument, *ObjectList->btnObjectLock, *Dialogs, client);
   PropertyPanel->setGeometry(0, kObjectGroupHeight, kClientWidth,
                              kClientHeight - kStatusBarHeight - kObjectGroupHeight);
-  sbHelper = statusBar();
+  sbHelper = new THintBar(this);
+  setStatusBar(sbHelper);
   sbHelper->setObjectName(QStringLiteral("sbHelper"));
   sbHelper->setFixedHeight(kStatusBarHeight);
   sbHelper->setSizeGripEnabled(false);
@@ -248,10 +250,8 @@ void TfrmMain::OpenImage(TImageSource Source, const QString& FileName) {
     if (opened) FinishOpening();
   } catch (const std::exception& Failure) {
     CloseImage();
-    // The narrow bar shows the start; its tooltip the whole reason.
-    const QString reason = tr("Изображение не открыто: ") + FailureText(Failure);
-    sbHelper->showMessage(reason);
-    sbHelper->setToolTip(reason);
+    // The narrow bar shows the start, its tooltip the whole reason.
+    sbHelper->showMessage(tr("Изображение не открыто: ") + FailureText(Failure));
   }
 }
 

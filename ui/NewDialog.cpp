@@ -6,10 +6,14 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <utility>
+
 namespace {
 
 constexpr int kMinSide = 10;
 constexpr int kMaxSide = 2000;
+// Between a caption and its field at the least, pixels.
+constexpr int kCaptionGap = 4;
 
 }  // namespace
 
@@ -18,8 +22,10 @@ TfrmNewDlg::TfrmNewDlg(QWidget* Parent)
                           Qt::MSWindowsFixedSizeDialogHint) {
   setWindowTitle(tr("Создать"));
   setFixedSize(167, 153);
-  // The fixed layout below is measured for the classic 8-point dialog font.
+  // The fixed layout below is measured for the classic 8-point dialog font,
+  // whose compact stand-in the image window's panels use too.
   QFont dialogFont = font();
+  dialogFont.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
   dialogFont.setPixelSize(11);
   setFont(dialogFont);
 
@@ -48,6 +54,11 @@ TfrmNewDlg::TfrmNewDlg(QWidget* Parent)
   btnCancel = new QPushButton(tr("Отмена"), this);
   btnCancel->setGeometry(85, 120, 70, 25);
   for (QLabel* label : {Label1, Label2, Label3}) label->adjustSize();
+  // A size's caption too long for its place (in a language or a face that
+  // makes it so) ends just before its field.
+  for (const auto& [label, field] : {std::pair{Label2, spinedW}, std::pair{Label3, spinedH}})
+    if (label->x() + label->width() + kCaptionGap > field->x())
+      label->move(field->x() - kCaptionGap - label->width(), label->y());
 
   connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -16,6 +16,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+
+#include <algorithm>
+#include <tuple>
 #include <QTimer>
 
 #include <cstdlib>
@@ -55,8 +58,8 @@ void Type(TRangeSpinBox* Field, const QString& Text) {
 // focus sits in its inner editor).
 QWidget* FocusedControl(TfrmNewDlg& Dialog) {
   QWidget* focus = Dialog.focusWidget();
-  for (QWidget* control : std::vector<QWidget*>{Dialog.btnOK, Dialog.btnCancel, Dialog.colorbBackground,
-                                                Dialog.spinedW, Dialog.spinedH})
+  for (QWidget* control :
+       std::vector<QWidget*>{Dialog.btnOK, Dialog.btnCancel, Dialog.colorbBackground, Dialog.spinedW, Dialog.spinedH})
     if (control == focus || control->isAncestorOf(focus)) return control;
   return focus;
 }
@@ -87,10 +90,15 @@ TEST(NewDialog, FixedFrameCaptionAndLayout) {
   EXPECT_EQ(dialog.Label1->pos(), QPoint(15, 10));
   EXPECT_EQ(dialog.colorbBackground->geometry(), QRect(10, 25, 145, 22));
   EXPECT_EQ(dialog.Label2->text(), QString("Ширина:"));
-  EXPECT_EQ(dialog.Label2->pos(), QPoint(50, 56));
   EXPECT_EQ(dialog.spinedW->geometry(), QRect(95, 55, 60, 22));
   EXPECT_EQ(dialog.Label3->text(), QString("Высота:"));
-  EXPECT_EQ(dialog.Label3->pos(), QPoint(50, 88));
+  // A size's caption starts at 50 unless it would come closer than four
+  // pixels to its field; then it ends there.
+  for (const auto& [label, field, top] :
+       {std::tuple{dialog.Label2, dialog.spinedW, 56}, std::tuple{dialog.Label3, dialog.spinedH, 88}}) {
+    EXPECT_EQ(label->y(), top);
+    EXPECT_EQ(label->x(), std::min(50, field->x() - 4 - label->width())) << label->text().toStdString();
+  }
   EXPECT_EQ(dialog.spinedH->geometry(), QRect(95, 85, 60, 22));
   EXPECT_EQ(dialog.btnOK->text(), QString("OK"));
   EXPECT_EQ(dialog.btnOK->geometry(), QRect(5, 120, 70, 25));
@@ -126,9 +134,14 @@ TEST(NewDialog, TypedSizesEndWithinRange) {
     int Expected;
   };
   const TCase cases[] = {
-      {"800", 800},  {"2000", 2000}, {"10", 10},   {"2001", 2000}, {"5000", 2000}, {"99999999999999999999", 2000},
-      {"9", 10},     {"0", 10},      {"-40", 10},  {"-99999999999999999999", 10}, {"abc", 10},
-      {"", 10},      {"12x", 10},    {" 77 ", 77}, {"+", 10},
+      {"800", 800},   {"2000", 2000},
+      {"10", 10},     {"2001", 2000},
+      {"5000", 2000}, {"99999999999999999999", 2000},
+      {"9", 10},      {"0", 10},
+      {"-40", 10},    {"-99999999999999999999", 10},
+      {"abc", 10},    {"", 10},
+      {"12x", 10},    {" 77 ", 77},
+      {"+", 10},
   };
   TfrmNewDlg dialog;
   for (const TCase& c : cases) {
