@@ -158,7 +158,10 @@ void TViewControl::ShowAt(int Level, QPointF Image, QPointF At, bool Fill) {
   const TViewScale& scale = FSurface.Scale();
   QPoint scroll(int(std::lround(ViewPosition(scale, Image.x()) - At.x())),
                 int(std::lround(ViewPosition(scale, Image.y()) - At.y())));
-  if (Fill) scroll = {std::min(scroll.x(), FillingLimit().x()), std::min(scroll.y(), FillingLimit().y())};
+  if (Fill) {
+    const QPoint limit = FillingLimit();
+    scroll = {std::min(scroll.x(), limit.x()), std::min(scroll.y(), limit.y())};
+  }
   ScrollTo(scroll);
   ShowLevel();
 }

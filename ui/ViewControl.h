@@ -65,14 +65,6 @@ class TViewControl : public QObject {
   // alone a vertical one.
   void Wheel(QPoint AngleDelta, QPoint PixelDelta, Qt::KeyboardModifiers Keys, QPointF Position);
 
-  QAction* ZoomInAction() const { return FZoomIn; }
-  QAction* ZoomOutAction() const { return FZoomOut; }
-  QAction* ActualSizeAction() const { return FActualSize; }
-  QAction* FitImageAction() const { return FFitImage; }
-  QAction* FitSelectionAction() const { return FFitSelection; }
-  // The level panel's menu: every level, then the fit commands.
-  QMenu* LevelMenu() const { return FMenu; }
-
  private:
   void CreateActions(QWidget& Window);
   void ShowLevel();
