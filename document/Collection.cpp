@@ -54,6 +54,7 @@ TBasicFigure* TFiguresCollection::Add(std::unique_ptr<TBasicFigure>&& Figure) {
   ++FCount;
   FSelected = figure;
   FMarkersDirty = true;
+  ListChanged();
   return figure;
 }
 
@@ -70,6 +71,7 @@ void TFiguresCollection::Unlink(PFigureNode Node, int32_t Position) {
   }
   delete Node;
   --FCount;
+  ListChanged();
 }
 
 bool TFiguresCollection::Remove(TBasicFigure* Figure, bool DestroyIt) {
@@ -110,6 +112,8 @@ void TFiguresCollection::Clear() {
   FSelected = nullptr;
   FCount = 0;
   MarkAllDirty();
+  // Told before the figures go: no one may look at them any more.
+  ListChanged();
   while (node != nullptr) {
     const PFigureNode next = node->Next;
     node->Figure->OnDestroy = nullptr;
@@ -130,6 +134,7 @@ bool TFiguresCollection::MoveFigure(TBasicFigure* Figure, int32_t Offset) {
   }
   std::swap(start->Figure, target->Figure);
   MarkChanged(Offset < 0 ? int32_t(position + int64_t(Offset)) : position);
+  ListChanged();
   return true;
 }
 
@@ -283,6 +288,11 @@ void TFiguresCollection::Sort() {
   if (!OnSort) return;
   MarkAllDirty();
   OnSort(FHead, uint16_t(FCount), TFigureCompare{&CompareThunk, this});
+  ListChanged();
+}
+
+void TFiguresCollection::ListChanged() {
+  if (OnListChanged && FListNoticesHeld == 0) OnListChanged();
 }
 
 // ------------------------------------------------------------------ container
@@ -369,13 +379,23 @@ void TFiguresCollection::LoadFromStream(TStream& Stream) {
   FBackgroundColor = header.BackgroundColor;
   FImageRect = header.ImageRect;
   TPictureAllowance pictures(MaxImagePictureBytes);
-  for (int32_t i = 0; i < header.Count; ++i) {
-    std::unique_ptr<TBasicFigure> figure = ReadFigureClass(Stream).Create(FCanvas);
-    figure->LoadFromStream(Stream);
-    if (Add(std::move(figure)) == nullptr) throw EOutOfMemory();
+  // One notice for the whole list, whether it is read to its end or not.
+  ++FListNoticesHeld;
+  try {
+    for (int32_t i = 0; i < header.Count; ++i) {
+      std::unique_ptr<TBasicFigure> figure = ReadFigureClass(Stream).Create(FCanvas);
+      figure->LoadFromStream(Stream);
+      if (Add(std::move(figure)) == nullptr) throw EOutOfMemory();
+    }
+  } catch (...) {
+    --FListNoticesHeld;
+    ListChanged();
+    throw;
   }
+  --FListNoticesHeld;
   FSelected = GetFigure(uint16_t(header.Selected));
   FMarkersDirty = true;
+  ListChanged();
 }
 
 uint64_t TFiguresCollection::PictureBytes() const {

@@ -201,6 +201,10 @@ class TFiguresCollection {
   // points of the selected figure (none: empty): where a view marks the
   // control points over the image.
   std::function<void(std::span<const TPoint> Points)> OnMarkersChanged;
+  // Told when figures were added, removed, reordered or replaced, before a
+  // removed one is destroyed: whoever lists the figures lists them anew.
+  // Reading a container tells it once.
+  std::function<void()> OnListChanged;
 
   // The figures' listeners: a change redraws, a held-back change is noted
   // for the next redraw, a destruction unlinks.
@@ -234,6 +238,7 @@ class TFiguresCollection {
   void MarkChanged(int32_t Position);
   // Everything is redrawn next time, from the background up.
   void MarkAllDirty();
+  void ListChanged();
   void DrawPending();
   void DrawFiguresFrom(int32_t From);
   void DrawBackground(TCanvas& Canvas) const;
@@ -262,6 +267,7 @@ class TFiguresCollection {
   int32_t FDirtyFrom = 0;
   bool FMarkersDirty = false;
   int FUpdateDepth = 0;
+  int FListNoticesHeld = 0;
   std::unique_ptr<TCanvasBits> FBelow;
   int32_t FBelowCount = -1;  // -1: nothing kept
   PFigureNode FBelowNode = nullptr;

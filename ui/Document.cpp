@@ -10,11 +10,18 @@ TDocument::~TDocument() = default;
 
 TBasicFigure* TDocument::Selected() const { return FCollection ? FCollection->Selected() : nullptr; }
 
+void TDocument::Select(TBasicFigure* Figure) {
+  if (!FCollection) return;
+  if (FCollection->Selected() != Figure) FCollection->SetSelected(Figure);
+  emit SelectionChanged(Figure);
+}
+
 void TDocument::Open(std::unique_ptr<TFiguresCollection> Collection, const QString& FileName) {
   FCollection = std::move(Collection);
   FCollection->OnSort = [this](PFigureNode First, uint16_t Count, TFigureCompare Compare) {
     if (OnSort) OnSort(First, Count, Compare);
   };
+  FCollection->OnListChanged = [this] { emit FiguresChanged(); };
   FFileName = FileName;
   FHistory.Reset(CurrentState());
   emit Opened();
@@ -32,6 +39,7 @@ void TDocument::Close() {
   FCollection.reset();
   FFileName.clear();
   FHistory.Reset({});
+  emit FiguresChanged();
   emit Closed();
   emit StateChanged();
 }

@@ -24,6 +24,11 @@ class TDocument : public QObject {
   bool IsOpen() const { return FCollection != nullptr; }
   // The collection's selected figure; none without an image.
   TBasicFigure* Selected() const;
+  // The one way the parts of the program select a figure (none allowed,
+  // membership not checked): the collection's selection becomes Figure and
+  // SelectionChanged tells the list, the panel and the accessibility
+  // layer, which follow without selecting again. Nothing without an image.
+  void Select(TBasicFigure* Figure);
 
   // Takes the image as the open one, replacing none (close the previous one
   // first); its sort handler is the document's OnSort. FileName: where it
@@ -78,6 +83,11 @@ class TDocument : public QObject {
   // A step, an undo, a redo or a save: the modified mark, the file name or
   // what can be undone may differ.
   void StateChanged();
+  // Select was called: Figure (possibly none) is the selected one.
+  void SelectionChanged(TBasicFigure* Figure);
+  // Figures were added, removed, reordered or replaced (told before a
+  // removed one is destroyed), or the image closed.
+  void FiguresChanged();
 
  private:
   TImageState CurrentState() const;

@@ -122,7 +122,6 @@ void TfrmMain::WireParts() {
   FDocument->OnSort = [this](PFigureNode List, uint16_t Count, TFigureCompare Compare) {
     SortFigures(List, Count, Compare);
   };
-  connect(ObjectList, &TObjectList::ShowFigure, PropertyPanel, &TPropertyPanel::ShowFigureProps);
   connect(ObjectList, &TObjectList::FiguresRemoved, this, [this] {
     if (FImage != nullptr) FImage->SetMode(emSelect);
   });
@@ -274,7 +273,7 @@ bool TfrmMain::OpenNewImage() {
 void TfrmMain::ListOpenedFigures() {
   ObjectList->RebuildObjectList();
   ObjectList->UpdateObjectControls();
-  ObjectList->SelectFigureItem(FDocument->Selected());
+  FDocument->Select(FDocument->Selected());
 }
 
 void TfrmMain::FinishOpening(bool Modified) {
@@ -306,13 +305,14 @@ void TfrmMain::ImageFigureAction(TfrmImage*, TBasicFigure* Figure, TFigureAction
     case faCreated:
       PropertyPanel->ApplyPropsToFigure(Figure);
       ObjectList->AddFigureItem(Figure);
+      FDocument->Select(Figure);
       break;
     case faPasted:
       ObjectList->AddFigureItem(Figure);
-      PropertyPanel->ShowFigureProps(Figure);
+      FDocument->Select(Figure);
       break;
     case faDeleteRequest: ObjectList->btnObjectOpClick(ObjectList->btnDeleteObject); break;
-    case faSelected: ObjectList->SelectFigureItem(Figure); break;
+    case faSelected: FDocument->Select(Figure); break;
     case faStepDone: FDocument->StepDone(); break;
   }
 }

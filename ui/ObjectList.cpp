@@ -54,6 +54,7 @@ TObjectList::TObjectList(TDocument& Document, QWidget* Parent)
   for (QToolButton* button : {btnClearAllObjects, btnDeleteObject, btnObjectUp, btnObjectDown, btnSortObjects})
     connect(button, &QToolButton::clicked, this, [this, button] { ReportFailures([&] { btnObjectOpClick(button); }); });
   connect(&Document, &TDocument::Closed, this, &TObjectList::ImageClosed);
+  connect(&Document, &TDocument::SelectionChanged, this, &TObjectList::FollowSelection);
 }
 
 TBasicFigure* TObjectList::ItemFigure(int Index) const {
@@ -103,19 +104,18 @@ void TObjectList::AddFigureItem(TBasicFigure* Figure) {
   btnObjectLock->setChecked(false);
 }
 
-void TObjectList::SelectFigureItem(TBasicFigure* Figure) {
+void TObjectList::SelectFigureItem(TBasicFigure* Figure) { FDocument.Select(Figure); }
+
+void TObjectList::FollowSelection(TBasicFigure* Figure) {
   const int index = cbObjectSelect->findData(QVariant::fromValue(static_cast<void*>(Figure)));
   if (index >= 0) cbObjectSelect->setCurrentIndex(index);
-  cbObjectSelectSelect();
+  UpdateObjectControls();
 }
 
 void TObjectList::cbObjectSelectSelect() {
   const int index = cbObjectSelect->currentIndex();
   if (!cbObjectSelect->isEnabled() || index < 0) return;
-  TBasicFigure* figure = ItemFigure(index);
-  emit ShowFigure(figure);
-  UpdateObjectControls();
-  FDocument.Collection()->SetSelected(figure);
+  FDocument.Select(ItemFigure(index));
 }
 
 void TObjectList::btnObjectOpClick(QToolButton* Sender) {

@@ -30,15 +30,18 @@ class TObjectList : public QGroupBox {
   // A figure just drawn or pasted: listed and selected at the top; the lock
   // comes up.
   void AddFigureItem(TBasicFigure* Figure);
-  // Selects the figure's item (when it has one) and shows the figure.
+  // Selects the figure through the document, as a pick of its item does.
   void SelectFigureItem(TBasicFigure* Figure);
-  // The item the user picked: shown in the panel and selected in the image.
+  // The item the user picked: selected through the document.
   void cbObjectSelectSelect();
   // Clear all, Delete, Up, Down and Sort, told apart by Sender; nothing
   // while no item is selected.
   void btnObjectOpClick(QToolButton* Sender);
   // Step +1 raises the selected figure one place, -1 lowers it.
   void MoveSelectedFigure(int32_t Step);
+  // The commands of the Up and Down buttons, for whoever offers them too.
+  void RaiseSelected() { btnObjectOpClick(btnObjectUp); }
+  void LowerSelected() { btnObjectOpClick(btnObjectDown); }
 
   TBasicFigure* ItemFigure(int Index) const;
 
@@ -52,8 +55,6 @@ class TObjectList : public QGroupBox {
   QToolButton* btnObjectLock;
 
  signals:
-  // The panel is to show the figure's properties.
-  void ShowFigure(TBasicFigure* Figure);
   // Figures were deleted: the image window goes back to selecting.
   void FiguresRemoved();
 
@@ -62,6 +63,8 @@ class TObjectList : public QGroupBox {
   // The command of a toolbar button, its redraws batched by the caller.
   void RunCommand(QToolButton* Sender, TFiguresCollection& Collection);
   void ImageClosed();
+  // The document selected the figure: its item becomes the current one.
+  void FollowSelection(TBasicFigure* Figure);
 
   TDocument& FDocument;
 };

@@ -123,6 +123,7 @@ TPropertyPanel::TPropertyPanel(TDocument& Document, QAbstractButton& Lock, TFile
   EnableChildControls(pnBinDimProperties, false);
   connect(&Document, &TDocument::Opened, this, &TPropertyPanel::ImageOpened);
   connect(&Document, &TDocument::Closed, this, &TPropertyPanel::ImageClosed);
+  connect(&Document, &TDocument::SelectionChanged, this, &TPropertyPanel::ShowFigureProps);
 }
 
 void TPropertyPanel::CreateClassSelector() {
