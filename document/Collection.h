@@ -286,3 +286,12 @@ void UpdateInBatch(TFiguresCollection& Image, TBody&& Body) {
   }
   Image.EndUpdate();
 }
+
+// As above; without an image Body runs alone.
+template <typename TBody>
+void UpdateInBatch(TFiguresCollection* Image, TBody&& Body) {
+  if (Image == nullptr)
+    Body();
+  else
+    UpdateInBatch(*Image, Body);
+}

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include "canvas/Canvas.h"
+#include "document/Snapping.h"
 #include "ui/ViewScale.h"
 
 // The keys and the mouse buttons held during a mouse event.
@@ -26,8 +27,9 @@ struct TShiftState {
 // view shows it. The surface is as large as the zoomed image; its place in
 // the viewport is the scroll. Whatever the canvas draws is shown on the
 // next paint, so the screen follows the raster without a second redraw.
-// Over the raster the view draws the selected figure's control-point
-// markers at their screen size; they are never part of the raster. Mouse
+// Over the raster the view draws the grid, the snapping guides and the
+// selected figure's control-point markers at their screen size; they are
+// never part of the raster. Mouse
 // coordinates are image pixels, whatever the zoom. Whatever the mouse
 // handlers raise goes to the top-level report right here, never unwinding
 // through the toolkit.
@@ -57,6 +59,16 @@ class TImageSurface : public QWidget {
   const TViewScale& Scale() const { return FScale; }
   // The control points whose markers the view shows, image pixels.
   void SetMarkedPoints(std::span<const TPoint> Points);
+  // The marker of the point at Index among them gets a second frame: the
+  // point the keys move. -1: none.
+  void SetActiveMarker(int Index);
+  // A dotted grid every Step image pixels over the image, one device pixel
+  // wide at every zoom; 0 hides it. Hidden also while its lines would come
+  // closer than MinGridSpacing view pixels.
+  void SetGridStep(int32_t Step);
+  // The lines a point being dragged snapped to, drawn across the image.
+  void SetGuides(const TSnapGuides& Guides);
+  static constexpr int MinGridSpacing = 4;
 
   // The view as shown on a screen of DevicePixelRatio device pixels to a
   // view pixel: the part in Rect (device pixels from the surface's top-left
@@ -85,12 +97,20 @@ class TImageSurface : public QWidget {
   void ScheduleRepaint();
   void FitToZoom();
   QPoint ImagePoint(const QMouseEvent* Event) const;
+  // The overlays of ViewPicture on Picture, the part of the view whose
+  // top-left device pixel is Origin.
+  void DrawGrid(QImage& Picture, QPoint Origin, double DevicePixelRatio) const;
+  void DrawGuides(QImage& Picture, QPoint Origin, double DevicePixelRatio) const;
+  void DrawMarkers(QImage& Picture, QPoint Origin, double DevicePixelRatio) const;
 
   QImage FBitmap;
   std::unique_ptr<TSurfaceCanvas> FCanvas;
   bool FRepaintScheduled = false;
   TViewScale FScale;
   std::vector<TPoint> FMarkedPoints;
+  int FActiveMarker = -1;
+  int32_t FGridStep = 0;
+  TSnapGuides FGuides;
   QImage FPicture;
 };
 

@@ -31,16 +31,6 @@
 
 namespace {
 
-// Runs one handler's steps as a single change of the image: the redraws they
-// ask for are done once, at the end.
-template <typename TBody>
-void InBatch(TFiguresCollection* Image, TBody&& Body) {
-  if (Image == nullptr)
-    Body();
-  else
-    UpdateInBatch(*Image, Body);
-}
-
 // Client area at design time, which is also the smallest allowed.
 constexpr int FormClientWidth = 700;
 constexpr int FormClientHeight = 516;
@@ -59,6 +49,21 @@ void FeedVertices(TBasicFigure& Figure, TVertexList& Vertices, const TPoint& P, 
     case stInsertPoint: Vertices.InsertPoint(Vertices.InsertIndex(), P); break;
     case stRelease: break;
   }
+}
+
+// The figure's control point nearest to P.
+TPoint NearestPoint(const TBasicFigure& Figure, const TPoint& P) {
+  TPoint nearest = P;
+  int64_t best = INT64_MAX;
+  for (const TPoint& point : Figure.Points()) {
+    const int64_t dx = int64_t(point.x) - P.x;
+    const int64_t dy = int64_t(point.y) - P.y;
+    if (dx * dx + dy * dy < best) {
+      best = dx * dx + dy * dy;
+      nearest = point;
+    }
+  }
+  return nearest;
 }
 
 }  // namespace
@@ -282,6 +287,12 @@ void TfrmImage::RestoreScreenCursor() {
 
 void TfrmImage::SetStatusText(int Panel, const QString& Text) { FPanels[Panel]->setText(Text); }
 
+void TfrmImage::SelectFigure(TBasicFigure* Figure) {
+  FCollection->SetSelected(Figure);
+  FKeyPoint = 0;
+  Notify(Figure, faSelected);
+}
+
 void TfrmImage::Notify(TBasicFigure* Figure, TFigureAction Action) {
   if (OnFigureAction) OnFigureAction(this, Figure, Action);
 }
@@ -340,7 +351,7 @@ void TfrmImage::UpdateFigure(int32_t X, int32_t Y, TFigureStep Step) {
 }
 
 void TfrmImage::imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  InBatch(FCollection, [&] {
+  UpdateInBatch(FCollection, [&] {
     if (Button != Qt::LeftButton) return;
     ClampPoint(X, Y);
     const TPoint p{X, Y};
@@ -348,6 +359,7 @@ void TfrmImage::imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int3
     if (FCollection == nullptr) return;
 
     if (FMode == emSelect) {
+      ShowKeyPoint(false);
       const int32_t radius = imgDraw->Scale().HitRadius();
       TBasicFigure* figure = FCollection->FigureAt(p, radius);
       if (figure != nullptr) {
@@ -356,12 +368,17 @@ void TfrmImage::imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int3
         const bool onControlPoint = figure->FindPoint(FLastPoint, radius);
         const bool shift = Shift.Keys.testFlag(Qt::ShiftModifier);
         if (onControlPoint && !shift) {
+          FKeyPoint = figure->SelectedPointIndex();
           Transit(eePressOnControlPoint);
+          StartSnapping(figure);
         } else if (onControlPoint) {
           UpdateFigure(X, Y, stDeletePoint);
           Transit(eeVertexDeleted);
         } else if (!shift) {
           Transit(eePressOnBody);
+          StartSnapping(figure);
+          FAnchor = NearestPoint(*figure, p);
+          FGrabOffset = {FAnchor.x - p.x, FAnchor.y - p.y};
         } else {
           UpdateFigure(X, Y, stInsertPoint);
           Transit(eeVertexInserted);
@@ -370,23 +387,31 @@ void TfrmImage::imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int3
       } else {
         Transit(eePressOnEmpty);
         if (FFigureClass == nullptr) return;
+        StartSnapping(nullptr);
+        FDownPoint = Snapped(p, Shift.Keys);
         std::unique_ptr<TBasicFigure> created = FFigureClass->Create(DrawingCanvas());
         Transit(eeFigureStarted);
         TBasicFigure* newFigure = FCollection->Add(std::move(created));
         if (newFigure == nullptr) return;
         FStepOpen = true;
-        UpdateFigure(X, Y, stPress);
+        FKeyPoint = 0;
+        UpdateFigure(FDownPoint.x, FDownPoint.y, stPress);
         Notify(newFigure, faCreated);
       }
     } else if (FMode == emDraw) {
-      UpdateFigure(X, Y, stPress);
+      const TPoint snapped = Snapped(p, Shift.Keys);
+      FDownPoint = snapped;
+      UpdateFigure(snapped.x, snapped.y, stPress);
     }
-    if (FMode == emSelect) EndStep();
+    if (FMode == emSelect) {
+      StopSnapping();
+      EndStep();
+    }
   });
 }
 
 void TfrmImage::imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
-  InBatch(FCollection, [&] {
+  UpdateInBatch(FCollection, [&] {
     ClampPoint(X, Y);
     const TPoint p{X, Y};
     SetStatusText(0, QStringLiteral("X = ") + QString::number(X));
@@ -395,21 +420,18 @@ void TfrmImage::imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
 
     if (Shift.Buttons.testFlag(Qt::LeftButton)) {
       switch (FMode) {
-        case emDraw: UpdateFigure(X, Y, stDrag); break;
-        case emMove:
-          // Entered only right after a press selected a figure; a selection
-          // lost since then moves nothing.
-          if (TBasicFigure* selected = FCollection->Selected()) {
-            selected->MoveBy(TPoint{p.x - FLastPoint.x, p.y - FLastPoint.y});
-            FStepOpen = true;
-          }
-          FLastPoint = p;
-          FCollection->UpdateRaster();
+        case emDraw: {
+          const TPoint snapped = Snapped(p, Shift.Keys);
+          UpdateFigure(snapped.x, snapped.y, stDrag);
           break;
-        case emResize:
+        }
+        case emMove: DragFigure(p, Shift.Keys); break;
+        case emResize: {
           FLastPoint = p;
-          UpdateFigure(X, Y, stDrag);
+          const TPoint snapped = Snapped(p, Shift.Keys);
+          UpdateFigure(snapped.x, snapped.y, stDrag);
           break;
+        }
         case emSelect: break;
       }
     } else if (!(Shift.Buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) && FMode == emSelect) {
@@ -419,75 +441,71 @@ void TfrmImage::imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   });
 }
 
-void TfrmImage::imgDrawMouseUp(Qt::MouseButton Button, TShiftState, int32_t X, int32_t Y) {
-  InBatch(FCollection, [&] {
+void TfrmImage::DragFigure(const TPoint& P, Qt::KeyboardModifiers Keys) {
+  // Entered only right after a press selected a figure; a selection lost
+  // since then moves nothing.
+  const TPoint anchor = Snapped({SaturatedAdd(P.x, FGrabOffset.x), SaturatedAdd(P.y, FGrabOffset.y)}, Keys);
+  if (TBasicFigure* selected = FCollection->Selected()) {
+    selected->MoveBy(TPoint{anchor.x - FAnchor.x, anchor.y - FAnchor.y});
+    FStepOpen = true;
+  }
+  FAnchor = anchor;
+  FLastPoint = P;
+  FCollection->UpdateRaster();
+}
+
+void TfrmImage::imgDrawMouseUp(Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
+  UpdateInBatch(FCollection, [&] {
     RestoreScreenCursor();
     ClampPoint(X, Y);
     if (Button == Qt::LeftButton) {
-      if (FMode == emDraw) UpdateFigure(X, Y, stRelease);
+      if (FMode == emDraw) {
+        const TPoint snapped = Snapped({X, Y}, Shift.Keys);
+        UpdateFigure(snapped.x, snapped.y, stRelease);
+      }
       Transit(eeLeftRelease);
     } else if (Button == Qt::RightButton) {
       Transit(eeRightRelease);
       FQuadStage = 0;
     }
-    if (FMode == emSelect) EndStep();
+    imgDraw->SetGuides({});
+    if (FMode == emSelect) {
+      StopSnapping();
+      EndStep();
+    }
   });
+}
+
+void TfrmImage::SetGrid(const TGridSettings& Grid) {
+  FGrid = Grid;
+  imgDraw->SetGridStep(Grid.Visible ? Grid.Step : 0);
+}
+
+void TfrmImage::StartSnapping(const TBasicFigure* Moving) {
+  if (FGrid.Snap && FCollection != nullptr) FSnapTargets.emplace(*FCollection, Moving, FGrid.Step);
+}
+
+void TfrmImage::StopSnapping() {
+  FSnapTargets.reset();
+  imgDraw->SetGuides({});
+}
+
+TPoint TfrmImage::Snapped(const TPoint& P, Qt::KeyboardModifiers Keys) {
+  if (!FSnapTargets || !FGrid.Snap || Keys.testFlag(Qt::AltModifier)) {
+    imgDraw->SetGuides({});
+    return P;
+  }
+  const TZoomLevel zoom = imgDraw->Scale().Zoom();
+  TSnapResult snapped = FSnapTargets->Snap(P, SnapDistance * zoom.Den / zoom.Num);
+  ClampPoint(snapped.Point.x, snapped.Point.y);
+  imgDraw->SetGuides(snapped.Guides);
+  return snapped.Point;
 }
 
 void TfrmImage::EndStep() {
-  if (!std::exchange(FStepOpen, false)) return;
-  Notify(FCollection != nullptr ? FCollection->Selected() : nullptr, faStepDone);
-}
-
-void TfrmImage::FormKeyDown(int& Key, Qt::KeyboardModifiers Shift) {
-  InBatch(FCollection, [&] {
-    if (Key == Qt::Key_Delete) {
-      Notify(FCollection != nullptr ? FCollection->Selected() : nullptr, faDeleteRequest);
-      Key = 0;
-      return;
-    }
-    if (!Shift.testFlag(Qt::ControlModifier)) return;
-    TBasicFigure* selected = FCollection != nullptr ? FCollection->Selected() : nullptr;
-    switch (Key) {
-      case Qt::Key_V:
-        if (FCollection != nullptr) PasteFigure();
-        break;
-      case Qt::Key_C:
-        if (selected != nullptr) CopyFigureToClipboard(*selected);
-        break;
-      case Qt::Key_X:
-        if (selected != nullptr) CopyFigureToClipboard(*selected);
-        Notify(selected, faDeleteRequest);
-        Key = 0;
-        break;
-      default: break;
-    }
-  });
-}
-
-void TfrmImage::PasteFigure() {
-  try {
-    std::unique_ptr<TBasicFigure> pasted;
-    {
-      TPictureAllowance room(FCollection->PictureRoom());
-      pasted = PasteFigureFromClipboard();
-    }
-    if (!pasted) return;
-    pasted->SetCanvas(FCollection->Canvas());
-    pasted->MoveBy(TPoint{-10, -10});
-    EndStep();
-    TBasicFigure* figure = FCollection->Add(std::move(pasted));
-    if (figure == nullptr) return;
-    Notify(figure, faPasted);
-    FCollection->UpdateRaster();
-    FStepOpen = true;
-    EndStep();
-  } catch (const EPicturesTooLarge&) {
-    // A picture the image has no room for is refused with a message.
-    throw;
-  } catch (const EKrestaError&) {
-    // Nothing usable on the clipboard: the paste does not happen.
-  }
+  if (std::exchange(FStepOpen, false))
+    Notify(FCollection != nullptr ? FCollection->Selected() : nullptr, faStepDone);
+  FStepKey = {};
 }
 
 void TfrmImage::tbHorizChange() { FView->FollowTrackBar(Qt::Horizontal); }

@@ -7,14 +7,18 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QCoreApplication>
 #include <QLabel>
 #include <QWidget>
 
 #include "canvas/Canvas.h"
+#include "document/History.h"
+#include "document/Snapping.h"
 #include "figures/AbstractFigures.h"
 #include "ui/EditModes.h"
+#include "ui/GridSettings.h"
 #include "ui/ImageSurface.h"
 
 class QFrame;
@@ -26,8 +30,19 @@ class TViewControl;
 class TfrmImage;
 
 // faStepDone: a change of the drawing made with the mouse or the keys is
-// complete (a whole drag, a figure drawn to its end, a paste).
-enum TFigureAction : uint8_t { faCreated, faPasted, faDeleteRequest, faSelected, faStepDone };
+// complete (a whole drag, a figure drawn to its end, a paste, a key press
+// that moved something); StepKey tells which steps merge into one.
+// faRaiseRequest, faLowerRequest: the keys asked to move the selected
+// figure one place up or down the drawing order.
+enum TFigureAction : uint8_t {
+  faCreated,
+  faPasted,
+  faDeleteRequest,
+  faSelected,
+  faStepDone,
+  faRaiseRequest,
+  faLowerRequest
+};
 
 // The mouse step that UpdateFigure applies to the selected figure.
 enum TFigureStep : uint8_t { stDrag, stPress, stRelease, stDeletePoint, stInsertPoint };
@@ -83,12 +98,30 @@ class TfrmImage : public QWidget {
   void imgDrawMouseUp(Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   // Key: a Qt key code, set to 0 to consume the key. Sees every key pressed
   // while the window or one of its controls has the focus, before the
-  // control and before any shortcut.
+  // control and before any shortcut. Besides the clipboard keys and Del,
+  // the editing keys (none with Alt, which the desktop's keys use): arrows
+  // move the selected figure a pixel, with Shift 10 (the grid step while
+  // snapping); Ctrl+arrows move its key point so; Tab and Shift+Tab select
+  // the next and previous figure down and up the object list, Ctrl+Tab and
+  // Ctrl+Shift+Tab the key point; Insert places a figure of the chosen
+  // class in the middle of the view; Page Up and Page Down raise and lower
+  // the selected figure; Escape ends the figure being drawn.
   void FormKeyDown(int& Key, Qt::KeyboardModifiers Shift);
   // Reports the change under way as faStepDone, if any: at the end of each
   // gesture, and before anyone else changes the image (a figure still
   // being drawn ends its step there).
   void EndStep();
+  // The key of the step being reported: empty for a gesture of the mouse;
+  // the same for a run of key presses moving the same figure, or the same
+  // figure's key point.
+  TStepKey StepKey() const { return FStepKey; }
+  // The point of the selected figure the keys move, by index.
+  int32_t KeyPoint() const { return FKeyPoint; }
+
+  // The grid shown on the view and the snapping of the points the mouse
+  // places and drags.
+  void SetGrid(const TGridSettings& Grid);
+  const TGridSettings& Grid() const { return FGrid; }
 
   // Position in tenths of the track bar's own length.
   void tbHorizChange();
@@ -142,6 +175,28 @@ class TfrmImage : public QWidget {
   // but for EPicturesTooLarge, which reaches the top-level report.
   void PasteFigure();
   void SetStatusText(int Panel, const QString& Text);
+  // Selects the figure (none allowed) as a click on it does.
+  void SelectFigure(TBasicFigure* Figure);
+
+  // Snapping during one gesture: what points may snap to is gathered when
+  // it starts (Moving: the figure it changes) and dropped when it ends.
+  void StartSnapping(const TBasicFigure* Moving);
+  void StopSnapping();
+  // The point the mouse places at P, its guides shown: P itself when
+  // snapping is off or Alt is held.
+  TPoint Snapped(const TPoint& P, Qt::KeyboardModifiers Keys);
+  // A move of the grabbed figure to the pointer at P.
+  void DragFigure(const TPoint& P, Qt::KeyboardModifiers Keys);
+
+  // The editing keys of FormKeyDown; true when the key did something.
+  bool EditKey(int Key, Qt::KeyboardModifiers Shift);
+  bool ArrowKey(int Key, bool KeyPoint, bool Far);
+  void SelectNeighbour(bool Up);
+  void StepKeyPoint(bool Back);
+  void ShowKeyPoint(bool Shown);
+  void PlaceNewFigure();
+  // Ends the figure being drawn, as the right button does.
+  void EndDrawing();
   // The application-wide cursor of a mode; emSelect pops ours.
   void SetScreenCursor(TEditMode Mode);
   void RestoreScreenCursor();
@@ -153,6 +208,16 @@ class TfrmImage : public QWidget {
   TEditMode FMode = emSelect;
   // The drawing changed since the last faStepDone.
   bool FStepOpen = false;
+  TStepKey FStepKey;
+  int32_t FKeyPoint = 0;
+
+  TGridSettings FGrid;
+  std::optional<TSnapTargets> FSnapTargets;
+  // A figure dragged by its body moves so that its control point nearest
+  // to where it was grabbed (the anchor, now at FAnchor) follows the
+  // pointer at FGrabOffset from it, snapping as that point.
+  TPoint FAnchor;
+  TPoint FGrabOffset;
 
   QLabel* FPanels[5];
   bool FCursorPushed = false;

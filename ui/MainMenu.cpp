@@ -104,6 +104,18 @@ TMainMenu BuildMainMenu(QMenuBar& Bar) {
   m.mnMain_Options_SortType_Bubble =
       AddRadioItem(m.mnMain_Options_SortType, m.SortTypeGroup, TMainMenu::tr("Пузырьковая сортировка"));
   m.mnMain_Options_SortType_Hoar->setChecked(true);
+  m.mnMain_Options->addSeparator();
+  // Ctrl+G and Ctrl+Shift+G: free in the program and on the usual desktops.
+  m.mnMain_Options_Grid = AddItem(m.mnMain_Options, TMainMenu::tr("Сетка"), TMainMenu::tr("Показать или скрыть сетку"),
+                                  {QKeySequence(Qt::CTRL | Qt::Key_G)});
+  m.mnMain_Options_Grid->setCheckable(true);
+  m.mnMain_Options_Snap =
+      AddItem(m.mnMain_Options, TMainMenu::tr("Привязка к сетке"),
+              TMainMenu::tr("Привязывать точки к сетке, к другим фигурам и к краям изображения (Alt - без привязки)"),
+              {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)});
+  m.mnMain_Options_Snap->setCheckable(true);
+  m.mnMain_Options_GridStep =
+      AddItem(m.mnMain_Options, TMainMenu::tr("Шаг сетки..."), TMainMenu::tr("Шаг сетки в пикселях изображения"));
 
   m.mnMain_About = Bar.addAction(TMainMenu::tr("О программе"));
   SetHint(m.mnMain_About, TMainMenu::tr("О программе и авторе"));

@@ -33,6 +33,9 @@ struct TMainMenu {
   QAction* mnMain_Options_SortType_Hoar;
   QAction* mnMain_Options_SortType_Insert;
   QAction* mnMain_Options_SortType_Bubble;
+  QAction* mnMain_Options_Grid;
+  QAction* mnMain_Options_Snap;
+  QAction* mnMain_Options_GridStep;
   QAction* mnMain_About;
 
   // The items that need an open image.

@@ -8,6 +8,7 @@
 #include <QMoveEvent>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -26,6 +27,7 @@
 #include "ui/Controls.h"
 #include "ui/Document.h"
 #include "ui/FileDialogs.h"
+#include "ui/GridSettings.h"
 #include "ui/Icons.h"
 #include "ui/ModelMessages.h"
 #include "ui/NewDialog.h"
@@ -70,6 +72,8 @@ TfrmMain::TfrmMain()
   Menu = BuildMainMenu(*menuBar());
   CreateParts();
   WireParts();
+  FGrid = LoadGridSettings(*ProgramSettings());
+  ShowGridSettings();
   // Every title on the bar, in every language: the frame grows only if
   // they cannot fit otherwise.
   const int width = FitMenuTitles(*menuBar(), kClientWidth);
@@ -105,7 +109,8 @@ void TfrmMain::CreateParts() {
 void TfrmMain::WireParts() {
   for (QAction* item : {Menu.mnMain_File_New, Menu.mnMain_File_Open, Menu.mnMain_File_Save, Menu.mnMain_File_Saveas,
                         Menu.mnMain_File_Close, Menu.mnMain_File_CopyToBuff, Menu.mnMain_File_PasteFromBuff,
-                        Menu.mnMain_File_Quit, Menu.mnMain_Edit_Undo, Menu.mnMain_Edit_Redo, Menu.mnMain_About})
+                        Menu.mnMain_File_Quit, Menu.mnMain_Edit_Undo, Menu.mnMain_Edit_Redo, Menu.mnMain_Options_Grid,
+                        Menu.mnMain_Options_Snap, Menu.mnMain_Options_GridStep, Menu.mnMain_About})
     connect(item, &QAction::triggered, this, [this, item] { ReportFailures([&] { mn_MainClick(item); }); });
   connect(FDocument, &TDocument::Opened, this, [this] { Menu.EnableImageCommands(true); });
   connect(FDocument, &TDocument::Closed, this, [this] { Menu.EnableImageCommands(false); });
@@ -149,8 +154,28 @@ void TfrmMain::mn_MainClick(QAction* Sender) {
     close();
   else if (Sender == Menu.mnMain_Edit_Undo || Sender == Menu.mnMain_Edit_Redo)
     StepThroughHistory(Sender == Menu.mnMain_Edit_Undo);
+  else if (Sender == Menu.mnMain_Options_Grid || Sender == Menu.mnMain_Options_Snap ||
+           Sender == Menu.mnMain_Options_GridStep)
+    GridCommand(Sender);
   else if (Sender == Menu.mnMain_About)
     AboutCommand();
+}
+
+void TfrmMain::GridCommand(QAction* Sender) {
+  if (Sender == Menu.mnMain_Options_GridStep) {
+    const std::optional<int32_t> step = AskGridStep(this, FGrid.Step);
+    if (!step) return;
+    FGrid.Step = *step;
+  }
+  FGrid.Visible = Menu.mnMain_Options_Grid->isChecked();
+  FGrid.Snap = Menu.mnMain_Options_Snap->isChecked();
+  SaveGridSettings(*ProgramSettings(), FGrid);
+  if (FImage != nullptr) FImage->SetGrid(FGrid);
+}
+
+void TfrmMain::ShowGridSettings() {
+  Menu.mnMain_Options_Grid->setChecked(FGrid.Visible);
+  Menu.mnMain_Options_Snap->setChecked(FGrid.Snap);
 }
 
 bool TfrmMain::AskCloseCurrent() {
@@ -234,6 +259,7 @@ void TfrmMain::EnsureImageWindow() {
   };
   FImage->OnClose = [this] { return ImageClose(); };
   FImage->OnMoved = [this] { ImageCanResize(); };
+  FImage->SetGrid(FGrid);
 }
 
 void TfrmMain::PrepareDrawingSurface() { FImage->PrepareSurface(FDocument->Collection()->ImageRect()); }
@@ -300,7 +326,7 @@ void TfrmMain::CloseImage() {
   FDockingMovePending = false;
 }
 
-void TfrmMain::ImageFigureAction(TfrmImage*, TBasicFigure* Figure, TFigureAction Action) {
+void TfrmMain::ImageFigureAction(TfrmImage* Sender, TBasicFigure* Figure, TFigureAction Action) {
   switch (Action) {
     case faCreated:
       PropertyPanel->ApplyPropsToFigure(Figure);
@@ -313,7 +339,9 @@ void TfrmMain::ImageFigureAction(TfrmImage*, TBasicFigure* Figure, TFigureAction
       break;
     case faDeleteRequest: ObjectList->btnObjectOpClick(ObjectList->btnDeleteObject); break;
     case faSelected: FDocument->Select(Figure); break;
-    case faStepDone: FDocument->StepDone(); break;
+    case faRaiseRequest: ObjectList->RaiseSelected(); break;
+    case faLowerRequest: ObjectList->LowerSelected(); break;
+    case faStepDone: FDocument->StepDone(Sender->StepKey()); break;
   }
 }
 

@@ -14,6 +14,7 @@
 
 #include "figures/AbstractFigures.h"
 #include "ranklib/RankLib.h"
+#include "ui/GridSettings.h"
 #include "ui/ImgUnit.h"
 #include "ui/MainMenu.h"
 
@@ -114,6 +115,10 @@ class TfrmMain : public QMainWindow {
   void CreateParts();
   void WireParts();
   void AboutCommand();
+  // Grid, snapping and the grid step: kept in the settings, shown by the
+  // image window.
+  void GridCommand(QAction* Sender);
+  void ShowGridSettings();
   bool AskCloseCurrent();
   TSaveAnswer AskSaveChanges();
   // Undo (Back) or redo, a step the image window holds open completed
@@ -150,6 +155,7 @@ class TfrmMain : public QMainWindow {
   TfrmImage* FImage = nullptr;
   std::unique_ptr<TfrmAbout> FAbout;
   bool FDocked = false;
+  TGridSettings FGrid;
   // The image's question was answered for the session's end: the windows
   // then close without asking again, unless the image changes meanwhile.
   bool FSessionAnswered = false;

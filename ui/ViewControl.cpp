@@ -141,6 +141,11 @@ QPointF TViewControl::ShownCentre() const {
   return area.center();
 }
 
+TPoint TViewControl::ShownImageCentre() const {
+  const QPointF onSurface = ShownCentre() - QPointF(FSurface.pos());
+  return {FSurface.Scale().ToImage(onSurface.x()), FSurface.Scale().ToImage(onSurface.y())};
+}
+
 QPoint TViewControl::FillingLimit() const {
   return {std::max(FSurface.width() - FViewport.width(), 0), std::max(FSurface.height() - FViewport.height(), 0)};
 }

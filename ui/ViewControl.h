@@ -51,6 +51,9 @@ class TViewControl : public QObject {
   void FitImage();
   void FitSelection();
 
+  // The image pixel at the middle of the image's part on the screen.
+  TPoint ShownImageCentre() const;
+
   // The scroll: how far the image's top-left corner lies left of and above
   // the viewport's, view pixels; kept within 0 and the track bars' far end.
   QPoint Scroll() const;

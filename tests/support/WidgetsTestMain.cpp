@@ -16,6 +16,9 @@ int main(int argc, char** argv) {
   // Recovery files go to a folder of the run's own, never the user's.
   QTemporaryDir state;
   qputenv("XDG_STATE_HOME", state.path().toUtf8());
+  // And so do the settings.
+  QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
   // The interface's own language unless the run asks for another: the
   // window tests read its texts.
   if (qEnvironmentVariableIsEmpty("LANGUAGE")) qputenv("LANGUAGE", "ru");

@@ -42,6 +42,8 @@ inline const char* ActionName(TFigureAction Action) {
     case faDeleteRequest: return "faDeleteRequest";
     case faSelected: return "faSelected";
     case faStepDone: return "faStepDone";
+    case faRaiseRequest: return "faRaiseRequest";
+    case faLowerRequest: return "faLowerRequest";
   }
   return "?";
 }
