@@ -277,6 +277,13 @@
     </message>
 </context>
 <context>
+    <name>TFigureAccessible</name>
+    <message>
+        <source>x %1, y %2, ширина %3, высота %4</source>
+        <translation>x %1, y %2, width %3, height %4</translation>
+    </message>
+</context>
+<context>
     <name>TFileDialogs</name>
     <message>
         <source>Изображение JPEG (*.jpg)</source>
@@ -336,6 +343,17 @@
     <message>
         <source>Цвет шрифта</source>
         <translation>Font color</translation>
+    </message>
+</context>
+<context>
+    <name>TGridSettings</name>
+    <message>
+        <source>Шаг сетки</source>
+        <translation>Grid Spacing</translation>
+    </message>
+    <message>
+        <source>Шаг сетки, пикселей изображения:</source>
+        <translation>Grid spacing, image pixels:</translation>
     </message>
 </context>
 <context>
@@ -459,6 +477,30 @@
     <message>
         <source>О программе и авторе</source>
         <translation>About the program and its author</translation>
+    </message>
+    <message>
+        <source>Сетка</source>
+        <translation>Grid</translation>
+    </message>
+    <message>
+        <source>Показать или скрыть сетку</source>
+        <translation>Show or hide the grid</translation>
+    </message>
+    <message>
+        <source>Привязка к сетке</source>
+        <translation>Snap to Grid</translation>
+    </message>
+    <message>
+        <source>Привязывать точки к сетке, к другим фигурам и к краям изображения (Alt - без привязки)</source>
+        <translation>Snap points to the grid, other figures and the image edges (Alt: no snapping)</translation>
+    </message>
+    <message>
+        <source>Шаг сетки...</source>
+        <translation>Grid Spacing...</translation>
+    </message>
+    <message>
+        <source>Шаг сетки в пикселях изображения</source>
+        <translation>Grid spacing in image pixels</translation>
     </message>
 </context>
 <context>
@@ -906,6 +948,13 @@
     </message>
 </context>
 <context>
+    <name>TSurfaceAccessible</name>
+    <message>
+        <source>Рисунок</source>
+        <translation>Drawing</translation>
+    </message>
+</context>
+<context>
     <name>TTextPage</name>
     <message>
         <source>Текст</source>
@@ -1067,6 +1116,10 @@ Ctrl + C - copy the figure to the clipboard
 Ctrl + X - cut the figure
 Ctrl + V - paste a figure
 </translation>
+    </message>
+    <message>
+        <source>Точка %1 из %2</source>
+        <translation>Point %1 of %2</translation>
     </message>
 </context>
 <context>

@@ -150,6 +150,10 @@ void TfrmImage::CreateControls() {
   imgDraw = new TImageSurface(pnDraw);
   imgDraw->setObjectName(QStringLiteral("imgDraw"));
   imgDraw->move(0, 0);
+  // The keys edit the figures shown there, so the focus starts there and a
+  // click brings it back.
+  imgDraw->setFocusPolicy(Qt::StrongFocus);
+  imgDraw->setFocus();
   imgDraw->OnMouseDown = [this](Qt::MouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
     imgDrawMouseDown(Button, Shift, X, Y);
   };
