@@ -39,14 +39,17 @@ void PlaceInBox(TBasicFigure& Figure, const TRect& Box) {
       AsVertexList(&Figure)->AddPointXY(Box.Right, Box.Bottom);
       AsVertexList(&Figure)->AddPointXY(Box.Left, Box.Bottom);
       break;
-    case ffFourPoint:
-      // A three-quarter pie or chord: from the right round to the top.
-      Figure.SetPoint(2, {Box.Right, middleY});
-      Figure.SetPoint(3, {middleX, Box.Top});
-      [[fallthrough]];
     case ffTwoPoint:
       Figure.SetPoint(0, {Box.Left, Box.Top});
       Figure.SetPoint(1, {Box.Right, Box.Bottom});
+      break;
+    case ffFourPoint:
+      // The rays after the box, which holds them: cut from the middle of
+      // the right side to the middle of the top.
+      Figure.SetPoint(0, {Box.Left, Box.Top});
+      Figure.SetPoint(1, {Box.Right, Box.Bottom});
+      Figure.SetPoint(2, {Box.Right, middleY});
+      Figure.SetPoint(3, {middleX, Box.Top});
       break;
     case ffText: Figure.SetPoint(0, {Box.Left, Box.Top}); break;
     case ffOther: break;

@@ -231,3 +231,37 @@ TEST_F(KeysTest, APastedPictureTheImageHasNoRoomForIsRefusedWithAMessage) {
 }
 
 }  // namespace
+
+TEST_F(KeysTest, EscapeEndsTheFigureBeingDrawnAsTheRightButtonDoes) {
+  Window->FFigureClass = &TFigurePolygon::Class;
+  Click(20, 20);
+  Click(80, 30);
+  ASSERT_EQ(Window->Mode(), emDraw);
+  const int steps = Steps;
+  QTest::keyClick(Surface(), Qt::Key_Escape);
+  EXPECT_EQ(Window->Mode(), emSelect);
+  EXPECT_EQ(Steps, steps + 1) << "the drawing is one finished step";
+  EXPECT_EQ(PointsOf(*Collection->Selected()), (std::vector<TPoint>{{20, 20}, {80, 30}}));
+  Click(150, 120);
+  EXPECT_EQ(Collection->Count(), 2) << "the next press starts a new figure";
+}
+
+TEST_F(KeysTest, InsertPlacesEveryClassInTheMiddleOfTheViewSelected) {
+  for (const TFigureClass* cls : RegisteredFigureClasses()) {
+    Window->FFigureClass = cls;
+    Actions.clear();
+    QTest::keyClick(Surface(), Qt::Key_Insert);
+    TBasicFigure* placed = Collection->Selected();
+    ASSERT_NE(placed, nullptr) << cls->ClassName;
+    EXPECT_EQ(&placed->ClassType(), cls);
+    EXPECT_EQ(ActionKinds(), (std::vector<TFigureAction>{faCreated})) << cls->ClassName;
+    ASSERT_GT(placed->PointsCount(), 0) << cls->ClassName;
+    // The whole 200 x 150 image is shown: its middle is (100, 75), the box
+    // 120 x 80 around it.
+    for (const TPoint& p : placed->Points()) {
+      EXPECT_TRUE(p.x >= 40 && p.x <= 160 && p.y >= 35 && p.y <= 115) << cls->ClassName << " " << p.x << ", " << p.y;
+    }
+    EXPECT_EQ(Window->Mode(), emSelect);
+  }
+  EXPECT_TRUE(Reports.empty());
+}
