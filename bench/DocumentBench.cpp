@@ -1,6 +1,6 @@
 // Whole-image timings: redrawing images of many small mixed figures, finding
-// the figure under the pointer, and writing and reading the image container
-// through memory streams.
+// the figure under the pointer, snapping, and writing and reading the image
+// container through memory streams.
 #include <benchmark/benchmark.h>
 
 #include <QImage>
@@ -13,6 +13,7 @@
 #include "BenchMain.h"
 #include "canvas/RasterCanvas.h"
 #include "document/Collection.h"
+#include "document/Snapping.h"
 #include "figures/RealFigures.h"
 #include "figures/Streams.h"
 #include "BenchScenes.h"
@@ -51,6 +52,27 @@ void BM_FigureAt(benchmark::State& State) {
   }
 }
 BENCHMARK(BM_FigureAt)->Arg(0)->Arg(1)->ArgNames({"miss"})->Unit(benchmark::kMicrosecond);
+
+// Snapping in an image of Count figures: gathering what points may snap to
+// when a drag starts, and one mouse step of the drag.
+void BM_SnapTargets(benchmark::State& State) {
+  const int count = int(State.range(0));
+  TFiguresCollection image(nullptr, TRect{0, 0, 2000, 2000});
+  AddMixedFigures(image, count, 2000, 2000, nullptr);
+  for (auto _ : State) benchmark::DoNotOptimize(TSnapTargets(image, image.Selected(), 10));
+}
+BENCHMARK(BM_SnapTargets)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_SnapStep(benchmark::State& State) {
+  const int count = int(State.range(0));
+  TFiguresCollection image(nullptr, TRect{0, 0, 2000, 2000});
+  AddMixedFigures(image, count, 2000, 2000, nullptr);
+  const TSnapTargets targets(image, image.Selected(), 10);
+  std::mt19937 random(6);
+  for (auto _ : State)
+    benchmark::DoNotOptimize(targets.Snap({int(random() % 2000), int(random() % 2000)}, 6));
+}
+BENCHMARK(BM_SnapStep)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 // An image of 100,000 figures of all nine classes for the container.
 std::unique_ptr<TFiguresCollection> LargeImage() {
