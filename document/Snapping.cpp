@@ -46,8 +46,7 @@ TSnapTargets::TSnapTargets(const TFiguresCollection& Image, const TBasicFigure* 
   }
 }
 
-std::optional<int32_t> TSnapTargets::SnapAxis(int32_t Along, int32_t Across, double Tolerance,
-                                              bool OnX) const {
+std::optional<int32_t> TSnapTargets::SnapAxis(int32_t Along, int32_t Across, double Tolerance, bool OnX) const {
   TNearest nearest(Along, Tolerance);
   // A figure's own points first: of equally near lines, the one a figure
   // has wins over the grid's.

@@ -24,6 +24,7 @@ void TDocument::Open(std::unique_ptr<TFiguresCollection> Collection, const QStri
   FCollection->OnListChanged = [this] { emit FiguresChanged(); };
   FFileName = FileName;
   FHistory.Reset(CurrentState());
+  emit FiguresChanged();
   emit Opened();
   emit StateChanged();
 }

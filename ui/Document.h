@@ -86,7 +86,7 @@ class TDocument : public QObject {
   // Select was called: Figure (possibly none) is the selected one.
   void SelectionChanged(TBasicFigure* Figure);
   // Figures were added, removed, reordered or replaced (told before a
-  // removed one is destroyed), or the image closed.
+  // removed one is destroyed), or an image opened or closed.
   void FiguresChanged();
 
  private:

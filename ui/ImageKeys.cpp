@@ -180,6 +180,7 @@ void TfrmImage::StepKeyPoint(bool Back) {
 void TfrmImage::ShowKeyPoint(bool Shown) {
   const TBasicFigure* figure = FCollection != nullptr ? FCollection->Selected() : nullptr;
   Shown = Shown && figure != nullptr && FKeyPoint < figure->PointsCount();
+  FKeyPointFigure = Shown ? figure : nullptr;
   imgDraw->SetActiveMarker(Shown ? FKeyPoint : -1);
   if (Shown) SetStatusText(2, tr("Точка %1 из %2").arg(FKeyPoint + 1).arg(figure->PointsCount()));
 }
@@ -236,4 +237,3 @@ void TfrmImage::PasteFigure() {
     // Nothing usable on the clipboard: the paste does not happen.
   }
 }
-

@@ -75,6 +75,7 @@ void TImageSurface::SetImageSize(int32_t Width, int32_t Height) {
   FBitmap = QImage(std::max(Width, 0), std::max(Height, 0), QImage::Format_RGB32);
   FBitmap.fill(Qt::white);
   FMarkedPoints.clear();
+  FActiveMarker = -1;
   FitToZoom();
   update();
 }
@@ -87,9 +88,7 @@ void TImageSurface::SetZoomLevel(int Level) {
   update();
 }
 
-void TImageSurface::FitToZoom() {
-  resize(int(FScale.ToView(FBitmap.width())), int(FScale.ToView(FBitmap.height())));
-}
+void TImageSurface::FitToZoom() { resize(int(FScale.ToView(FBitmap.width())), int(FScale.ToView(FBitmap.height()))); }
 
 void TImageSurface::SetMarkedPoints(std::span<const TPoint> Points) {
   FMarkedPoints.assign(Points.begin(), Points.end());

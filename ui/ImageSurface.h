@@ -39,8 +39,8 @@ class TImageSurface : public QWidget {
   using TMouseMoveEvent = std::function<void(TShiftState Shift, int32_t X, int32_t Y)>;
   // Position: the pointer on the view, logical pixels from the surface's
   // top-left corner.
-  using TWheelEvent = std::function<void(QPoint AngleDelta, QPoint PixelDelta, Qt::KeyboardModifiers Keys,
-                                         QPointF Position)>;
+  using TWheelEvent =
+      std::function<void(QPoint AngleDelta, QPoint PixelDelta, Qt::KeyboardModifiers Keys, QPointF Position)>;
 
   explicit TImageSurface(QWidget* Parent);
   ~TImageSurface() override;

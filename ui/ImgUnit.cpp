@@ -213,8 +213,14 @@ void TfrmImage::SetCollection(TFiguresCollection* Collection) {
   // another collection while the first lives on (or after it is gone): only
   // the collection the live window shows marks its view.
   FCollection->OnMarkersChanged = [window = QPointer<TfrmImage>(this), Collection](std::span<const TPoint> Points) {
-    if (window != nullptr && window->FCollection == Collection) window->imgDraw->SetMarkedPoints(Points);
+    if (window != nullptr && window->FCollection == Collection) window->ShowMarkers(Points);
   };
+}
+
+void TfrmImage::ShowMarkers(std::span<const TPoint> Points) {
+  imgDraw->SetMarkedPoints(Points);
+  // The key point's frame belongs to the figure the keys chose it on.
+  if (FCollection->Selected() != FKeyPointFigure) imgDraw->SetActiveMarker(-1);
 }
 
 void TfrmImage::PrepareSurface(const TRect& ImageRect) {
@@ -507,8 +513,7 @@ TPoint TfrmImage::Snapped(const TPoint& P, Qt::KeyboardModifiers Keys) {
 }
 
 void TfrmImage::EndStep() {
-  if (std::exchange(FStepOpen, false))
-    Notify(FCollection != nullptr ? FCollection->Selected() : nullptr, faStepDone);
+  if (std::exchange(FStepOpen, false)) Notify(FCollection != nullptr ? FCollection->Selected() : nullptr, faStepDone);
   FStepKey = {};
 }
 

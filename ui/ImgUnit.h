@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -175,6 +176,8 @@ class TfrmImage : public QWidget {
   // but for EPicturesTooLarge, which reaches the top-level report.
   void PasteFigure();
   void SetStatusText(int Panel, const QString& Text);
+  // The selected figure's markers on the view, from the collection.
+  void ShowMarkers(std::span<const TPoint> Points);
   // Selects the figure (none allowed) as a click on it does.
   void SelectFigure(TBasicFigure* Figure);
 
@@ -210,6 +213,8 @@ class TfrmImage : public QWidget {
   bool FStepOpen = false;
   TStepKey FStepKey;
   int32_t FKeyPoint = 0;
+  // The figure whose key point the view frames; compared, never used.
+  const TBasicFigure* FKeyPointFigure = nullptr;
 
   TGridSettings FGrid;
   std::optional<TSnapTargets> FSnapTargets;

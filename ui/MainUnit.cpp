@@ -26,6 +26,7 @@
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Document.h"
+#include "ui/FigureAccessibility.h"
 #include "ui/FileDialogs.h"
 #include "ui/GridSettings.h"
 #include "ui/Icons.h"
@@ -260,6 +261,8 @@ void TfrmMain::EnsureImageWindow() {
   FImage->OnClose = [this] { return ImageClose(); };
   FImage->OnMoved = [this] { ImageCanResize(); };
   FImage->SetGrid(FGrid);
+  ExposeFigures(*FImage->imgDraw, *FDocument,
+                [this](const TBasicFigure* Figure) { return ObjectList->FigureItemText(Figure); });
 }
 
 void TfrmMain::PrepareDrawingSurface() { FImage->PrepareSurface(FDocument->Collection()->ImageRect()); }
@@ -299,7 +302,9 @@ bool TfrmMain::OpenNewImage() {
 void TfrmMain::ListOpenedFigures() {
   ObjectList->RebuildObjectList();
   ObjectList->UpdateObjectControls();
-  FDocument->Select(FDocument->Selected());
+  // The list shows the stored selection, or its last item when none was
+  // stored: the image selects what the list shows.
+  ObjectList->cbObjectSelectSelect();
 }
 
 void TfrmMain::FinishOpening(bool Modified) {
@@ -337,7 +342,7 @@ void TfrmMain::ImageFigureAction(TfrmImage* Sender, TBasicFigure* Figure, TFigur
       ObjectList->AddFigureItem(Figure);
       FDocument->Select(Figure);
       break;
-    case faDeleteRequest: ObjectList->btnObjectOpClick(ObjectList->btnDeleteObject); break;
+    case faDeleteRequest: ObjectList->DeleteSelected(); break;
     case faSelected: FDocument->Select(Figure); break;
     case faRaiseRequest: ObjectList->RaiseSelected(); break;
     case faLowerRequest: ObjectList->LowerSelected(); break;

@@ -61,6 +61,14 @@ TBasicFigure* TObjectList::ItemFigure(int Index) const {
   return static_cast<TBasicFigure*>(cbObjectSelect->itemData(Index).value<void*>());
 }
 
+QString TObjectList::FigureItemText(const TBasicFigure* Figure) const {
+  // The selected figure's item, the one asked for most, without a search.
+  int index = cbObjectSelect->currentIndex();
+  if (Figure == nullptr || ItemFigure(index) != Figure)
+    index = cbObjectSelect->findData(QVariant::fromValue(static_cast<void*>(const_cast<TBasicFigure*>(Figure))));
+  return index >= 0 ? cbObjectSelect->itemText(index) : QString();
+}
+
 void TObjectList::InsertItem(int Index, TBasicFigure* Figure, int32_t Number) {
   cbObjectSelect->insertItem(Index, ItemText(Figure, Number), QVariant::fromValue(static_cast<void*>(Figure)));
 }

@@ -39,11 +39,16 @@ class TObjectList : public QGroupBox {
   void btnObjectOpClick(QToolButton* Sender);
   // Step +1 raises the selected figure one place, -1 lowers it.
   void MoveSelectedFigure(int32_t Step);
-  // The commands of the Up and Down buttons, for whoever offers them too.
+  // The commands of the Delete, Up and Down buttons, for whoever offers
+  // them too.
+  void DeleteSelected() { btnObjectOpClick(btnDeleteObject); }
   void RaiseSelected() { btnObjectOpClick(btnObjectUp); }
   void LowerSelected() { btnObjectOpClick(btnObjectDown); }
 
   TBasicFigure* ItemFigure(int Index) const;
+  // The text of the figure's item as listed now; empty for a figure not
+  // listed.
+  QString FigureItemText(const TBasicFigure* Figure) const;
 
   QComboBox* cbObjectSelect;
   QToolBar* toolbarObjectControl;

@@ -5,9 +5,12 @@ property panel, the image saved and opened again and copied for other
 programs, read back as PNG through xclip; then one more change
 left unsaved, the program killed once its recovery file is written,
 started again and the image restored and saved; zoomed in with Ctrl and the
-wheel, a rectangle drawn there and saved; and the program quit. Last, the
-sample image opened on a screen of two device pixels to a pixel, shown
-exactly at 100 % and at 200 %.
+wheel, a rectangle drawn there and saved; back at 100 %, an ellipse drawn,
+Tab pressed, a figure deleted, one raised, the figures sorted and every
+step undone, the drawing surface's accessible children checked against
+the figures after each (and after the first drawing and the reopening);
+and the program quit. Last, the sample image opened on a screen of two
+device pixels to a pixel, shown exactly at 100 % and at 200 %.
 
 Guards against what only the whole program shows: keys that do not reach
 the menu commands, dialog values that never reach the new image, mouse
@@ -16,8 +19,10 @@ high-density view that blurs or shifts pixels, a property edit that misses the n
 figure, a file dialog whose name is not the file written, an opened image
 whose object list or caption does not follow the file, a copy whose
 picture is not the image as drawn (or shows selection markers), a recovery file
-never written or restored to other bytes, and a program that does not end
-cleanly.
+never written or restored to other bytes, figures a screen reader cannot
+reach (missing, misnamed, misplaced or out of the list's order, a Tab that
+does not move the selection and focus it), and a program that does not
+end cleanly.
 
 Usage: draw_save_reopen.py KRESTA KRI [ru|en]: the program speaks the
 language given (LANGUAGE), Russian by default. It needs an X display with no
@@ -83,8 +88,9 @@ PS_INSIDE_FRAME = 6
 # The interface's texts the test finds controls by, in each language it
 # runs in (the program's own and those of the toolkit's file dialog): the
 # window title of a new image, the object list's item for the first
-# rectangle, colour names, the hints (accessible descriptions) of the main
-# window's controls, dialog titles, labels, buttons and menu items.
+# rectangle, class and colour names, the hints (accessible descriptions) of
+# the main window's controls, dialog titles, labels, buttons and menu items,
+# and the accessible description of a figure's box.
 TEXTS = {
     "ru": {
         "new image": "Новый", "rectangle item": "Прямоугольник 0", "rectangle": "Прямоугольник",
@@ -96,7 +102,9 @@ TEXTS = {
         "open file": "Открыть файл", "close": "Закрыть", "close question": "Закрыть текущий файл?",
         "file menu": "Файл", "copy image": "В буфер",
         "restore question": "Восстановить несохранённое изображение?", "restore": "Восстановить",
-        "zoom 200": "Масштаб 200 %",
+        "zoom 200": "Масштаб 200 %", "zoom 100": "Масштаб 100 %",
+        "ellipse": "Эллипс", "box": "x {}, y {}, ширина {}, высота {}",
+        "hint delete": "Удалить фигуру", "hint raise": "Передвинуть вперёд", "hint sort": "Сортировать фигуры",
     },
     "en": {
         "new image": "Untitled", "rectangle item": "Rectangle 0", "rectangle": "Rectangle",
@@ -108,7 +116,9 @@ TEXTS = {
         "open file": "Open File", "close": "Close", "close question": "Close the current file?",
         "file menu": "File", "copy image": "Copy Image",
         "restore question": "Restore the unsaved image?", "restore": "Restore",
-        "zoom 200": "Zoom 200 %",
+        "zoom 200": "Zoom 200 %", "zoom 100": "Zoom 100 %",
+        "ellipse": "Ellipse", "box": "x {}, y {}, width {}, height {}",
+        "hint delete": "Delete the figure", "hint raise": "Bring forward", "hint sort": "Sort the figures",
     },
 }
 # The language of the run, set by main(); T its texts.
@@ -175,8 +185,9 @@ class Session:
 
     def program_environment(self, state):
         """The program's environment: accessible, on X, its recovery files
-        under state; in an instrumented build, leak reports of the
-        accessibility bus's library left out (see lsan.supp)."""
+        and settings under state, never the user's; in an instrumented build,
+        leak reports of the accessibility bus's library left out (see
+        lsan.supp)."""
         suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
         return dict(os.environ,
                     LSAN_OPTIONS=os.environ.get("LSAN_OPTIONS", "suppressions=" + suppressions),
@@ -184,7 +195,8 @@ class Session:
                     QT_QPA_PLATFORM="xcb",
                     LANGUAGE=LANGUAGE,
                     XDG_RUNTIME_DIR=self.runtime,
-                    XDG_STATE_HOME=state)
+                    XDG_STATE_HOME=state,
+                    XDG_CONFIG_HOME=os.path.join(state, "config"))
 
     def launch(self):
         env = self.program_environment(self.state)
@@ -464,21 +476,27 @@ def enabled(s, node):
     return node.getState().contains(s.pyatspi.STATE_ENABLED)
 
 
-def choose_rectangle(s):
+def choose_class(s, downs, caption):
+    """The class selector's item downs rows below its first, which reads
+    caption."""
     selector = main_control(s, "combo box", T["hint class selector"])
     s.wait_for("the class selector enabled once an image is open", lambda: enabled(s, selector))
     s.focus(selector, s.window("Kresta"), s.main_xid)
-    s.keys(s.main_xid, "Home", "Down", "Down")
-    s.wait_for(f"the class selector showing {T['rectangle']!r}", lambda: selector.name == T["rectangle"],
+    s.keys(s.main_xid, "Home", *["Down"] * downs)
+    s.wait_for(f"the class selector showing {caption!r}", lambda: selector.name == caption,
                seen=lambda: repr(selector.name))
 
 
+def choose_rectangle(s):
+    choose_class(s, 2, T["rectangle"])
+
+
 def drawing_surface(s, image):
-    """The drawing surface: the image window's only control of the image's
+    """The drawing surface: the image window's only canvas of the image's
     size (the raster is shown at its own size, scrolled home)."""
     def probe():
         for node in s.descendants(image):
-            if node.getRoleName() == "filler" and s.extents(node)[2:] == (IMAGE_WIDTH, IMAGE_HEIGHT):
+            if node.getRoleName() == "canvas" and s.extents(node)[2:] == (IMAGE_WIDTH, IMAGE_HEIGHT):
                 return node
         return None
 
@@ -688,6 +706,108 @@ def make_unsaved_change(s, path):
               "mousemove", sx + x + 10, sy + y + 10, "mouseup", 1)
     s.wait_for(f"the image window titled {path + ' *'!r} after moving the rectangle",
                lambda: s.window(path + " *"), seen=s.window_listing)
+
+
+# ------------------------------------------------- the figures on the bus
+
+# The figures of the zoomed image: the first rectangle as moved, the one
+# drawn at 200 %, and an ellipse drawn into the free top-right corner,
+# image pixels.
+MOVED_FROM, MOVED_TO = ((p[0] + 10, p[1] + 10) for p in (PRESS_AT, RELEASE_AT))
+ELLIPSE_FROM, ELLIPSE_TO = (220, 20), (280, 70)
+
+
+def box_of(a, b):
+    """A figure's box as the program describes it: that of its two control
+    points, right and bottom edges exclusive, as left, top, width, height in
+    image pixels."""
+    return min(a[0], b[0]), min(a[1], b[1]), abs(a[0] - b[0]) + 1, abs(a[1] - b[1]) + 1
+
+
+def list_rows(s):
+    """The object list's rows, top of the drawing order first."""
+    def rows(node):
+        for child in s.children(node):
+            if child.getRoleName() == "list item":
+                yield child.name
+            else:
+                yield from rows(child)
+    return list(rows(main_control(s, "combo box", T["hint object list"])))
+
+
+def check_figures(s, image, expected):
+    """The drawing surface's children on the bus are the figures in the
+    object list's order, expected as (name, box) pairs top first: each named
+    as its row of the list, described by its box and placed over it on the
+    screen (at 100 %, scrolled home)."""
+    surface = drawing_surface(s, image)
+    sx, sy, _, _ = s.extents(surface)
+    wanted = [(name, T["box"].format(*box), (sx + box[0], sy + box[1], box[2], box[3])) for name, box in expected]
+    seen = []
+
+    def shown():
+        seen.append([(c.name, c.description, s.extents(c)) for c in s.children(surface)])
+        return seen[-1] == wanted
+
+    s.wait_for(f"the drawing surface's children {wanted}", shown, seen=lambda: seen[-1] if seen else "nothing")
+    rows = list_rows(s)
+    if rows != [name for name, _ in expected]:
+        s.fail(f"the object list holds {rows}, the drawing surface's children are named {[n for n, _ in expected]}")
+
+
+def press_list_button(s, hint):
+    button = main_control(s, "push button", hint)
+    s.wait_for(f"the button {hint!r} enabled", lambda: enabled(s, button))
+    button.queryAction().doAction(0)
+
+
+def figures_through_commands(s, path):
+    """The zoomed image back at 100 %: an ellipse drawn, Tab in the image
+    window, the selected figure deleted, the bottom one raised, the figures
+    sorted, each followed by the surface's children on the bus; then every
+    step undone."""
+    image = s.wait_for(f"the image window {path!r}", lambda: s.window(path), seen=s.window_listing)
+    xid = s.x_window(path)
+    s.keys(xid, "ctrl+0")
+    s.wait_for("the zoom panel showing '100 %'", lambda: s.find(image, "label", name=T["zoom 100"]),
+               seen=lambda: s.listing(image, ("label",)))
+    sx, sy, _, _ = s.extents(drawing_surface(s, image))
+    rectangle, ellipse = T["rectangle"], T["ellipse"]
+    moved, zoomed, oval = box_of(MOVED_FROM, MOVED_TO), box_of(ZOOMED_FROM, ZOOMED_TO), box_of(ELLIPSE_FROM,
+                                                                                                ELLIPSE_TO)
+    choose_class(s, 5, ellipse)
+    (x0, y0), (x1, y1) = ELLIPSE_FROM, ELLIPSE_TO
+    s.xdotool("mousemove", sx + x0, sy + y0, "mousedown", 1, "mousemove", sx + (x0 + x1) // 2,
+              sy + (y0 + y1) // 2, "mousemove", sx + x1, sy + y1, "mouseup", 1)
+    object_list = main_control(s, "combo box", T["hint object list"])
+    s.wait_for(f"the object list showing '{ellipse} 2' after the drag", lambda: object_list.name == f"{ellipse} 2",
+               seen=lambda: repr(object_list.name))
+    check_figures(s, image, [(f"{ellipse} 2", oval), (f"{rectangle} 1", zoomed), (f"{rectangle} 0", moved)])
+
+    # Tab selects the next figure down the list, and the reader is told it
+    # has the focus.
+    surface = drawing_surface(s, image)
+
+    def states():
+        return [(c.getState().contains(s.pyatspi.STATE_SELECTED), s.focused(c)) for c in s.children(surface)]
+
+    s.keys(xid, "Tab")
+    s.wait_for("the second figure selected and focused after Tab",
+               lambda: states() == [(False, False), (True, True), (False, False)], seen=states)
+
+    press_list_button(s, T["hint delete"])
+    check_figures(s, image, [(f"{ellipse} 2", oval), (f"{rectangle} 0", moved)])
+    # A delete selects the bottom figure.
+    press_list_button(s, T["hint raise"])
+    check_figures(s, image, [(f"{rectangle} 0", moved), (f"{ellipse} 2", oval)])
+    press_list_button(s, T["hint sort"])
+    check_figures(s, image, [(f"{ellipse} 1", oval), (f"{rectangle} 0", moved)])
+
+    # Drawing, delete, raise and sort undone: the image as saved.
+    s.keys(s.main_xid, *["ctrl+z"] * 4)
+    s.wait_for(f"the image window titled {path!r} after undoing every step", lambda: s.window(path),
+               seen=s.window_listing)
+    check_figures(s, image, [(f"{rectangle} 1", zoomed), (f"{rectangle} 0", moved)])
 
 
 def recovery_file(s, path):
@@ -924,16 +1044,21 @@ def main():
         ("2 new image", new_image),
         ("3 rectangle class", choose_rectangle),
         ("4 drawing", draw_rectangle),
+        ("4a figures on the bus", lambda s: check_figures(s, s.image, [(T["rectangle item"],
+                                                                         box_of(PRESS_AT, RELEASE_AT))])),
         ("5 line colour", change_line_color),
         ("6 save", lambda s: save_image(s, path)),
         ("7 saved file", lambda s: check_file(s, path)),
         ("8 reopen", lambda s: reopen_image(s, path)),
+        ("8a figures on the bus", lambda s: check_figures(s, s.window(path), [(T["rectangle item"],
+                                                                                 box_of(PRESS_AT, RELEASE_AT))])),
         ("9 copy for other programs", lambda s: copy_for_other_programs(s, path)),
         ("10 unsaved change", lambda s: make_unsaved_change(s, path)),
         ("11 recovery file", lambda s: recovered.update(container=recovery_file(s, path))),
         ("12 crash and restore", lambda s: kill_and_restore(s, path)),
         ("13 restored bytes", lambda s: check_restored_bytes(s, recovered["container"], restored_path)),
         ("14 zoomed drawing", lambda s: zoomed_drawing(s, restored_path, zoomed_path)),
+        ("14a figures through the list's commands", lambda s: figures_through_commands(s, zoomed_path)),
         ("15 quit", quit_program),
         ("16 high-density screen", lambda s: high_density_screen(s, sample_path)),
     ]

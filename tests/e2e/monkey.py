@@ -118,7 +118,9 @@ MENU_ENTRY_ROLES = {"menu item", "check menu item", "radio menu item", "menu"}
 IMAGE_KEYS = ("Delete", "Delete", "ctrl+c", "ctrl+x", "ctrl+v", "ctrl+v", "ctrl+z", "ctrl+z", "ctrl+y",
               "ctrl+shift+z", "ctrl+Cyrillic_es", "ctrl+Cyrillic_che", "ctrl+Cyrillic_em", "shift+Delete",
               "ctrl+plus", "ctrl+equal", "ctrl+KP_Add", "ctrl+minus", "ctrl+KP_Subtract", "ctrl+0", "ctrl+8",
-              "ctrl+9")
+              "ctrl+9", "Insert", "Insert", "Tab", "shift+Tab", "ctrl+Tab", "ctrl+shift+Tab", "Left", "Right",
+              "shift+Up", "shift+Down", "ctrl+Left", "ctrl+shift+Right", "Prior", "Next", "Escape", "ctrl+g",
+              "ctrl+shift+g")
 # Modifiers held while the wheel turns over the image: zoom, horizontal and
 # vertical scroll.
 WHEEL_MODIFIERS = ("ctrl", "ctrl", "shift", "")
