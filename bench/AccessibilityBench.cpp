@@ -19,7 +19,6 @@
 #include <QAccessible>
 #include <QCoreApplication>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -27,6 +26,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "WindowBenchMain.h"
 #include "BenchScenes.h"
 #include "canvas/IdleCanvas.h"
 #include "document/Collection.h"
@@ -79,13 +79,4 @@ BENCHMARK(BM_SelectionChange)->Arg(100000)->ArgNames({"figures"})->Unit(benchmar
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  const QTemporaryDir state;
-  qputenv("XDG_STATE_HOME", state.path().toUtf8());
-  TApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

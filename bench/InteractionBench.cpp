@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
-#include <QTemporaryDir>
 #include <QRect>
 
 #include <algorithm>
@@ -21,6 +20,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "WindowBenchMain.h"
 #include "BenchScenes.h"
 #include "document/Collection.h"
 #include "canvas/IdleCanvas.h"
@@ -279,14 +279,4 @@ BENCHMARK(BM_OpenAndShow)->Arg(100000)->ArgNames({"figures"})->Unit(benchmark::k
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Recovery files of the windows measured go to a folder of the run's own.
-  const QTemporaryDir state;
-  qputenv("XDG_STATE_HOME", state.path().toUtf8());
-  TApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

@@ -101,6 +101,8 @@ bool TfrmImage::EditKey(int Key, Qt::KeyboardModifiers Shift) {
   switch (Key) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
+      // Without figures Tab moves the focus among the window's controls.
+      if (FCollection->Count() == 0) return false;
       if (ctrl)
         StepKeyPoint(Key == Qt::Key_Backtab || shift);
       else
