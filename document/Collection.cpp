@@ -38,6 +38,20 @@ TBasicFigure* TFiguresCollection::GetFigure(uint16_t Index) const {
   return node != nullptr ? node->Figure : nullptr;
 }
 
+PFigureNode TFiguresCollection::NodeAt(int32_t Position) const {
+  if (Position < 0 || Position >= FCount) return nullptr;
+  // From the nearer end: the top figure is the one most often asked for.
+  PFigureNode node;
+  if (Position < FCount / 2) {
+    node = FHead;
+    for (int32_t i = 0; i < Position; ++i) node = node->Next;
+  } else {
+    node = FTail;
+    for (int32_t i = FCount - 1; i > Position; --i) node = node->Prev;
+  }
+  return node;
+}
+
 TBasicFigure* TFiguresCollection::Add(std::unique_ptr<TBasicFigure>&& Figure) {
   if (!Figure) return nullptr;
   const PFigureNode node = new (std::nothrow) TFigureNode{Figure.get(), nullptr, FTail};
@@ -393,7 +407,10 @@ void TFiguresCollection::LoadFromStream(TStream& Stream) {
     throw;
   }
   --FListNoticesHeld;
-  FSelected = GetFigure(uint16_t(header.Selected));
+  // The stored position whole: its low 16 bits alone would select another
+  // figure in an image of more than 65,535.
+  const PFigureNode selected = NodeAt(header.Selected);
+  FSelected = selected != nullptr ? selected->Figure : nullptr;
   FMarkersDirty = true;
   ListChanged();
 }

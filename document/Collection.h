@@ -190,7 +190,8 @@ class TFiguresCollection {
   // invalid") leave the collection as it was. A failure inside the entries
   // keeps the figures read before it, the last one selected; pictures that
   // would pass MaxImagePictureBytes together are such a failure
-  // (EPicturesTooLarge).
+  // (EPicturesTooLarge). The stored selected position selects the figure
+  // there when it is one of those read, whatever their number, else none.
   virtual void LoadFromStream(TStream& Stream);
   // Never leaves a damaged file: the container is built in memory and
   // replaces the file in one step.
@@ -238,6 +239,8 @@ class TFiguresCollection {
   void MarkChanged(int32_t Position);
   // Everything is redrawn next time, from the background up.
   void MarkAllDirty();
+  // The node at Position; none outside 0 .. FCount - 1.
+  PFigureNode NodeAt(int32_t Position) const;
   void ListChanged();
   void DrawPending();
   void DrawFiguresFrom(int32_t From);

@@ -119,6 +119,27 @@ TEST_F(ContainerTest, NoSelectionAndSelectionBeyondTheFiguresSelectNothing) {
   PutU32(data, 29, 9);
   TReadOnlyStream beyond(data);
   EXPECT_EQ(TFiguresCollection::CreateFromStream(nullptr, beyond)->Selected(), nullptr);
+  PutU32(data, 29, 65536 + 2);
+  TReadOnlyStream wide(data);
+  EXPECT_EQ(TFiguresCollection::CreateFromStream(nullptr, wide)->Selected(), nullptr) << "not figure 2";
+}
+
+TEST_F(ContainerTest, ImagesOfMoreThan65535FiguresReopenWithTheSelectionSaved) {
+  for (int i = 0; i < 70000; ++i) Image.Add(TFigureRectangle::Class.Create(nullptr))->SetPoint(1, {i % 300, 7});
+  const auto reopened = [&] {
+    const Bytes data = Save(Image);
+    TReadOnlyStream stream(data);
+    return TFiguresCollection::CreateFromStream(nullptr, stream);
+  };
+  for (const int32_t position : {69000, 65535, 3}) {
+    PFigureNode node = Image.Head();
+    for (int32_t i = 0; i < position; ++i) node = node->Next;
+    Image.SetSelected(node->Figure);
+    const auto copy = reopened();
+    EXPECT_EQ(copy->IndexOf(copy->Selected()), position);
+  }
+  Image.SetSelected(nullptr);
+  EXPECT_EQ(reopened()->Selected(), nullptr) << "a stored -1 is none, not figure 65535";
 }
 
 TEST_F(ContainerTest, HeaderCountDrivesTheLoopAndTrailingBytesAreIgnored) {
