@@ -22,8 +22,8 @@ constexpr int32_t kFarStep = 10;
 
 // The step keys of a run of presses, told apart from those of the panel's
 // controls by their address.
-constexpr char kFigureRun = 0;
-constexpr char kPointRun = 0;
+constexpr char kFigureRun = 'f';
+constexpr char kPointRun = 'p';
 
 // The points of a figure placed in Box, by the way its class is drawn.
 void PlaceInBox(TBasicFigure& Figure, const TRect& Box) {
