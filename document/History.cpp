@@ -1,32 +1,119 @@
 #include "document/History.h"
 
+#include <algorithm>
 #include <utility>
+
+namespace {
+
+// Differing runs of equal-length bodies closer than this are kept as one:
+// each run costs its bookkeeping, a few equal bytes cost less.
+constexpr size_t kRunGap = 64;
+
+size_t HeadOf(const TImageState& State) { return std::min(State.size(), StateHeadBytes); }
+
+TImageState Slice(const TImageState& State, size_t From, size_t To) {
+  return TImageState(State.begin() + std::ptrdiff_t(From), State.begin() + std::ptrdiff_t(To));
+}
+
+// The runs where two bodies of one length differ, runs less than kRunGap
+// apart joined.
+void EqualLengthRuns(const TImageState& From, const TImageState& To, size_t Body, std::vector<TStateRun>& Runs) {
+  size_t i = Body;
+  while (i < From.size()) {
+    if (From[i] == To[i]) {
+      ++i;
+      continue;
+    }
+    const size_t start = i;
+    size_t end = i + 1;  // one past the last differing byte so far
+    for (size_t j = end; j < From.size() && j < end + kRunGap; ++j)
+      if (From[j] != To[j]) end = j + 1;
+    Runs.push_back({start - Body, Slice(From, start, end), Slice(To, start, end)});
+    i = end;
+  }
+}
+
+// The one run between the common start and the common end of two bodies
+// of different lengths.
+TStateRun MiddleRun(const TImageState& From, const TImageState& To, size_t FromBody, size_t ToBody) {
+  const size_t fromLength = From.size() - FromBody, toLength = To.size() - ToBody;
+  const size_t shorter = std::min(fromLength, toLength);
+  size_t prefix = 0;
+  while (prefix < shorter && From[FromBody + prefix] == To[ToBody + prefix]) ++prefix;
+  size_t suffix = 0;
+  while (suffix < shorter - prefix && From[From.size() - 1 - suffix] == To[To.size() - 1 - suffix]) ++suffix;
+  return {prefix, Slice(From, FromBody + prefix, From.size() - suffix), Slice(To, ToBody + prefix, To.size() - suffix)};
+}
+
+}  // namespace
+
+size_t TStateChange::Bytes() const {
+  size_t bytes = sizeof(TStateChange) + HeadBefore.size() + HeadAfter.size();
+  for (const TStateRun& run : Runs) bytes += sizeof(TStateRun) + run.Before.size() + run.After.size();
+  return bytes;
+}
+
+TStateChange StateDifference(const TImageState& From, const TImageState& To) {
+  const size_t fromBody = HeadOf(From), toBody = HeadOf(To);
+  TStateChange change{Slice(From, 0, fromBody), Slice(To, 0, toBody), {}};
+  if (From.size() - fromBody == To.size() - toBody)
+    EqualLengthRuns(From, To, fromBody, change.Runs);
+  else
+    change.Runs.push_back(MiddleRun(From, To, fromBody, toBody));
+  return change;
+}
+
+void ApplyStateChange(TImageState& State, const TStateChange& Change, bool Forward) {
+  const TImageState& headFrom = Forward ? Change.HeadBefore : Change.HeadAfter;
+  const TImageState& headTo = Forward ? Change.HeadAfter : Change.HeadBefore;
+  State.erase(State.begin(), State.begin() + std::ptrdiff_t(headFrom.size()));
+  // Runs of one length leave the offsets of the others as they are; runs
+  // of different lengths come one to a change.
+  for (const TStateRun& run : Change.Runs) {
+    const TImageState& from = Forward ? run.Before : run.After;
+    const TImageState& to = Forward ? run.After : run.Before;
+    const auto at = State.begin() + std::ptrdiff_t(run.Offset);
+    if (from.size() == to.size()) {
+      std::copy(to.begin(), to.end(), at);
+    } else {
+      const auto after = State.erase(at, at + std::ptrdiff_t(from.size()));
+      State.insert(after, to.begin(), to.end());
+    }
+  }
+  State.insert(State.begin(), headTo.begin(), headTo.end());
+}
 
 void TImageHistory::Reset(TImageState State, bool Modified) {
   FStates.clear();
-  FBytes = 0;
+  FChangeBytes = 0;
   FCurrent = 0;
   FMergeable = false;
-  Push(std::move(State), {});
+  FCurrentState = std::move(State);
+  Push({}, {});
   FSaved = Modified ? std::nullopt : std::optional<uint64_t>(FStates.back().Serial);
 }
 
 void TImageHistory::Record(TImageState State, TStepKey Key) {
-  if (State == Current()) return;
+  if (State == FCurrentState) return;
   while (CanRedo()) {
-    FBytes -= FStates.back().State.size();
+    FChangeBytes -= FStates.back().Change.Bytes();
     FStates.pop_back();
   }
   TEntry& last = FStates.back();
   if (!Key.Empty() && Key == last.Key && FMergeable) {
-    // Merged: the entry now holds a state of its own, saved or not.
-    FBytes += State.size();
-    FBytes -= last.State.size();
-    last.State = std::move(State);
+    // Merged: the entry now holds a state of its own, saved or not, as the
+    // change from the state before the first of the merged steps.
+    TImageState before = FCurrentState;
+    ApplyStateChange(before, last.Change, false);
+    FChangeBytes -= last.Change.Bytes();
+    last.Change = StateDifference(before, State);
+    FChangeBytes += last.Change.Bytes();
     last.Serial = FNextSerial++;
+    FCurrentState = std::move(State);
     return;
   }
-  Push(std::move(State), Key);
+  Push(StateDifference(FCurrentState, State), Key);
+  FCurrentState = std::move(State);
   FCurrent = FStates.size() - 1;
   FMergeable = true;
   Trim();
@@ -34,25 +121,29 @@ void TImageHistory::Record(TImageState State, TStepKey Key) {
 
 const TImageState& TImageHistory::Undo() {
   FMergeable = false;
-  if (CanUndo()) --FCurrent;
+  if (CanUndo()) ApplyStateChange(FCurrentState, FStates[FCurrent--].Change, false);
   return Current();
 }
 
 const TImageState& TImageHistory::Redo() {
   FMergeable = false;
-  if (CanRedo()) ++FCurrent;
+  if (CanRedo()) ApplyStateChange(FCurrentState, FStates[++FCurrent].Change, true);
   return Current();
 }
 
-void TImageHistory::Push(TImageState State, TStepKey Key) {
-  FBytes += State.size();
-  FStates.push_back({std::move(State), Key, FNextSerial++});
+void TImageHistory::Push(TStateChange Change, TStepKey Key) {
+  FChangeBytes += Change.Bytes();
+  FStates.push_back({std::move(Change), Key, FNextSerial++});
 }
 
 void TImageHistory::Trim() {
-  while (FCurrent > 0 && (FStates.size() > FMaxSteps + 1 || FBytes > FMaxBytes)) {
-    FBytes -= FStates.front().State.size();
+  // The oldest state goes; the next one becomes the oldest, whose change
+  // from it no one can take back any more.
+  while (FCurrent > 0 && (FStates.size() > FMaxSteps + 1 || Bytes() > FMaxBytes)) {
     FStates.pop_front();
+    FChangeBytes -= FStates.front().Change.Bytes();
+    FStates.front().Change = {};
+    FChangeBytes += FStates.front().Change.Bytes();
     --FCurrent;
   }
 }

@@ -2,8 +2,11 @@
 // step a person completed, the current one among them, and which of them
 // was last written to a file. The container round-trips byte for byte,
 // selected position included, so restoring a state restores the drawing
-// exactly; states cost their size in memory and nothing to compute apart
-// from writing the container.
+// exactly. Only the current state is kept whole; each step keeps what it
+// changed (the container's header, and the runs of the rest that differ),
+// so a step that changes one figure of a large image costs the bytes of
+// that figure, and an undo or a redo rebuilds its state from the current
+// one, byte for byte.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +16,32 @@
 #include <vector>
 
 using TImageState = std::vector<uint8_t>;
+
+// The container's fixed header, compared and kept whole: it holds the
+// figure count and the selected position, which change with most steps.
+inline constexpr size_t StateHeadBytes = 33;
+
+// What one step changed: the head (the first StateHeadBytes bytes, fewer in
+// a shorter state) before and after, and the runs of the rest that differ,
+// offsets counted from the end of the head. States of different lengths
+// differ in one run; states of one length in as many as the changes lie
+// apart.
+struct TStateRun {
+  size_t Offset;
+  TImageState Before;
+  TImageState After;
+};
+struct TStateChange {
+  TImageState HeadBefore;
+  TImageState HeadAfter;
+  std::vector<TStateRun> Runs;
+
+  // The memory the change keeps.
+  size_t Bytes() const;
+};
+TStateChange StateDifference(const TImageState& From, const TImageState& To);
+// From into To (Forward), or To back into From.
+void ApplyStateChange(TImageState& State, const TStateChange& Change, bool Forward);
 
 // Steps with the same key, one right after the other, are one step: the
 // edits of one panel control on one figure. The empty key never merges.
@@ -49,7 +78,7 @@ class TImageHistory {
   // is nothing to undo or redo.
   const TImageState& Undo();
   const TImageState& Redo();
-  const TImageState& Current() const { return FStates[FCurrent].State; }
+  const TImageState& Current() const { return FCurrentState; }
 
   // The current state is the one in the file.
   void MarkSaved() { FSaved = FStates[FCurrent].Serial; }
@@ -58,15 +87,17 @@ class TImageHistory {
   bool Modified() const { return FSaved != FStates[FCurrent].Serial; }
 
   size_t Count() const { return FStates.size(); }
-  size_t Bytes() const { return FBytes; }
+  // The memory the history keeps: the current state and every change.
+  size_t Bytes() const { return FCurrentState.size() + FChangeBytes; }
 
  private:
+  // A state as the change from the one before it (none for the oldest).
   struct TEntry {
-    TImageState State;
+    TStateChange Change;
     TStepKey Key;
     uint64_t Serial;  // unique in the history's life, never reused
   };
-  void Push(TImageState State, TStepKey Key);
+  void Push(TStateChange Change, TStepKey Key);
   // Forgets the oldest states past FMaxSteps or FMaxBytes.
   void Trim();
 
@@ -74,7 +105,8 @@ class TImageHistory {
   size_t FMaxBytes;
   std::deque<TEntry> FStates{TEntry{{}, {}, 0}};
   size_t FCurrent = 0;
-  size_t FBytes = 0;
+  TImageState FCurrentState;  // the state of entry FCurrent, whole
+  size_t FChangeBytes = 0;
   uint64_t FNextSerial = 1;
   // The serial of the state in the file; none when that state is gone.
   std::optional<uint64_t> FSaved = 0;

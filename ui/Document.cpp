@@ -4,6 +4,9 @@
 
 #include "figures/Streams.h"
 
+// The history keeps the container's header whole.
+static_assert(StateHeadBytes == size_t(KriHeaderSize));
+
 TDocument::TDocument(QObject* Parent) : QObject(Parent) {}
 
 TDocument::~TDocument() = default;
