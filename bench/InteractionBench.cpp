@@ -227,11 +227,11 @@ void BM_PanelEdit(benchmark::State& State) {
   int step = 0;
   for (auto _ : State) main.PropertyPanel->cbLineColor->SetColor((step++ & 1) != 0 ? 0x000000FF : 0x00FF0000);
 }
-BENCHMARK(BM_PanelEdit)->Arg(10000)->ArgNames({"figures"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PanelEdit)->Arg(10000)->Arg(100000)->ArgNames({"figures"})->Unit(benchmark::kMillisecond);
 
 // One undo and one redo of a panel edit, each the whole image restored from
-// its container and the views rebuilt; the memory one step keeps is
-// reported.
+// its container and the views rebuilt; the memory the step keeps beside the
+// current state is reported.
 void BM_UndoRedo(benchmark::State& State) {
   TfrmMain main;
   OpenWithMiddleSelected(main, int(State.range(0)));
@@ -240,9 +240,10 @@ void BM_UndoRedo(benchmark::State& State) {
     main.mn_MainClick(main.Menu.mnMain_Edit_Undo);
     main.mn_MainClick(main.Menu.mnMain_Edit_Redo);
   }
-  State.counters["stepKiB"] = double(main.Document().State().size()) / 1024.0;
+  const TImageHistory& history = main.Document().History();
+  State.counters["stepKiB"] = double(history.Bytes() - history.Current().size()) / double(history.Count() - 1) / 1024.0;
 }
-BENCHMARK(BM_UndoRedo)->Arg(10000)->ArgNames({"figures"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoRedo)->Arg(10000)->Arg(100000)->ArgNames({"figures"})->Unit(benchmark::kMillisecond);
 
 long ResidentKiB() {
   long pages = 0, resident = 0;
