@@ -61,11 +61,23 @@ TBasicFigure* TObjectList::ItemFigure(int Index) const {
   return static_cast<TBasicFigure*>(cbObjectSelect->itemData(Index).value<void*>());
 }
 
+int TObjectList::ItemOf(const TBasicFigure* Figure) const {
+  if (Figure == nullptr) return -1;
+  // The selected figure's item is the one asked for most.
+  const int current = cbObjectSelect->currentIndex();
+  if (current >= 0 && ItemFigure(current) == Figure) return current;
+  // The list holds the drawing order top first, so the item is found from
+  // the figure's position without comparing every item's data; a list out
+  // of step with the image is searched.
+  const TFiguresCollection* collection = FDocument.Collection();
+  const int position = collection != nullptr ? collection->IndexOf(Figure) : -1;
+  const int item = position >= 0 ? cbObjectSelect->count() - 1 - position : -1;
+  if (item >= 0 && item < cbObjectSelect->count() && ItemFigure(item) == Figure) return item;
+  return cbObjectSelect->findData(QVariant::fromValue(static_cast<void*>(const_cast<TBasicFigure*>(Figure))));
+}
+
 QString TObjectList::FigureItemText(const TBasicFigure* Figure) const {
-  // The selected figure's item, the one asked for most, without a search.
-  int index = cbObjectSelect->currentIndex();
-  if (Figure == nullptr || ItemFigure(index) != Figure)
-    index = cbObjectSelect->findData(QVariant::fromValue(static_cast<void*>(const_cast<TBasicFigure*>(Figure))));
+  const int index = ItemOf(Figure);
   return index >= 0 ? cbObjectSelect->itemText(index) : QString();
 }
 
@@ -115,7 +127,7 @@ void TObjectList::AddFigureItem(TBasicFigure* Figure) {
 void TObjectList::SelectFigureItem(TBasicFigure* Figure) { FDocument.Select(Figure); }
 
 void TObjectList::FollowSelection(TBasicFigure* Figure) {
-  const int index = cbObjectSelect->findData(QVariant::fromValue(static_cast<void*>(Figure)));
+  const int index = ItemOf(Figure);
   if (index >= 0) cbObjectSelect->setCurrentIndex(index);
   UpdateObjectControls();
 }

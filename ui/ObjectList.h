@@ -70,6 +70,8 @@ class TObjectList : public QGroupBox {
   void ImageClosed();
   // The document selected the figure: its item becomes the current one.
   void FollowSelection(TBasicFigure* Figure);
+  // The figure's item; -1 for none.
+  int ItemOf(const TBasicFigure* Figure) const;
 
   TDocument& FDocument;
 };
