@@ -45,14 +45,6 @@ TStateRun MiddleRun(const TImageState& From, const TImageState& To, size_t FromB
   return {prefix, Slice(From, FromBody + prefix, From.size() - suffix), Slice(To, ToBody + prefix, To.size() - suffix)};
 }
 
-}  // namespace
-
-size_t TStateChange::Bytes() const {
-  size_t bytes = sizeof(TStateChange) + HeadBefore.size() + HeadAfter.size();
-  for (const TStateRun& run : Runs) bytes += sizeof(TStateRun) + run.Before.size() + run.After.size();
-  return bytes;
-}
-
 TStateChange StateDifference(const TImageState& From, const TImageState& To) {
   const size_t fromBody = HeadOf(From), toBody = HeadOf(To);
   TStateChange change{Slice(From, 0, fromBody), Slice(To, 0, toBody), {}};
@@ -63,6 +55,7 @@ TStateChange StateDifference(const TImageState& From, const TImageState& To) {
   return change;
 }
 
+// From into To (Forward), or To back into From.
 void ApplyStateChange(TImageState& State, const TStateChange& Change, bool Forward) {
   const TImageState& headFrom = Forward ? Change.HeadBefore : Change.HeadAfter;
   const TImageState& headTo = Forward ? Change.HeadAfter : Change.HeadBefore;
@@ -81,6 +74,14 @@ void ApplyStateChange(TImageState& State, const TStateChange& Change, bool Forwa
     }
   }
   State.insert(State.begin(), headTo.begin(), headTo.end());
+}
+
+}  // namespace
+
+size_t TStateChange::Bytes() const {
+  size_t bytes = sizeof(TStateChange) + HeadBefore.size() + HeadAfter.size();
+  for (const TStateRun& run : Runs) bytes += sizeof(TStateRun) + run.Before.size() + run.After.size();
+  return bytes;
 }
 
 void TImageHistory::Reset(TImageState State, bool Modified) {

@@ -39,9 +39,6 @@ struct TStateChange {
   // The memory the change keeps.
   size_t Bytes() const;
 };
-TStateChange StateDifference(const TImageState& From, const TImageState& To);
-// From into To (Forward), or To back into From.
-void ApplyStateChange(TImageState& State, const TStateChange& Change, bool Forward);
 
 // Steps with the same key, one right after the other, are one step: the
 // edits of one panel control on one figure. The empty key never merges.

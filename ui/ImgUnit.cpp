@@ -409,9 +409,8 @@ void TfrmImage::imgDrawMouseDown(Qt::MouseButton Button, TShiftState Shift, int3
         Notify(newFigure, faCreated);
       }
     } else if (FMode == emDraw) {
-      const TPoint snapped = Snapped(p, Shift.Keys);
-      FDownPoint = snapped;
-      UpdateFigure(snapped.x, snapped.y, stPress);
+      FDownPoint = Snapped(p, Shift.Keys);
+      UpdateFigure(FDownPoint.x, FDownPoint.y, stPress);
     }
     if (FMode == emSelect) {
       StopSnapping();
@@ -430,18 +429,12 @@ void TfrmImage::imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
 
     if (Shift.Buttons.testFlag(Qt::LeftButton)) {
       switch (FMode) {
-        case emDraw: {
-          const TPoint snapped = Snapped(p, Shift.Keys);
-          UpdateFigure(snapped.x, snapped.y, stDrag);
-          break;
-        }
+        case emDraw: UpdateFigureSnapped(p, Shift.Keys, stDrag); break;
         case emMove: DragFigure(p, Shift.Keys); break;
-        case emResize: {
+        case emResize:
           FLastPoint = p;
-          const TPoint snapped = Snapped(p, Shift.Keys);
-          UpdateFigure(snapped.x, snapped.y, stDrag);
+          UpdateFigureSnapped(p, Shift.Keys, stDrag);
           break;
-        }
         case emSelect: break;
       }
     } else if (!(Shift.Buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) && FMode == emSelect) {
@@ -449,6 +442,11 @@ void TfrmImage::imgDrawMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
       SetStatusText(2, figure != nullptr ? tr("Фигура: ") + QString::fromLatin1(figure->ClassName()) : tr("Пусто"));
     }
   });
+}
+
+void TfrmImage::UpdateFigureSnapped(const TPoint& P, Qt::KeyboardModifiers Keys, TFigureStep Step) {
+  const TPoint snapped = Snapped(P, Keys);
+  UpdateFigure(snapped.x, snapped.y, Step);
 }
 
 void TfrmImage::DragFigure(const TPoint& P, Qt::KeyboardModifiers Keys) {
@@ -469,10 +467,7 @@ void TfrmImage::imgDrawMouseUp(Qt::MouseButton Button, TShiftState Shift, int32_
     RestoreScreenCursor();
     ClampPoint(X, Y);
     if (Button == Qt::LeftButton) {
-      if (FMode == emDraw) {
-        const TPoint snapped = Snapped({X, Y}, Shift.Keys);
-        UpdateFigure(snapped.x, snapped.y, stRelease);
-      }
+      if (FMode == emDraw) UpdateFigureSnapped({X, Y}, Shift.Keys, stRelease);
       Transit(eeLeftRelease);
     } else if (Button == Qt::RightButton) {
       Transit(eeRightRelease);

@@ -122,7 +122,6 @@ class TfrmImage : public QWidget {
   // The grid shown on the view and the snapping of the points the mouse
   // places and drags.
   void SetGrid(const TGridSettings& Grid);
-  const TGridSettings& Grid() const { return FGrid; }
 
   // Position in tenths of the track bar's own length.
   void tbHorizChange();
@@ -188,6 +187,8 @@ class TfrmImage : public QWidget {
   // The point the mouse places at P, its guides shown: P itself when
   // snapping is off or Alt is held.
   TPoint Snapped(const TPoint& P, Qt::KeyboardModifiers Keys);
+  // One mouse step on the selected figure at P as snapped.
+  void UpdateFigureSnapped(const TPoint& P, Qt::KeyboardModifiers Keys, TFigureStep Step);
   // A move of the grabbed figure to the pointer at P.
   void DragFigure(const TPoint& P, Qt::KeyboardModifiers Keys);
 
