@@ -53,22 +53,29 @@ PFigureNode TFiguresCollection::NodeAt(int32_t Position) const {
 }
 
 TBasicFigure* TFiguresCollection::Add(std::unique_ptr<TBasicFigure>&& Figure) {
-  if (!Figure) return nullptr;
-  const PFigureNode node = new (std::nothrow) TFigureNode{Figure.get(), nullptr, FTail};
-  if (node == nullptr) return nullptr;
-  TBasicFigure* figure = Figure.release();
-  if (FTail != nullptr) FTail->Next = node;
-  FTail = node;
-  if (FHead == nullptr) FHead = node;
-  figure->OnChange = [this](TBasicFigure* Sender) { FigureChanged(Sender); };
-  figure->OnQuietChange = [this](TBasicFigure* Sender) { FigureChangedQuietly(Sender); };
-  figure->OnDestroy = [this](TBasicFigure* Sender) { FigureDestroyed(Sender); };
-  if (FBelowCount == FCount) FBelowNode = node;
-  MarkChanged(FCount);
-  ++FCount;
+  TBasicFigure* figure = Link(std::move(Figure), FCount);
+  if (figure == nullptr) return nullptr;
   FSelected = figure;
   FMarkersDirty = true;
   ListChanged();
+  return figure;
+}
+
+TBasicFigure* TFiguresCollection::Link(std::unique_ptr<TBasicFigure>&& Figure, int32_t Position) {
+  if (!Figure) return nullptr;
+  const PFigureNode above = NodeAt(Position);
+  const PFigureNode below = above != nullptr ? above->Prev : FTail;
+  const PFigureNode node = new (std::nothrow) TFigureNode{Figure.get(), above, below};
+  if (node == nullptr) return nullptr;
+  TBasicFigure* figure = Figure.release();
+  (below != nullptr ? below->Next : FHead) = node;
+  (above != nullptr ? above->Prev : FTail) = node;
+  figure->OnChange = [this](TBasicFigure* Sender) { FigureChanged(Sender); };
+  figure->OnQuietChange = [this](TBasicFigure* Sender) { FigureChangedQuietly(Sender); };
+  figure->OnDestroy = [this](TBasicFigure* Sender) { FigureDestroyed(Sender); };
+  if (FBelowCount == Position) FBelowNode = node;
+  MarkChanged(Position);
+  ++FCount;
   return figure;
 }
 

@@ -225,6 +225,10 @@ class TFiguresCollection {
   TFigureSortEvent OnSort;
 
  protected:
+  // Puts the figure at Position (0 .. FCount; FCount: on top) and installs
+  // the listeners; none, with Figure still owning it, when no node can be
+  // allocated. Neither selects nor tells the list.
+  TBasicFigure* Link(std::unique_ptr<TBasicFigure>&& Figure, int32_t Position);
   // Joins the node's neighbours, moves the selection to the new top figure
   // when the unlinked figure was selected, frees the node. Position: the
   // node's, counted from the bottom.
