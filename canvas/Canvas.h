@@ -248,6 +248,22 @@ class TCanvas {
     return true;
   }
 
+  // The pixels this canvas holds, from (0, 0) to its size; empty (all
+  // zero) for a canvas that keeps none.
+  TRect PixelBounds() const { return DoPixelBounds(); }
+  // Copies the pixels of Area, clipped to PixelBounds, into Bits, reusing
+  // what Bits already holds. False, with Bits as it was, when this canvas
+  // keeps no copies.
+  bool SaveArea(const TRect& Area, std::unique_ptr<TCanvasBits>& Bits) { return DoSaveArea(Area, Bits); }
+  // Puts back the pixels SaveArea copied, except those inside Keep, when
+  // the canvas still has the size it had then; false, with nothing drawn,
+  // otherwise.
+  bool RestoreAreaExcept(const TCanvasBits& Bits, const TRect& Keep) {
+    if (!DoRestoreAreaExcept(Bits, Keep)) return false;
+    Painted();
+    return true;
+  }
+
  protected:
   // Called after every primitive that may have changed pixels, so that a
   // surface showing the raster can schedule one repaint.
@@ -255,6 +271,9 @@ class TCanvas {
 
   virtual bool DoSaveBits(std::unique_ptr<TCanvasBits>&) { return false; }
   virtual bool DoRestoreBits(const TCanvasBits&) { return false; }
+  virtual TRect DoPixelBounds() const { return {}; }
+  virtual bool DoSaveArea(const TRect&, std::unique_ptr<TCanvasBits>&) { return false; }
+  virtual bool DoRestoreAreaExcept(const TCanvasBits&, const TRect&) { return false; }
 
   virtual void DoRectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) = 0;
   virtual void DoEllipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) = 0;

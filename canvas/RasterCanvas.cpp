@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QPalette>
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "canvas/CodePage.h"
 #include "canvas/RasterDevice.h"
@@ -129,11 +131,81 @@ bool TRasterCanvas::DoRestoreBits(const TCanvasBits& Bits) {
   return true;
 }
 
-bool TRasterCanvas::Prepare() {
+namespace {
+
+struct TRasterAreaBits : TCanvasBits {
+  QSize ImageSize;
+  TRect Area;  // within ImageSize
+  std::vector<uint32_t> Pixels;
+};
+
+// A's part inside B; empty ones come out with zero or negative extents.
+TRect Intersection(const TRect& A, const TRect& B) {
+  return {std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right), std::min(A.Bottom, B.Bottom)};
+}
+
+// Copies columns [X0, X1) of one row of Saved (from its column Area.Left)
+// into Row; nothing when the range is empty.
+void PutBack(uint32_t* Row, const uint32_t* Saved, const TRect& Area, int32_t X0, int32_t X1) {
+  if (X0 >= X1) return;
+  std::memcpy(Row + X0, Saved + (X0 - Area.Left), size_t(X1 - X0) * sizeof(uint32_t));
+}
+
+}  // namespace
+
+bool TRasterCanvas::HasDrawableFormat() const {
   const QImage::Format format = FImage.format();
-  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
-      format != QImage::Format_ARGB32_Premultiplied)
-    return false;
+  return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+         format == QImage::Format_ARGB32_Premultiplied;
+}
+
+TRect TRasterCanvas::DoPixelBounds() const {
+  if (!HasDrawableFormat()) return {};
+  return {0, 0, FImage.width(), FImage.height()};
+}
+
+bool TRasterCanvas::DoSaveArea(const TRect& Area, std::unique_ptr<TCanvasBits>& Bits) {
+  if (FImage.isNull() || !HasDrawableFormat()) return false;
+  auto* saved = dynamic_cast<TRasterAreaBits*>(Bits.get());
+  if (saved == nullptr) {
+    Bits = std::make_unique<TRasterAreaBits>();
+    saved = static_cast<TRasterAreaBits*>(Bits.get());
+  }
+  TRect area = Intersection(Area, DoPixelBounds());
+  if (area.Left >= area.Right || area.Top >= area.Bottom) area = {};
+  saved->ImageSize = FImage.size();
+  saved->Area = area;
+  const size_t width = size_t(area.Right - area.Left);
+  saved->Pixels.resize(width * size_t(area.Bottom - area.Top));
+  for (int32_t y = area.Top; y < area.Bottom; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(FImage.constScanLine(y));
+    std::memcpy(&saved->Pixels[size_t(y - area.Top) * width], row + area.Left, width * sizeof(uint32_t));
+  }
+  return true;
+}
+
+bool TRasterCanvas::DoRestoreAreaExcept(const TCanvasBits& Bits, const TRect& Keep) {
+  const auto* saved = dynamic_cast<const TRasterAreaBits*>(&Bits);
+  if (saved == nullptr || saved->ImageSize != FImage.size() || !HasDrawableFormat()) return false;
+  const TRect& area = saved->Area;
+  const TRect keep = Intersection(Keep, area);
+  const bool keepsAny = keep.Left < keep.Right && keep.Top < keep.Bottom;
+  const size_t width = size_t(area.Right - area.Left);
+  for (int32_t y = area.Top; y < area.Bottom; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(FImage.scanLine(y));
+    const uint32_t* from = &saved->Pixels[size_t(y - area.Top) * width];
+    if (keepsAny && y >= keep.Top && y < keep.Bottom) {
+      PutBack(row, from, area, area.Left, keep.Left);
+      PutBack(row, from, area, keep.Right, area.Right);
+    } else {
+      PutBack(row, from, area, area.Left, area.Right);
+    }
+  }
+  return true;
+}
+
+bool TRasterCanvas::Prepare() {
+  if (!HasDrawableFormat()) return false;
   FDevice->Attach(
       {reinterpret_cast<uint32_t*>(FImage.bits()), FImage.width(), FImage.height(), FImage.bytesPerLine() / 4});
   TDeviceState& state = FDevice->State;

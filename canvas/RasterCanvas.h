@@ -46,8 +46,14 @@ class TRasterCanvas : public TCanvas {
   // restoring cost nothing until then, and one copy afterwards.
   bool DoSaveBits(std::unique_ptr<TCanvasBits>& Bits) override;
   bool DoRestoreBits(const TCanvasBits& Bits) override;
+  TRect DoPixelBounds() const override;
+  // A copy of the area alone, rows top to bottom.
+  bool DoSaveArea(const TRect& Area, std::unique_ptr<TCanvasBits>& Bits) override;
+  bool DoRestoreAreaExcept(const TCanvasBits& Bits, const TRect& Keep) override;
 
  private:
+  // Whether the image has a pixel layout the canvas draws on.
+  bool HasDrawableFormat() const;
   // Points the raster layer at the image's pixels and hands it the pen and
   // brush; false when the image cannot be drawn on.
   bool Prepare();
