@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "canvas/ExtentCanvas.h"
 #include "figures/Exceptions.h"
 #include "figures/RealFigures.h"
 #include "figures/Streams.h"
@@ -73,14 +74,21 @@ TBasicFigure* TFiguresCollection::Link(std::unique_ptr<TBasicFigure>&& Figure, i
   figure->OnChange = [this](TBasicFigure* Sender) { FigureChanged(Sender); };
   figure->OnQuietChange = [this](TBasicFigure* Sender) { FigureChangedQuietly(Sender); };
   figure->OnDestroy = [this](TBasicFigure* Sender) { FigureDestroyed(Sender); };
+  figure->OnRecordChange = [this](TBasicFigure* Sender) { FigureRecordChanged(Sender); };
   if (FBelowCount == Position) FBelowNode = node;
+  NoteLinked(node);
   MarkChanged(Position);
+  NoteEntriesShifted(Position, FCount - Position);
+  ShiftSelectedPosition(Position);
   ++FCount;
   return figure;
 }
 
 void TFiguresCollection::Unlink(PFigureNode Node, int32_t Position) {
+  NoteUnlinked(Node);
   MarkChanged(Position);
+  NoteEntriesShifted(Position, FCount - 1 - Position);
+  ShiftSelectedPosition(Position);
   if (Node == FBelowNode) FBelowNode = Node->Next;
   if (Node == FTail) FTail = Node->Prev;
   if (Node == FHead) FHead = Node->Next;
@@ -120,11 +128,55 @@ void TFiguresCollection::FigureChanged(TBasicFigure* Sender) {
 }
 
 void TFiguresCollection::FigureChangedQuietly(TBasicFigure* Sender) {
+  NoteChanged(Sender);
   // Everything is marked already (while the canvas changes, say): no need
-  // to look the figure up.
-  if (FDirtyFrom == 0) return;
+  // to look the figure up, its entry is written with all the others.
+  if (FDirtyFrom == 0) {
+    FEntryChanges.Whole = true;
+    return;
+  }
   int32_t position;
-  if (LocateFromTop(Sender, 0, position) != nullptr) MarkChanged(position);
+  if (const PFigureNode node = LocateFromTop(Sender, 0, position)) FigureChangedAt(node, position);
+}
+
+void TFiguresCollection::FigureChangedAt(PFigureNode Node, int32_t Position) {
+  MarkChanged(Position);
+  NoteEntry(Position, Node);
+}
+
+void TFiguresCollection::FigureRecordChanged(TBasicFigure* Sender) {
+  int32_t position;
+  if (const PFigureNode node = LocateFromTop(Sender, 0, position)) NoteEntry(position, node);
+}
+
+void TFiguresCollection::NoteEntry(int32_t Position, PFigureNode Node) {
+  // Beyond this many the positions cost more to look up one by one than
+  // the range between them costs to write.
+  constexpr size_t kMostPositions = 64;
+  TEntryChanges& changes = FEntryChanges;
+  if (changes.Whole) return;
+  if (!changes.Ranged && changes.Entries.size() >= kMostPositions) NoteEntriesShifted(Position, FCount - 1 - Position);
+  if (changes.Ranged) {
+    changes.Below = std::min(changes.Below, Position);
+    changes.Above = std::min(changes.Above, FCount - 1 - Position);
+  } else if (changes.Entries.empty() || changes.Entries.back().Position != Position) {
+    changes.Entries.push_back({Position, Node != nullptr ? Node : NodeAt(Position)});
+  }
+}
+
+void TFiguresCollection::NoteEntriesShifted(int32_t Position, int32_t Above) {
+  TEntryChanges& changes = FEntryChanges;
+  if (changes.Whole) return;
+  if (!changes.Ranged) {
+    changes.Ranged = true;
+    for (const TEntryChanges::TEntry& entry : changes.Entries) {
+      changes.Below = std::min(changes.Below, entry.Position);
+      changes.Above = std::min(changes.Above, FCount - 1 - entry.Position);
+    }
+    changes.Entries.clear();
+  }
+  changes.Below = std::min(changes.Below, Position);
+  changes.Above = std::min(changes.Above, Above);
 }
 
 void TFiguresCollection::Clear() {
@@ -133,6 +185,7 @@ void TFiguresCollection::Clear() {
   FSelected = nullptr;
   FCount = 0;
   MarkAllDirty();
+  FEntryChanges = {.Whole = true};
   // Told before the figures go: no one may look at them any more.
   ListChanged();
   while (node != nullptr) {
@@ -154,9 +207,51 @@ bool TFiguresCollection::MoveFigure(TBasicFigure* Figure, int32_t Offset) {
     if (target == nullptr) return false;
   }
   std::swap(start->Figure, target->Figure);
+  NoteSwapped(start, target);
   MarkChanged(Offset < 0 ? int32_t(position + int64_t(Offset)) : position);
+  NoteEntry(position, start);
+  NoteEntry(int32_t(position + int64_t(Offset)), target);
   ListChanged();
   return true;
+}
+
+void TFiguresCollection::ReplaceFigures(int32_t First, int32_t Count,
+                                        std::vector<std::unique_ptr<TBasicFigure>> Figures) {
+  const int32_t replacing = int32_t(Figures.size());
+  bool listChanged = false;
+  const auto destroyAt = [&](int32_t Position) {
+    const PFigureNode node = NodeAt(Position);
+    TBasicFigure* figure = node->Figure;
+    Unlink(node, Position);
+    figure->OnDestroy = nullptr;
+    delete figure;
+    listChanged = true;
+  };
+  const auto linkAt = [&](int32_t Position, std::unique_ptr<TBasicFigure>& Figure) {
+    if (Link(std::move(Figure), Position) == nullptr) throw EOutOfMemory();
+    listChanged = true;
+  };
+  ++FListNoticesHeld;
+  try {
+    for (int32_t i = 0; i < std::min(Count, replacing); ++i) {
+      if (!Figures[size_t(i)]) {
+        const PFigureNode node = NodeAt(First + i);
+        NoteChanged(node->Figure);
+        FigureChangedAt(node, First + i);
+        continue;
+      }
+      destroyAt(First + i);
+      linkAt(First + i, Figures[size_t(i)]);
+    }
+    for (int32_t i = replacing; i < Count; ++i) destroyAt(First + replacing);
+    for (int32_t i = Count; i < replacing; ++i) linkAt(First + i, Figures[size_t(i)]);
+  } catch (...) {
+    --FListNoticesHeld;
+    ListChanged();
+    throw;
+  }
+  --FListNoticesHeld;
+  if (listChanged) ListChanged();
 }
 
 void TFiguresCollection::SetSelected(TBasicFigure* Figure) {
@@ -203,6 +298,9 @@ PFigureNode TFiguresCollection::LocateFromTop(const TBasicFigure* Figure, int32_
 }
 
 void TFiguresCollection::MarkChanged(int32_t Position) {
+  // A change the index did not hear of just before would leave its extents
+  // behind the raster.
+  if (!std::exchange(FChangeNoted, false)) DropIndex();
   if (Position < 0) return;
   FDirtyFrom = std::min(FDirtyFrom, Position);
   if (Position < FBelowCount) FBelowCount = -1;
@@ -213,6 +311,8 @@ void TFiguresCollection::MarkAllDirty() {
   FMarkersDirty = true;
   FBelowCount = -1;
   FBelowNode = nullptr;
+  FAllDirty = true;
+  DropIndex();
 }
 
 void TFiguresCollection::EndUpdate() {
@@ -231,7 +331,18 @@ void TFiguresCollection::UpdateRaster() {
 void TFiguresCollection::DrawPending() {
   if (FCanvas == nullptr) throw EAbort("Canvas undefined");
   const bool figuresDrawn = FDirtyFrom != kClean;
-  if (figuresDrawn) DrawFiguresFrom(std::min(FDirtyFrom, FCount));
+  if (figuresDrawn) {
+    const int32_t from = std::min(FDirtyFrom, FCount);
+    MeasureChanged();
+    if (!DrawArea(from)) {
+      const int32_t drawn = FCount - std::max(FBelowCount, 0);
+      DrawFiguresFrom(from);
+      if (FIndex == nullptr && !FAllDirty && drawn >= kAreaWorthFigures) BuildIndex();
+    }
+    FDirtyArea = {};
+  }
+  FAllDirty = false;
+  FChangeNoted = false;
   const bool markersChanged = figuresDrawn || FMarkersDirty;
   FDirtyFrom = kClean;
   FMarkersDirty = false;
@@ -245,7 +356,10 @@ void TFiguresCollection::DrawPending() {
 void TFiguresCollection::DrawFiguresFrom(int32_t From) {
   PFigureNode node = FHead;
   int32_t position = 0;
-  if (FBelowCount >= 0 && FCanvas->RestoreBits(*FBelow)) {
+  // Figures that set no brush draw with the one left before them.
+  const std::optional<TBrush> brush = FBelowCount >= 0 ? BrushBelow(FBelowNode) : std::nullopt;
+  if (brush && FCanvas->RestoreBits(*FBelow)) {
+    FCanvas->Brush = *brush;
     node = FBelowNode;
     position = FBelowCount;
   } else {
@@ -273,8 +387,222 @@ void TFiguresCollection::KeepBelow(PFigureNode Node, int32_t Position) {
   }
 }
 
+namespace {
+
+bool IsEmpty(const TRect& R) { return R.Left >= R.Right || R.Top >= R.Bottom; }
+
+// The smallest box holding both; an empty one adds nothing.
+TRect Union(const TRect& A, const TRect& B) {
+  if (IsEmpty(A)) return IsEmpty(B) ? TRect{} : B;
+  if (IsEmpty(B)) return A;
+  return {std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right), std::max(A.Bottom, B.Bottom)};
+}
+
+TRect Intersection(const TRect& A, const TRect& B) {
+  const TRect r{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+                std::min(A.Bottom, B.Bottom)};
+  return IsEmpty(r) ? TRect{} : r;
+}
+
+bool Covers(const TRect& Outer, const TRect& Inner) {
+  return Outer.Left <= Inner.Left && Outer.Top <= Inner.Top && Outer.Right >= Inner.Right &&
+         Outer.Bottom >= Inner.Bottom;
+}
+
+}  // namespace
+
+void TFiguresCollection::NoteLinked(PFigureNode Node) {
+  FChangeNoted = true;
+  if (FIndex == nullptr) return;
+  const TBasicFigure* below = Node->Prev != nullptr ? Node->Prev->Figure : nullptr;
+  const TBasicFigure* above = Node->Next != nullptr ? Node->Next->Figure : nullptr;
+  // Measured at the next redraw, which adds it to the dirty area.
+  if (FIndex->Insert(Node->Figure, Node, below, above, {}))
+    FToMeasure.push_back(Node->Figure);
+  else
+    DropIndex();
+}
+
+void TFiguresCollection::NoteUnlinked(PFigureNode Node) {
+  FChangeNoted = true;
+  if (FIndex == nullptr) return;
+  const TRect* extent = FIndex->Extent(Node->Figure);
+  if (extent == nullptr) {
+    DropIndex();
+    return;
+  }
+  FDirtyArea = Union(FDirtyArea, *extent);
+  const bool brushLeft = FIndex->Carried(Node->Figure) != 0;
+  FIndex->Remove(Node->Figure);
+  if (brushLeft) DirtyBrushRun(Node->Next);
+}
+
+void TFiguresCollection::NoteChanged(TBasicFigure* Figure) {
+  // While everything waits to be redrawn, the change is not marked after
+  // this note.
+  FChangeNoted = FDirtyFrom != 0;
+  if (FIndex == nullptr) return;
+  const TRect* extent = FIndex->Extent(Figure);
+  if (extent == nullptr) {
+    DropIndex();
+    return;
+  }
+  FDirtyArea = Union(FDirtyArea, *extent);
+  FToMeasure.push_back(Figure);
+}
+
+void TFiguresCollection::NoteSwapped(PFigureNode A, PFigureNode B) {
+  FChangeNoted = true;
+  if (FIndex == nullptr) return;
+  const TRect* a = FIndex->Extent(A->Figure);
+  const TRect* b = FIndex->Extent(B->Figure);
+  if (a == nullptr || b == nullptr) {
+    DropIndex();
+    return;
+  }
+  FDirtyArea = Union(FDirtyArea, Union(*a, *b));
+  FIndex->SwapOrder(A->Figure, B->Figure);
+  // Measured again, and (no brush matching this) the figures above each
+  // place looked at for the brush they are left.
+  for (const PFigureNode node : {A, B}) {
+    FIndex->SetCarried(node->Figure, UINT64_MAX);
+    FToMeasure.push_back(node->Figure);
+  }
+}
+
+bool TFiguresCollection::SetsBrush(const TBasicFigure& Figure) {
+  return Figure.Visible() && AsFilled(&Figure) != nullptr;
+}
+
+// Thin styled pens paint their gaps with the brush's colour when it is
+// solid; wide ones are counted too.
+bool TFiguresCollection::UsesBrush(const TBasicFigure& Figure) {
+  const TPenStyle style = Figure.PenStyle();
+  return Figure.Visible() && !SetsBrush(Figure) && style >= psDash && style <= psDashDotDot;
+}
+
+uint64_t TFiguresCollection::BrushLeft(const TBasicFigure& Figure) {
+  if (!SetsBrush(Figure)) return 0;
+  const TBinaryDimensionsFigure* filled = AsFilled(&Figure);
+  return uint64_t(1) << 40 | uint64_t(filled->BrushStyle()) << 32 | filled->BrushColor();
+}
+
+void TFiguresCollection::DirtyBrushRun(PFigureNode From) {
+  int32_t steps = 0;
+  for (PFigureNode node = From; node != nullptr && !SetsBrush(*node->Figure); node = node->Next) {
+    const TRect* extent = FIndex->Extent(node->Figure);
+    if (extent == nullptr || ++steps > kMostBrushSteps) {
+      DropIndex();
+      return;
+    }
+    if (UsesBrush(*node->Figure)) FDirtyArea = Union(FDirtyArea, *extent);
+  }
+}
+
+std::optional<TBrush> TFiguresCollection::BrushBelow(PFigureNode Above) const {
+  int32_t steps = 0;
+  for (PFigureNode node = Above != nullptr ? Above->Prev : FTail; node != nullptr; node = node->Prev) {
+    if (SetsBrush(*node->Figure)) {
+      const TBinaryDimensionsFigure* filled = AsFilled(node->Figure);
+      return TBrush{filled->BrushColor(), filled->BrushStyle()};
+    }
+    if (++steps > kMostBrushSteps) return std::nullopt;
+  }
+  // The background's, drawn first.
+  return TBrush{FBackgroundColor, bsSolid};
+}
+
+void TFiguresCollection::DropIndex() {
+  FIndex.reset();
+  FToMeasure.clear();
+  FDirtyArea = {};
+}
+
+TRect TFiguresCollection::MeasureExtent(TBasicFigure& Figure, TExtentCanvas& Measure, const TRect& Bounds) const {
+  // A figure drawing on another canvas leaves this raster alone.
+  if (Figure.Canvas() != FCanvas) return {};
+  Measure.Reset();
+  Figure.DrawOn(Measure);
+  return Measure.Extent(Bounds);
+}
+
+void TFiguresCollection::BuildIndex() {
+  const TRect bounds = FCanvas->PixelBounds();
+  if (IsEmpty(bounds) || !Covers(FImageRect, bounds)) return;
+  std::unique_ptr<TCanvasBits> probe;
+  if (!FCanvas->SaveArea({}, probe)) return;
+  auto index = std::make_unique<TFigureIndex>(bounds);
+  TExtentCanvas measure(*FCanvas);
+  for (PFigureNode node = FHead; node != nullptr; node = node->Next) {
+    index->Append(node->Figure, node, MeasureExtent(*node->Figure, measure, bounds));
+    index->SetCarried(node->Figure, BrushLeft(*node->Figure));
+  }
+  FIndex = std::move(index);
+  FToMeasure.clear();
+  FDirtyArea = {};
+}
+
+void TFiguresCollection::MeasureChanged() {
+  if (FIndex == nullptr || FToMeasure.empty()) return;
+  std::sort(FToMeasure.begin(), FToMeasure.end());
+  FToMeasure.erase(std::unique(FToMeasure.begin(), FToMeasure.end()), FToMeasure.end());
+  TExtentCanvas measure(*FCanvas);
+  for (TBasicFigure* figure : FToMeasure) {
+    const PFigureNode node = FIndex->Node(figure);
+    // Unlinked since it changed.
+    if (node == nullptr) continue;
+    const TRect extent = MeasureExtent(*figure, measure, FIndex->Bounds());
+    FIndex->SetExtent(figure, extent);
+    FDirtyArea = Union(FDirtyArea, extent);
+    const uint64_t brush = BrushLeft(*figure);
+    if (FIndex->Carried(figure) == brush) continue;
+    FIndex->SetCarried(figure, brush);
+    DirtyBrushRun(node->Next);
+    if (FIndex == nullptr) return;
+  }
+  FToMeasure.clear();
+}
+
+bool TFiguresCollection::DrawArea(int32_t From) {
+  if (FIndex == nullptr) return false;
+  const TRect bounds = FCanvas->PixelBounds();
+  // The raster was resized, or the list changed behind the index's back.
+  if (bounds != FIndex->Bounds() || !Covers(FImageRect, bounds) || FIndex->Count() != size_t(FCount)) {
+    DropIndex();
+    return false;
+  }
+  const TRect area = Intersection(FDirtyArea, bounds);
+  // Nothing changed paints on this raster.
+  if (IsEmpty(area)) return true;
+  TRect reach;
+  FIndex->Query(area, FAreaFigures, reach);
+  const int32_t start = FBelowCount >= 0 ? std::min(FBelowCount, From) : 0;
+  if (int64_t(FAreaFigures.size()) >= int64_t(FCount) - start) return false;
+  // The brush each figure that sets none meets in a full redraw.
+  FAreaBrushes.resize(FAreaFigures.size());
+  for (size_t i = 0; i < FAreaFigures.size(); ++i) {
+    if (!UsesBrush(*FAreaFigures[i])) continue;
+    const std::optional<TBrush> brush = BrushBelow(FIndex->Node(FAreaFigures[i]));
+    if (!brush) return false;
+    FAreaBrushes[i] = *brush;
+  }
+  if (!FCanvas->SaveArea(Union(area, reach), FAreaBits)) return false;
+  FCanvas->Brush.Color = FBackgroundColor;
+  FCanvas->Brush.Style = bsSolid;
+  FCanvas->FillRect(area);
+  for (size_t i = 0; i < FAreaFigures.size(); ++i) {
+    if (UsesBrush(*FAreaFigures[i])) FCanvas->Brush = FAreaBrushes[i];
+    FAreaFigures[i]->Draw();
+  }
+  FCanvas->RestoreAreaExcept(*FAreaBits, area);
+  ++FAreaRedraws;
+  return true;
+}
+
 void TFiguresCollection::SetCanvas(TCanvas* Canvas) {
   MarkAllDirty();
+  // The canvas is no part of an entry.
+  const TEntryChanges entryChanges = FEntryChanges;
   for (PFigureNode node = FHead; node != nullptr; node = node->Next) {
     TBasicFigure* figure = node->Figure;
     if (figure->Canvas() != FCanvas && figure->Canvas() != nullptr) continue;
@@ -282,6 +610,7 @@ void TFiguresCollection::SetCanvas(TCanvas* Canvas) {
     figure->SetCanvas(Canvas);
     figure->SetUpdating(false);
   }
+  FEntryChanges = entryChanges;
   FCanvas = Canvas;
   Redraw();
 }
@@ -308,6 +637,7 @@ bool CompareThunk(void* Data, TBasicFigure* F1, TBasicFigure* F2, TFigureCompare
 void TFiguresCollection::Sort() {
   if (!OnSort) return;
   MarkAllDirty();
+  FEntryChanges = {.Whole = true};
   OnSort(FHead, uint16_t(FCount), TFigureCompare{&CompareThunk, this});
   ListChanged();
 }
@@ -331,21 +661,38 @@ std::unique_ptr<TFiguresCollection> TFiguresCollection::CreateFromStream(TCanvas
   return collection;
 }
 
-void TFiguresCollection::SaveToStream(TStream& Stream) const {
+TKriHeader TFiguresCollection::Header() const {
+  return {FCount, FBackgroundColor, FImageRect, SelectedPosition()};
+}
+
+int32_t TFiguresCollection::SelectedPosition() const {
+  if (FSelected == nullptr) return -1;
+  if (FSelectedNode == nullptr || FSelectedNode->Figure != FSelected)
+    FSelectedNode = LocateFromTop(FSelected, 0, FSelectedPosition);
+  return FSelectedPosition;
+}
+
+void TKriHeader::Write(TStream& Stream) const {
   Stream.WriteBuffer(KriSignature, sizeof KriSignature);
-  Stream.WriteInt32(FCount);
-  Stream.WriteUInt32(FBackgroundColor);
-  Stream.WriteInt32(FImageRect.Left);
-  Stream.WriteInt32(FImageRect.Top);
-  Stream.WriteInt32(FImageRect.Right);
-  Stream.WriteInt32(FImageRect.Bottom);
-  Stream.WriteInt32(FSelected != nullptr ? IndexOf(FSelected) : -1);
-  for (PFigureNode node = FHead; node != nullptr; node = node->Next) {
-    const std::string_view name = node->Figure->ClassName();
-    Stream.WriteInt32(int32_t(name.size()));
-    Stream.WriteBuffer(name.data(), name.size());
-    node->Figure->SaveToStream(Stream);
-  }
+  Stream.WriteInt32(Count);
+  Stream.WriteUInt32(BackgroundColor);
+  Stream.WriteInt32(ImageRect.Left);
+  Stream.WriteInt32(ImageRect.Top);
+  Stream.WriteInt32(ImageRect.Right);
+  Stream.WriteInt32(ImageRect.Bottom);
+  Stream.WriteInt32(Selected);
+}
+
+void TFiguresCollection::SaveEntry(TStream& Stream, const TBasicFigure& Figure) {
+  const std::string_view name = Figure.ClassName();
+  Stream.WriteInt32(int32_t(name.size()));
+  Stream.WriteBuffer(name.data(), name.size());
+  Figure.SaveToStream(Stream);
+}
+
+void TFiguresCollection::SaveToStream(TStream& Stream) const {
+  Header().Write(Stream);
+  for (const TBasicFigure* figure : Figures()) SaveEntry(Stream, *figure);
 }
 
 namespace {
@@ -355,14 +702,9 @@ uint64_t PictureBytesOf(const TBasicFigure& Figure) {
   return picture != nullptr ? picture->Picture().MemoryBytes() : 0;
 }
 
-struct TKriHeader {
-  int32_t Count = 0;
-  TColor BackgroundColor = 0;
-  TRect ImageRect;
-  int32_t Selected = -1;
-};
+}  // namespace
 
-TKriHeader ReadHeader(TStream& Stream) {
+TKriHeader TKriHeader::Read(TStream& Stream) {
   char signature[sizeof KriSignature];
   Stream.ReadBuffer(signature, sizeof signature);
   if (!std::equal(std::begin(signature), std::end(signature), std::begin(KriSignature)))
@@ -380,10 +722,10 @@ TKriHeader ReadHeader(TStream& Stream) {
   return header;
 }
 
-// The class of the next entry. A name that is empty, too long or not
-// registered stops the load: the record behind it has no stored length, so
-// nothing after it could be told apart from garbage.
-const TFigureClass& ReadFigureClass(TStream& Stream) {
+// A name that is empty, too long or not registered stops a load: the record
+// behind it has no stored length, so nothing after it could be told apart
+// from garbage.
+const TFigureClass& TFiguresCollection::ReadEntryClass(TStream& Stream) {
   const int32_t length = Stream.ReadInt32();
   if (length < 0) throw EReadError();
   if (length == 0 || length > MaxClassNameLength) throw EFigureClassUnknown();
@@ -392,10 +734,8 @@ const TFigureClass& ReadFigureClass(TStream& Stream) {
   return *cls;
 }
 
-}  // namespace
-
 void TFiguresCollection::LoadFromStream(TStream& Stream) {
-  const TKriHeader header = ReadHeader(Stream);
+  const TKriHeader header = TKriHeader::Read(Stream);
   Clear();
   FBackgroundColor = header.BackgroundColor;
   FImageRect = header.ImageRect;
@@ -404,7 +744,7 @@ void TFiguresCollection::LoadFromStream(TStream& Stream) {
   ++FListNoticesHeld;
   try {
     for (int32_t i = 0; i < header.Count; ++i) {
-      std::unique_ptr<TBasicFigure> figure = ReadFigureClass(Stream).Create(FCanvas);
+      std::unique_ptr<TBasicFigure> figure = ReadEntryClass(Stream).Create(FCanvas);
       figure->LoadFromStream(Stream);
       if (Add(std::move(figure)) == nullptr) throw EOutOfMemory();
     }

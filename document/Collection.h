@@ -9,11 +9,15 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <ranges>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "canvas/Canvas.h"
+#include "document/FigureIndex.h"
 #include "figures/AbstractFigures.h"
 #include "ranklib/RankLib.h"
 
@@ -22,6 +26,7 @@
 using TFigureSortEvent = std::function<void(PFigureNode First, uint16_t Count, TFigureCompare Compare)>;
 
 class TStream;
+class TExtentCanvas;
 
 // The image container: a 33-byte header, then per figure from the bottom its
 // class name and record.
@@ -100,6 +105,41 @@ class TFigureRange : public std::ranges::view_base {
 template <>
 inline constexpr bool std::ranges::enable_borrowed_range<TFigureRange> = true;
 
+// The figures whose entries in the container may differ from the entries
+// last written (TFiguresCollection::TakeEntryChanges). While figures keep
+// their places the changed ones are listed by position and node (nodes
+// live while none is removed); once figures are
+// added or removed the change is a range instead: everything but the Below
+// lowest and the Above topmost figures, which kept their entries. Whole:
+// every entry is to be written anew (the list was read, sorted, cleared).
+// The container's header is not covered: it is always written anew.
+struct TEntryChanges {
+  bool Whole = false;
+  bool Ranged = false;
+  int32_t Below = INT32_MAX;
+  int32_t Above = INT32_MAX;
+  struct TEntry {
+    int32_t Position;
+    PFigureNode Node;
+  };
+  std::vector<TEntry> Entries;  // unless Ranged; unsorted, repeats allowed
+
+  bool Empty() const { return !Whole && !Ranged && Entries.empty(); }
+};
+
+// The container's fixed header.
+struct TKriHeader {
+  int32_t Count = 0;
+  TColor BackgroundColor = 0;
+  TRect ImageRect;
+  int32_t Selected = -1;
+
+  // EAbort "Image signature incorrect", "Stream read error", "Image size
+  // invalid" for a header that cannot be one.
+  static TKriHeader Read(TStream& Stream);
+  void Write(TStream& Stream) const;
+};
+
 class TFiguresCollection {
  public:
   // A new image: empty, FImageRect = Rect.
@@ -117,6 +157,9 @@ class TFiguresCollection {
 
   // Positions count from 0 at the bottom of the drawing order (FHead).
   PFigureNode FindNode(const TBasicFigure* Figure) const;
+  // The node at Position, walked to from the nearer end; none outside 0 ..
+  // Count() - 1.
+  PFigureNode NodeAt(int32_t Position) const;
   int32_t IndexOf(const TBasicFigure* Figure) const;
   TBasicFigure* GetFigure(uint16_t Index) const;
 
@@ -184,6 +227,21 @@ class TFiguresCollection {
 
   // Writes the container at the stream's position.
   virtual void SaveToStream(TStream& Stream) const;
+  // The header the container would start with now.
+  TKriHeader Header() const;
+  // One figure's entry: its class name and record.
+  static void SaveEntry(TStream& Stream, const TBasicFigure& Figure);
+  // The class of the entry at the stream's position, its name read; EAbort
+  // "Stream read error" or EFigureClassUnknown for a name that cannot be
+  // one.
+  static const TFigureClass& ReadEntryClass(TStream& Stream);
+  // The figures whose entries changed since the last call, and forgets
+  // them.
+  TEntryChanges TakeEntryChanges() { return std::exchange(FEntryChanges, {}); }
+  // Puts Figures in place of the Count figures from position First on, as
+  // one change of the list (told once). An empty element keeps the figure
+  // at its place, which the caller has read anew. Selects none of them.
+  void ReplaceFigures(int32_t First, int32_t Count, std::vector<std::unique_ptr<TBasicFigure>> Figures);
   // Replaces the figures with those of the container at the stream's
   // position; does not redraw. A wrong signature (EAbort "Image signature
   // incorrect"), a short or invalid header ("Stream read error", "Image size
@@ -212,6 +270,7 @@ class TFiguresCollection {
   void FigureChanged(TBasicFigure* Sender);
   void FigureChangedQuietly(TBasicFigure* Sender);
   void FigureDestroyed(TBasicFigure* Sender);
+  void FigureRecordChanged(TBasicFigure* Sender);
 
   int32_t Count() const { return FCount; }
   TCanvas* Canvas() const { return FCanvas; }
@@ -221,6 +280,9 @@ class TFiguresCollection {
   PFigureNode Head() const { return FHead; }
   PFigureNode Tail() const { return FTail; }
   TFigureRange Figures() const { return TFigureRange(&FHead, &FTail); }
+  // How many redraws so far drew only the changed area: for tests and
+  // diagnostics.
+  int64_t AreaRedraws() const { return FAreaRedraws; }
 
   TFigureSortEvent OnSort;
 
@@ -243,14 +305,54 @@ class TFiguresCollection {
   void MarkChanged(int32_t Position);
   // Everything is redrawn next time, from the background up.
   void MarkAllDirty();
-  // The node at Position; none outside 0 .. FCount - 1.
-  PFigureNode NodeAt(int32_t Position) const;
   void ListChanged();
+  // The figure at Position changed: redrawn next time, its entry written.
+  void FigureChangedAt(PFigureNode Node, int32_t Position);
+  // The entry of Node at Position differs from the one last written.
+  void NoteEntry(int32_t Position, PFigureNode Node);
+  // Figures are about to be added or removed at Position, the rest keeping
+  // their entries: Above figures stay at the top.
+  void NoteEntriesShifted(int32_t Position, int32_t Above);
   void DrawPending();
   void DrawFiguresFrom(int32_t From);
   void DrawBackground(TCanvas& Canvas) const;
   // Keeps the raster as the finished pixels below Node at Position.
   void KeepBelow(PFigureNode Node, int32_t Position);
+
+  // What the figure index hears of each change (nothing while there is no
+  // index): a figure linked in (its node's neighbours already joined to
+  // it), unlinked (before it goes), changed (before or after the change),
+  // two figures exchanged between their nodes.
+  void NoteLinked(PFigureNode Node);
+  void NoteUnlinked(PFigureNode Node);
+  void NoteChanged(TBasicFigure* Figure);
+  void NoteSwapped(PFigureNode A, PFigureNode B);
+  // A figure that sets no brush (a line) draws the gaps of a styled pen
+  // with the brush the figure drawn before it left: the brush of the
+  // nearest visible filled figure below, else the background's. When that
+  // changes, the figures from From up to the next one setting a brush that
+  // use it join the dirty area.
+  static bool SetsBrush(const TBasicFigure& Figure);
+  static bool UsesBrush(const TBasicFigure& Figure);
+  // The brush Figure sets, packed for comparison; 0 for none.
+  static uint64_t BrushLeft(const TBasicFigure& Figure);
+  void DirtyBrushRun(PFigureNode From);
+  // The brush a full redraw leaves on the canvas before Above (none: past
+  // the top); none when finding it would walk too far.
+  std::optional<TBrush> BrushBelow(PFigureNode Above) const;
+  // Forgets the index and what it noted: changes it could not follow.
+  void DropIndex();
+  // The index of every figure as the raster shows them now, when the
+  // canvas can redraw an area and its pixels are all inside the image.
+  void BuildIndex();
+  // The pixels Figure paints on the collection's canvas, within Bounds.
+  TRect MeasureExtent(TBasicFigure& Figure, TExtentCanvas& Measure, const TRect& Bounds) const;
+  // Brings the extents of the figures changed since the last redraw up to
+  // date, adding the new ones to the dirty area.
+  void MeasureChanged();
+  // Redraws the dirty area alone when that draws fewer figures than
+  // redrawing from position From up; false, with nothing drawn, otherwise.
+  bool DrawArea(int32_t From);
 
   PFigureNode FHead = nullptr;
   PFigureNode FTail = nullptr;
@@ -270,6 +372,17 @@ class TFiguresCollection {
   // copy below the selected figure (the one most likely to change next),
   // else below P. A canvas that keeps no copies gets every redraw from the
   // background up.
+  //
+  // Once a redraw from a position has drawn many figures, FIndex keeps the
+  // extent of every figure (the box of the pixels it can paint) as the
+  // raster shows it. A change then adds the old extent of the figure to
+  // FDirtyArea, and the redraw its new one. When fewer figures meet that
+  // area than a redraw from the position would draw, the redraw saves the
+  // area grown by their extents, fills the area with the background, draws
+  // those figures bottom to top, and puts the saved pixels back around the
+  // area. Every figure meeting the area is drawn, in order, because raster
+  // operations do not commute; a figure outside it leaves it alone. FBelow
+  // stays as it is: no changed figure lies below FBelowCount.
   static constexpr int32_t kClean = INT32_MAX;
   int32_t FDirtyFrom = 0;
   bool FMarkersDirty = false;
@@ -278,6 +391,39 @@ class TFiguresCollection {
   std::unique_ptr<TCanvasBits> FBelow;
   int32_t FBelowCount = -1;  // -1: nothing kept
   PFigureNode FBelowNode = nullptr;
+
+  // The selected figure's node and position as last looked up; the node
+  // holds another figure, or none is kept, when they are to be looked up
+  // again.
+  mutable PFigureNode FSelectedNode = nullptr;
+  mutable int32_t FSelectedPosition = -1;
+  int32_t SelectedPosition() const;
+  // Figures were linked or unlinked at Position.
+  void ShiftSelectedPosition(int32_t Position) {
+    if (Position <= FSelectedPosition) FSelectedNode = nullptr;
+  }
+  // A redraw from a position that draws at least this many figures makes
+  // the index worth building.
+  static constexpr int32_t kAreaWorthFigures = 64;
+  // The longest run of figures that set no brush walked past.
+  static constexpr int32_t kMostBrushSteps = 256;
+  std::unique_ptr<TFigureIndex> FIndex;  // none until an area redraw pays
+  // Every MarkChanged follows a note of the same change to the index (see
+  // NoteLinked); one that does not drops the index.
+  bool FChangeNoted = false;
+  // Everything changed since the last redraw: no index is built after it.
+  bool FAllDirty = true;
+  // Changed since the last redraw, their extent in FIndex the old one; may
+  // hold figures unlinked since, which FIndex no longer knows.
+  std::vector<TBasicFigure*> FToMeasure;
+  TRect FDirtyArea;  // image pixels; all zero: none
+  std::vector<TBasicFigure*> FAreaFigures;
+  std::vector<TBrush> FAreaBrushes;  // per figure of FAreaFigures
+  std::unique_ptr<TCanvasBits> FAreaBits;
+  int64_t FAreaRedraws = 0;
+
+  // Every entry differs from none written yet.
+  TEntryChanges FEntryChanges{.Whole = true};
 };
 
 // Runs Body as one batch of changes to Image: one redraw at its end. When

@@ -45,27 +45,23 @@ TStateRun MiddleRun(const TImageState& From, const TImageState& To, size_t FromB
   return {prefix, Slice(From, FromBody + prefix, From.size() - suffix), Slice(To, ToBody + prefix, To.size() - suffix)};
 }
 
-TStateChange StateDifference(const TImageState& From, const TImageState& To) {
-  const size_t fromBody = HeadOf(From), toBody = HeadOf(To);
-  TStateChange change{Slice(From, 0, fromBody), Slice(To, 0, toBody), {}};
-  if (From.size() - fromBody == To.size() - toBody)
-    EqualLengthRuns(From, To, fromBody, change.Runs);
+// The runs where the bodies From[FromBody..] and To[ToBody..] differ.
+void BodyRuns(const TImageState& From, const TImageState& To, size_t FromBody, size_t ToBody,
+              std::vector<TStateRun>& Runs) {
+  if (From.size() - FromBody == To.size() - ToBody)
+    EqualLengthRuns(From, To, FromBody, Runs);
   else
-    change.Runs.push_back(MiddleRun(From, To, fromBody, toBody));
-  return change;
+    Runs.push_back(MiddleRun(From, To, FromBody, ToBody));
 }
 
-// From into To (Forward), or To back into From.
-void ApplyStateChange(TImageState& State, const TStateChange& Change, bool Forward) {
-  const TImageState& headFrom = Forward ? Change.HeadBefore : Change.HeadAfter;
-  const TImageState& headTo = Forward ? Change.HeadAfter : Change.HeadBefore;
-  State.erase(State.begin(), State.begin() + std::ptrdiff_t(headFrom.size()));
-  // Runs of one length leave the offsets of the others as they are; runs
-  // of different lengths come one to a change.
-  for (const TStateRun& run : Change.Runs) {
+// The runs applied to the body starting at Body in State, offsets moved
+// back by Shift. Runs of one length leave the offsets of the others as they
+// are; runs of different lengths come one to a change.
+void ApplyRuns(TImageState& State, size_t Body, const std::vector<TStateRun>& Runs, bool Forward, size_t Shift) {
+  for (const TStateRun& run : Runs) {
     const TImageState& from = Forward ? run.Before : run.After;
     const TImageState& to = Forward ? run.After : run.Before;
-    const auto at = State.begin() + std::ptrdiff_t(run.Offset);
+    const auto at = State.begin() + std::ptrdiff_t(Body + run.Offset - Shift);
     if (from.size() == to.size()) {
       std::copy(to.begin(), to.end(), at);
     } else {
@@ -73,10 +69,61 @@ void ApplyStateChange(TImageState& State, const TStateChange& Change, bool Forwa
       State.insert(after, to.begin(), to.end());
     }
   }
-  State.insert(State.begin(), headTo.begin(), headTo.end());
+}
+
+// Where the runs lie in the state after them (After) or before them.
+void ExtendOverRuns(const std::vector<TStateRun>& Runs, bool After, size_t& From, size_t& To) {
+  for (const TStateRun& run : Runs) {
+    From = std::min(From, run.Offset);
+    To = std::max(To, run.Offset + (After ? run.After : run.Before).size());
+  }
+}
+
+// One change for two made one after the other, First from some state to
+// Middle, Second from Middle on: computed over the part of Middle either
+// touches, so two small changes to a large state cost what they touch.
+TStateChange ComposeChanges(const TImageState& Middle, const TStateChange& First, const TStateChange& Second) {
+  TStateChange change{First.HeadBefore, Second.HeadAfter, {}};
+  size_t from = SIZE_MAX, to = 0;
+  ExtendOverRuns(First.Runs, true, from, to);
+  ExtendOverRuns(Second.Runs, false, from, to);
+  if (from > to) return change;
+  const size_t body = HeadOf(Middle);
+  const TImageState window = Slice(Middle, body + from, body + to);
+  TImageState before = window, after = window;
+  ApplyRuns(before, 0, First.Runs, false, from);
+  ApplyRuns(after, 0, Second.Runs, true, from);
+  AppendRuns(before, after, from, change.Runs);
+  return change;
 }
 
 }  // namespace
+
+void AppendRuns(const TImageState& From, const TImageState& To, size_t Offset, std::vector<TStateRun>& Runs) {
+  const size_t first = Runs.size();
+  BodyRuns(From, To, 0, 0, Runs);
+  for (size_t i = first; i < Runs.size(); ++i) Runs[i].Offset += Offset;
+}
+
+TStateChange StateDifference(const TImageState& From, const TImageState& To) {
+  const size_t fromBody = HeadOf(From), toBody = HeadOf(To);
+  TStateChange change{Slice(From, 0, fromBody), Slice(To, 0, toBody), {}};
+  BodyRuns(From, To, fromBody, toBody, change.Runs);
+  return change;
+}
+
+void ApplyStateChange(TImageState& State, const TStateChange& Change, bool Forward) {
+  const TImageState& headFrom = Forward ? Change.HeadBefore : Change.HeadAfter;
+  const TImageState& headTo = Forward ? Change.HeadAfter : Change.HeadBefore;
+  if (headFrom.size() == headTo.size()) {
+    ApplyRuns(State, headFrom.size(), Change.Runs, Forward, 0);
+    std::copy(headTo.begin(), headTo.end(), State.begin());
+    return;
+  }
+  State.erase(State.begin(), State.begin() + std::ptrdiff_t(headFrom.size()));
+  ApplyRuns(State, 0, Change.Runs, Forward, 0);
+  State.insert(State.begin(), headTo.begin(), headTo.end());
+}
 
 size_t TStateChange::Bytes() const {
   size_t bytes = sizeof(TStateChange) + HeadBefore.size() + HeadAfter.size();
@@ -96,6 +143,11 @@ void TImageHistory::Reset(TImageState State, bool Modified) {
 
 void TImageHistory::Record(TImageState State, TStepKey Key) {
   if (State == FCurrentState) return;
+  RecordChange(StateDifference(FCurrentState, State), Key);
+}
+
+void TImageHistory::RecordChange(TStateChange Change, TStepKey Key) {
+  if (Change.Empty()) return;
   while (CanRedo()) {
     FChangeBytes -= FStates.back().Change.Bytes();
     FStates.pop_back();
@@ -104,17 +156,15 @@ void TImageHistory::Record(TImageState State, TStepKey Key) {
   if (!Key.Empty() && Key == last.Key && FMergeable) {
     // Merged: the entry now holds a state of its own, saved or not, as the
     // change from the state before the first of the merged steps.
-    TImageState before = FCurrentState;
-    ApplyStateChange(before, last.Change, false);
     FChangeBytes -= last.Change.Bytes();
-    last.Change = StateDifference(before, State);
+    last.Change = ComposeChanges(FCurrentState, last.Change, Change);
     FChangeBytes += last.Change.Bytes();
     last.Serial = FNextSerial++;
-    FCurrentState = std::move(State);
+    ApplyStateChange(FCurrentState, Change, true);
     return;
   }
-  Push(StateDifference(FCurrentState, State), Key);
-  FCurrentState = std::move(State);
+  ApplyStateChange(FCurrentState, Change, true);
+  Push(std::move(Change), Key);
   FCurrent = FStates.size() - 1;
   FMergeable = true;
   Trim();

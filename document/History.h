@@ -38,7 +38,17 @@ struct TStateChange {
 
   // The memory the change keeps.
   size_t Bytes() const;
+  // Changes nothing.
+  bool Empty() const { return Runs.empty() && HeadBefore == HeadAfter; }
 };
+
+// The change that makes To of From.
+TStateChange StateDifference(const TImageState& From, const TImageState& To);
+// Adds the runs where the bodies From and To differ, their offsets moved on
+// by Offset: runs of one length where the lengths agree, else one run.
+void AppendRuns(const TImageState& From, const TImageState& To, size_t Offset, std::vector<TStateRun>& Runs);
+// Makes the state after Change of the state before it (Forward), or back.
+void ApplyStateChange(TImageState& State, const TStateChange& Change, bool Forward);
 
 // Steps with the same key, one right after the other, are one step: the
 // edits of one panel control on one figure. The empty key never merges.
@@ -68,6 +78,9 @@ class TImageHistory {
   // step into the one recorded just before (no undo or redo between) when
   // both have it.
   void Record(TImageState State, TStepKey Key = {});
+  // The same step given as its change from the current state, which
+  // becomes the state it makes; an empty change is no step.
+  void RecordChange(TStateChange Change, TStepKey Key = {});
 
   bool CanUndo() const { return FCurrent > 0; }
   bool CanRedo() const { return FCurrent + 1 < FStates.size(); }
@@ -76,6 +89,10 @@ class TImageHistory {
   const TImageState& Undo();
   const TImageState& Redo();
   const TImageState& Current() const { return FCurrentState; }
+  // What the next Undo takes back, and what the next Redo makes again;
+  // valid while CanUndo or CanRedo, until the next step.
+  const TStateChange& UndoChange() const { return FStates[FCurrent].Change; }
+  const TStateChange& RedoChange() const { return FStates[FCurrent + 1].Change; }
 
   // The current state is the one in the file.
   void MarkSaved() { FSaved = FStates[FCurrent].Serial; }

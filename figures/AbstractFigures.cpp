@@ -137,15 +137,20 @@ void TBasicFigure::DrawOn(TCanvas& Canvas) {
 }
 
 bool TBasicFigure::FindPoint(const TPoint& P, int32_t Radius) {
-  for (int32_t i = 0; i < PointsCount(); ++i) {
+  int32_t found = -1;
+  for (int32_t i = 0; i < PointsCount() && found < 0; ++i) {
     const TPoint& c = FPoints[size_t(i)];
-    if (std::llabs(int64_t(P.x) - c.x) <= Radius && std::llabs(int64_t(P.y) - c.y) <= Radius) {
-      FSelectedPointIndex = i;
-      return true;
-    }
+    if (std::llabs(int64_t(P.x) - c.x) <= Radius && std::llabs(int64_t(P.y) - c.y) <= Radius) found = i;
   }
-  FSelectedPointIndex = -1;
-  return false;
+  if (found != FSelectedPointIndex) {
+    FSelectedPointIndex = found;
+    RecordChanged();
+  }
+  return found >= 0;
+}
+
+void TBasicFigure::RecordChanged() {
+  if (OnRecordChange) OnRecordChange(this);
 }
 
 TRect TBasicFigure::Bounds() const {

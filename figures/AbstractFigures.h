@@ -137,6 +137,10 @@ class TBasicFigure {
   // change is noted, and nothing may be redrawn for it yet.
   TFigureNotify OnQuietChange;
   TFigureNotify OnDestroy;
+  // Told when a part of the record that shows nothing changed (the control
+  // point or the vertex place a hit test found): the stored bytes differ,
+  // the pixels do not.
+  TFigureNotify OnRecordChange;
 
  protected:
   // The point-list operations are for descendants; the families with a
@@ -151,6 +155,8 @@ class TBasicFigure {
   // when the figure is invisible; else Canvas takes the figure's pen (and,
   // for a closed figure, its brush). Concrete DrawOns start with it.
   virtual bool BeginDraw(TCanvas& Canvas);
+  // Tells OnRecordChange.
+  void RecordChanged();
 
   TDynPointsArray FPoints;
   TColor FPenColor = clBlack;
@@ -200,13 +206,19 @@ class TVertexList {
   virtual bool DeletePoint(int32_t Index) = 0;
 
   // Where a vertex goes, left by the last body hit test; -1 when none. Part
-  // of the figure's record; setting it never notifies.
+  // of the figure's record, showing nothing: a new value is told as a
+  // record change, never as a change.
   int32_t InsertIndex() const { return FInsertIndex; }
-  void SetInsertIndex(int32_t Value) { FInsertIndex = Value; }
+  void SetInsertIndex(int32_t Value) {
+    if (Value == FInsertIndex) return;
+    FInsertIndex = Value;
+    InsertIndexChanged();
+  }
 
  protected:
   // Never destroyed through this interface: the figure owns it.
   ~TVertexList() = default;
+  virtual void InsertIndexChanged() = 0;
 
   int32_t FInsertIndex = -1;
 };
@@ -223,6 +235,9 @@ class TLine : public TBasicFigure, public TVertexList {
   void AddPointXY(int32_t X, int32_t Y) override { TBasicFigure::AddPointXY(X, Y); }
   void InsertPoint(int32_t Index, const TPoint& P) override { TBasicFigure::InsertPoint(Index, P); }
   bool DeletePoint(int32_t Index) override { return TBasicFigure::DeletePoint(Index); }
+
+ protected:
+  void InsertIndexChanged() override { RecordChanged(); }
 };
 
 // A closed figure spanned by two opposite corners, points 0 and 1, kept in

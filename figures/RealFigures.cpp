@@ -174,8 +174,10 @@ bool TFigurePolygon::IsPointInside(const TPoint& P) {
       ++right;
     return true;
   };
+  int32_t insertIndex = FInsertIndex;
   for (int32_t i = 1; i < PointsCount(); ++i)
-    if (count(FPoints[size_t(i - 1)], FPoints[size_t(i)])) FInsertIndex = i;
+    if (count(FPoints[size_t(i - 1)], FPoints[size_t(i)])) insertIndex = i;
+  SetInsertIndex(insertIndex);
   // An open outline is closed by an edge of its own, which never becomes an
   // insertion place.
   const TPoint& first = FPoints.front();

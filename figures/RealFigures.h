@@ -47,6 +47,9 @@ class TFigurePolygon : public TBinaryDimensionsFigure, public TVertexList {
   void AddPointXY(int32_t X, int32_t Y) override { TBasicFigure::AddPointXY(X, Y); }
   void InsertPoint(int32_t Index, const TPoint& P) override { TBasicFigure::InsertPoint(Index, P); }
   bool DeletePoint(int32_t Index) override { return TBasicFigure::DeletePoint(Index); }
+
+ protected:
+  void InsertIndexChanged() override { RecordChanged(); }
 };
 
 class TFigureRoundRect : public TBinCoordsFigure {

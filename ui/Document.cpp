@@ -24,7 +24,10 @@ void TDocument::Open(std::unique_ptr<TFiguresCollection> Collection, const QStri
   FCollection->OnSort = [this](PFigureNode First, uint16_t Count, TFigureCompare Compare) {
     if (OnSort) OnSort(First, Count, Compare);
   };
-  FCollection->OnListChanged = [this] { emit FiguresChanged(); };
+  FCollection->OnListChanged = [this] {
+    FFiguresReplaced = true;
+    emit FiguresChanged();
+  };
   FFileName = FileName;
   FHistory.Reset(CurrentState());
   emit FiguresChanged();
@@ -43,6 +46,7 @@ void TDocument::Close() {
   FCollection.reset();
   FFileName.clear();
   FHistory.Reset({});
+  FEntries = {};
   emit FiguresChanged();
   emit Closed();
   emit StateChanged();
@@ -58,35 +62,33 @@ void TDocument::MarkSaved(const QString& FileName) {
 
 void TDocument::StepDone(TStepKey Key) {
   if (!FCollection) return;
-  FHistory.Record(CurrentState(), Key);
+  FHistory.RecordChange(FEntries.Difference(FHistory.Current(), *FCollection), Key);
   emit StateChanged();
 }
 
 void TDocument::Undo() {
-  if (CanUndo()) Restore(FHistory.Undo());
+  if (CanUndo()) Restore(false);
 }
 
 void TDocument::Redo() {
-  if (CanRedo()) Restore(FHistory.Redo());
+  if (CanRedo()) Restore(true);
 }
 
-TImageState TDocument::CurrentState() const {
-  TMemoryStream container;
-  FCollection->SaveToStream(container);
-  return container.TakeData();
-}
+TImageState TDocument::CurrentState() { return FEntries.Write(*FCollection); }
 
-void TDocument::Restore(const TImageState& State) {
+void TDocument::Restore(bool Forward) {
+  FFiguresReplaced = false;
   try {
-    TReadOnlyStream stream(State);
-    FCollection->LoadFromStream(stream);
+    FEntries.Revert(FHistory.Current(), *FCollection);
+    const TStateChange& change = Forward ? FHistory.RedoChange() : FHistory.UndoChange();
+    FEntries.Apply(change, Forward, Forward ? FHistory.Redo() : FHistory.Undo(), *FCollection);
     if (FCollection->Canvas() != nullptr) FCollection->UpdateRaster();
   } catch (...) {
     // Whatever figures the image holds now, no view may keep the old ones.
-    emit Restored();
+    emit Restored(true);
     emit StateChanged();
     throw;
   }
-  emit Restored();
+  emit Restored(FFiguresReplaced);
   emit StateChanged();
 }

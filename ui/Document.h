@@ -12,6 +12,7 @@
 
 #include "document/Collection.h"
 #include "document/History.h"
+#include "document/StateEntries.h"
 
 class TDocument : public QObject {
   Q_OBJECT
@@ -77,9 +78,10 @@ class TDocument : public QObject {
  signals:
   void Opened();
   void Closed();
-  // The figures were replaced by an earlier or later state: every view of
-  // them is to be rebuilt.
-  void Restored();
+  // The image took an earlier or later state. FiguresReplaced: figures were
+  // added, removed or replaced by others, and every view of them is to be
+  // rebuilt; else the same figures changed at most.
+  void Restored(bool FiguresReplaced);
   // A step, an undo, a redo or a save: the modified mark, the file name or
   // what can be undone may differ.
   void StateChanged();
@@ -90,10 +92,14 @@ class TDocument : public QObject {
   void FiguresChanged();
 
  private:
-  TImageState CurrentState() const;
-  void Restore(const TImageState& State);
+  TImageState CurrentState();
+  void Restore(bool Forward);
 
   std::unique_ptr<TFiguresCollection> FCollection;
   QString FFileName;
   TImageHistory FHistory;
+  // Where the figures' entries lie in the history's current state.
+  TStateEntries FEntries;
+  // The list of figures changed since the flag was cleared.
+  bool FFiguresReplaced = false;
 };

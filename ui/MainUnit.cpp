@@ -367,10 +367,17 @@ void TfrmMain::StepThroughHistory(bool Back) {
     FDocument->Redo();
 }
 
-void TfrmMain::ShowRestoredImage() {
+void TfrmMain::ShowRestoredImage(bool FiguresReplaced) {
   if (FImage == nullptr) return;
   FImage->SetMode(emSelect);
-  ListOpenedFigures();
+  if (FiguresReplaced) {
+    ListOpenedFigures();
+    return;
+  }
+  // The same figures: the list needs only to show the restored selection.
+  ObjectList->ShowSelected();
+  ObjectList->UpdateObjectControls();
+  ObjectList->cbObjectSelectSelect();
 }
 
 void TfrmMain::CommitSession(QSessionManager& Manager) {

@@ -125,7 +125,7 @@ class TfrmMain : public QMainWindow {
   // first.
   void StepThroughHistory(bool Back);
   // After an undo or a redo: the views rebuilt as after opening.
-  void ShowRestoredImage();
+  void ShowRestoredImage(bool FiguresReplaced);
   // The caption's modified mark and the undo and redo items.
   void ShowDocumentState();
   // The desktop session is ending: the recovery file is brought up to date

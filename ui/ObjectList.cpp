@@ -117,6 +117,8 @@ void TObjectList::RebuildObjectList() {
   }
 }
 
+void TObjectList::ShowSelected() { cbObjectSelect->setCurrentIndex(ItemOf(FDocument.Selected())); }
+
 void TObjectList::AddFigureItem(TBasicFigure* Figure) {
   InsertItem(0, Figure, cbObjectSelect->count());
   cbObjectSelect->setCurrentIndex(0);

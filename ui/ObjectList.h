@@ -27,6 +27,9 @@ class TObjectList : public QGroupBox {
   // Refills the list from the open image; each item numbered by its
   // figure's position from the bottom.
   void RebuildObjectList();
+  // The item of the image's selected figure becomes the current one (none
+  // without a selection).
+  void ShowSelected();
   // A figure just drawn or pasted: listed and selected at the top; the lock
   // comes up.
   void AddFigureItem(TBasicFigure* Figure);
