@@ -41,16 +41,30 @@ TBasicFigure* TFiguresCollection::GetFigure(uint16_t Index) const {
 
 PFigureNode TFiguresCollection::NodeAt(int32_t Position) const {
   if (Position < 0 || Position >= FCount) return nullptr;
-  // From the nearer end: the top figure is the one most often asked for.
-  PFigureNode node;
-  if (Position < FCount / 2) {
-    node = FHead;
-    for (int32_t i = 0; i < Position; ++i) node = node->Next;
-  } else {
+  // From the nearest of the ends and the node last found: the top figure,
+  // and one figure again and again, are the ones most often asked for.
+  PFigureNode node = FHead;
+  int32_t at = 0;
+  if (FCount - 1 - Position < Position - at) {
     node = FTail;
-    for (int32_t i = FCount - 1; i > Position; --i) node = node->Prev;
+    at = FCount - 1;
   }
+  if (FFoundNode != nullptr && std::abs(FFoundPosition - Position) < std::abs(at - Position)) {
+    node = FFoundNode;
+    at = FFoundPosition;
+  }
+  for (; at < Position; ++at) node = node->Next;
+  for (; at > Position; --at) node = node->Prev;
+  FFoundNode = node;
+  FFoundPosition = Position;
   return node;
+}
+
+int32_t TFiguresCollection::PositionOf(const TBasicFigure* Figure) const {
+  if (Figure != nullptr && Figure == FSelected) return SelectedPosition();
+  int32_t position;
+  LocateFromTop(Figure, 0, position);
+  return position;
 }
 
 TBasicFigure* TFiguresCollection::Add(std::unique_ptr<TBasicFigure>&& Figure) {
@@ -79,7 +93,7 @@ TBasicFigure* TFiguresCollection::Link(std::unique_ptr<TBasicFigure>&& Figure, i
   NoteLinked(node);
   MarkChanged(Position);
   NoteEntriesShifted(Position, FCount - Position);
-  ShiftSelectedPosition(Position);
+  ShiftKnownPositions(Position);
   ++FCount;
   return figure;
 }
@@ -88,7 +102,7 @@ void TFiguresCollection::Unlink(PFigureNode Node, int32_t Position) {
   NoteUnlinked(Node);
   MarkChanged(Position);
   NoteEntriesShifted(Position, FCount - 1 - Position);
-  ShiftSelectedPosition(Position);
+  ShiftKnownPositions(Position);
   if (Node == FBelowNode) FBelowNode = Node->Next;
   if (Node == FTail) FTail = Node->Prev;
   if (Node == FHead) FHead = Node->Next;
@@ -183,6 +197,7 @@ void TFiguresCollection::Clear() {
   PFigureNode node = FHead;
   FHead = FTail = nullptr;
   FSelected = nullptr;
+  ShiftKnownPositions(0);
   FCount = 0;
   MarkAllDirty();
   FEntryChanges = {.Whole = true};

@@ -161,6 +161,9 @@ class TFiguresCollection {
   // Count() - 1.
   PFigureNode NodeAt(int32_t Position) const;
   int32_t IndexOf(const TBasicFigure* Figure) const;
+  // As IndexOf, looked for from the top, the selected figure's position
+  // kept between changes of the list.
+  int32_t PositionOf(const TBasicFigure* Figure) const;
   TBasicFigure* GetFigure(uint16_t Index) const;
 
   // Puts the figure on top, installs this collection's listeners in it and
@@ -398,9 +401,15 @@ class TFiguresCollection {
   mutable PFigureNode FSelectedNode = nullptr;
   mutable int32_t FSelectedPosition = -1;
   int32_t SelectedPosition() const;
-  // Figures were linked or unlinked at Position.
-  void ShiftSelectedPosition(int32_t Position) {
+  // The node NodeAt found last, while figures above it alone were linked
+  // or unlinked.
+  mutable PFigureNode FFoundNode = nullptr;
+  mutable int32_t FFoundPosition = -1;
+  // Figures were linked or unlinked at Position: the nodes found before
+  // above it are no longer at their positions.
+  void ShiftKnownPositions(int32_t Position) {
     if (Position <= FSelectedPosition) FSelectedNode = nullptr;
+    if (Position <= FFoundPosition) FFoundNode = nullptr;
   }
   // A redraw from a position that draws at least this many figures makes
   // the index worth building.

@@ -37,7 +37,11 @@ void TDocument::Open(std::unique_ptr<TFiguresCollection> Collection, const QStri
 
 void TDocument::StartHistory(bool Modified) {
   if (!FCollection) return;
-  FHistory.Reset(CurrentState(), Modified);
+  // The state as last written, brought up to date: what changed since is
+  // written, not the whole image again.
+  TImageState state = FHistory.Current();
+  ApplyStateChange(state, FEntries.Difference(state, *FCollection), true);
+  FHistory.Reset(std::move(state), Modified);
   emit StateChanged();
 }
 

@@ -149,7 +149,7 @@ bool TfrmImage::ArrowKey(int Key, bool KeyPoint, bool Far) {
     figure->MoveBy(offset);
   }
   FStepOpen = true;
-  FStepKey = {KeyPoint ? &kPointRun : &kFigureRun, FCollection->IndexOf(figure)};
+  FStepKey = {KeyPoint ? &kPointRun : &kFigureRun, FCollection->PositionOf(figure)};
   FCollection->UpdateRaster();
   EndStep();
   return true;

@@ -70,7 +70,7 @@ int TObjectList::ItemOf(const TBasicFigure* Figure) const {
   // the figure's position without comparing every item's data; a list out
   // of step with the image is searched.
   const TFiguresCollection* collection = FDocument.Collection();
-  const int position = collection != nullptr ? collection->IndexOf(Figure) : -1;
+  const int position = collection != nullptr ? collection->PositionOf(Figure) : -1;
   const int item = position >= 0 ? cbObjectSelect->count() - 1 - position : -1;
   if (item >= 0 && item < cbObjectSelect->count() && ItemFigure(item) == Figure) return item;
   return cbObjectSelect->findData(QVariant::fromValue(static_cast<void*>(const_cast<TBasicFigure*>(Figure))));

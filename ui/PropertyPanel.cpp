@@ -320,5 +320,5 @@ void TPropertyPanel::FigurePropsChanged() {
   FDocument.Collection()->UpdateRaster();
   // Every edit of one control on one figure, one after the other, is one
   // step: typing a width, dragging through colours.
-  FDocument.StepDone({sender(), FDocument.Collection()->IndexOf(figure)});
+  FDocument.StepDone({sender(), FDocument.Collection()->PositionOf(figure)});
 }
