@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "../../bench/BenchScenes.h"
 #include "canvas/IdleCanvas.h"
 #include "figures/Streams.h"
+#include "support/RandomFigures.h"
 #include "ui/Document.h"
 
 namespace {
@@ -28,12 +28,16 @@ class TRandomImageEdits {
 
   int Uniform(int Lo, int Hi) { return std::uniform_int_distribution<int>(Lo, Hi)(FRandom); }
   TPoint AnyPoint() { return {Uniform(0, 300), Uniform(0, 200)}; }
+  // Figures of every class, pictures and texts among them.
+  void AddFigures(TFiguresCollection& Image, int Count) {
+    for (; Count > 0; --Count) Image.Add(RandomFigure(FRandom, Image.Canvas(), {0, 0, 300, 200}, 60));
+  }
 
   // One edit at random; a hit test alone changes only the found points.
   void Edit(TFiguresCollection& Image) {
     TBasicFigure* figure = Image.Count() > 0 ? Image.NodeAt(Uniform(0, Image.Count() - 1))->Figure : nullptr;
     switch (Uniform(0, 8)) {
-      case 0: AddMixedFigures(Image, Uniform(1, 3), 300, 200, Image.Canvas(), unsigned(FRandom())); break;
+      case 0: AddFigures(Image, Uniform(1, 3)); break;
       case 1: if (figure) Image.Remove(figure, true); break;
       case 2: if (figure) Image.MoveFigure(figure, Uniform(0, 1) == 0 ? -1 : 1); break;
       case 3: if (figure) figure->MoveBy({Uniform(-9, 9), Uniform(-9, 9)}); break;
@@ -56,7 +60,7 @@ TEST(DocumentHistory, EveryStepUndoAndRedoGivesTheContainerOfItsStateByteForByte
     TRandomImageEdits edits(seed);
     TDocument document;
     auto image = std::make_unique<TFiguresCollection>(&IdleCanvas(), TRect{0, 0, 320, 240});
-    AddMixedFigures(*image, edits.Uniform(0, 40), 300, 200, &IdleCanvas(), seed);
+    edits.AddFigures(*image, edits.Uniform(0, 40));
     document.Open(std::move(image));
     TFiguresCollection& collection = *document.Collection();
     std::vector<TImageState> states{Container(collection)};  // the oracle
