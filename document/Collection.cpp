@@ -199,7 +199,7 @@ void TFiguresCollection::Clear() {
   ShiftKnownPositions(0);
   FCount = 0;
   MarkAllDirty();
-  FEntryChanges = {.Whole = true};
+  FEntryChanges = TEntryChanges::Everything();
   // Told before the figures go: no one may look at them any more.
   ListChanged();
   while (node != nullptr) {
@@ -335,7 +335,7 @@ bool CompareThunk(void* Data, TBasicFigure* F1, TBasicFigure* F2, TFigureCompare
 void TFiguresCollection::Sort() {
   if (!OnSort) return;
   MarkAllDirty();
-  FEntryChanges = {.Whole = true};
+  FEntryChanges = TEntryChanges::Everything();
   OnSort(FHead, uint16_t(FCount), TFigureCompare{&CompareThunk, this});
   ListChanged();
 }

@@ -125,6 +125,11 @@ struct TEntryChanges {
   std::vector<TEntry> Entries;  // unless Ranged; unsorted, repeats allowed
 
   bool Empty() const { return !Whole && !Ranged && Entries.empty(); }
+  static TEntryChanges Everything() {
+    TEntryChanges changes;
+    changes.Whole = true;
+    return changes;
+  }
 };
 
 // The container's fixed header.
@@ -432,7 +437,7 @@ class TFiguresCollection {
   int64_t FAreaRedraws = 0;
 
   // Every entry differs from none written yet.
-  TEntryChanges FEntryChanges{.Whole = true};
+  TEntryChanges FEntryChanges = TEntryChanges::Everything();
 };
 
 // Runs Body as one batch of changes to Image: one redraw at its end. When

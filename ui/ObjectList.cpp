@@ -1,6 +1,7 @@
 #include "ui/ObjectList.h"
 
 #include <QComboBox>
+#include <QStandardItemModel>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -106,15 +107,27 @@ void TObjectList::UpdateObjectControls() {
 }
 
 void TObjectList::RebuildObjectList() {
-  cbObjectSelect->clear();
   const TFiguresCollection* collection = FDocument.Collection();
-  if (collection == nullptr) return;
+  if (collection == nullptr) {
+    cbObjectSelect->clear();
+    return;
+  }
+  // Filled before the list shows it: one item at a time through the list
+  // would tell the list of each (a tenth of a second at 100,000 figures).
+  auto* items = new QStandardItemModel(collection->Count(), 1, cbObjectSelect);
   int32_t position = collection->Count();
+  int selected = -1;
   for (TBasicFigure* figure : collection->Figures() | std::views::reverse) {
     --position;
-    InsertItem(cbObjectSelect->count(), figure, position);
-    if (figure == collection->Selected()) cbObjectSelect->setCurrentIndex(cbObjectSelect->count() - 1);
+    const int row = collection->Count() - 1 - position;
+    auto* item = new QStandardItem(ItemText(figure, position));
+    item->setData(QVariant::fromValue(static_cast<void*>(figure)), Qt::UserRole);
+    items->setItem(row, item);
+    if (figure == collection->Selected()) selected = row;
   }
+  // The list's previous model, its child, goes with the change.
+  cbObjectSelect->setModel(items);
+  cbObjectSelect->setCurrentIndex(selected);
 }
 
 void TObjectList::ShowSelected() { cbObjectSelect->setCurrentIndex(ItemOf(FDocument.Selected())); }
