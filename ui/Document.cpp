@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "figures/Streams.h"
-
 // The history keeps the container's header whole.
 static_assert(StateHeadBytes == size_t(KriHeaderSize));
 

@@ -370,12 +370,12 @@ void TfrmMain::StepThroughHistory(bool Back) {
 void TfrmMain::ShowRestoredImage(bool FiguresReplaced) {
   if (FImage == nullptr) return;
   FImage->SetMode(emSelect);
-  if (FiguresReplaced) {
-    ListOpenedFigures();
-    return;
-  }
-  // The same figures: the list needs only to show the restored selection.
-  ObjectList->ShowSelected();
+  // Other figures are listed anew; the same ones need only show the
+  // restored selection.
+  if (FiguresReplaced)
+    ObjectList->RebuildObjectList();
+  else
+    ObjectList->ShowSelected();
   ObjectList->UpdateObjectControls();
   ObjectList->cbObjectSelectSelect();
 }

@@ -115,15 +115,13 @@ void TObjectList::RebuildObjectList() {
   // Filled before the list shows it: one item at a time through the list
   // would tell the list of each (a tenth of a second at 100,000 figures).
   auto* items = new QStandardItemModel(collection->Count(), 1, cbObjectSelect);
-  int32_t position = collection->Count();
-  int selected = -1;
+  int row = 0, selected = -1;
   for (TBasicFigure* figure : collection->Figures() | std::views::reverse) {
-    --position;
-    const int row = collection->Count() - 1 - position;
-    auto* item = new QStandardItem(ItemText(figure, position));
+    auto* item = new QStandardItem(ItemText(figure, collection->Count() - 1 - row));
     item->setData(QVariant::fromValue(static_cast<void*>(figure)), Qt::UserRole);
     items->setItem(row, item);
     if (figure == collection->Selected()) selected = row;
+    ++row;
   }
   // The list's previous model, its child, goes with the change.
   cbObjectSelect->setModel(items);
