@@ -108,11 +108,11 @@ inline constexpr bool std::ranges::enable_borrowed_range<TFigureRange> = true;
 // The figures whose entries in the container may differ from the entries
 // last written (TFiguresCollection::TakeEntryChanges). While figures keep
 // their places the changed ones are listed by position and node (nodes
-// live while none is removed); once figures are
-// added or removed the change is a range instead: everything but the Below
-// lowest and the Above topmost figures, which kept their entries. Whole:
-// every entry is to be written anew (the list was read, sorted, cleared).
-// The container's header is not covered: it is always written anew.
+// live while none is removed); once figures are added or removed the change
+// is a range instead: everything but the Below lowest and the Above topmost
+// figures, which kept their entries. Whole: every entry is to be written
+// anew (the list was read, sorted, cleared). The container's header is not
+// covered: it is always written anew.
 struct TEntryChanges {
   bool Whole = false;
   bool Ranged = false;
@@ -162,8 +162,8 @@ class TFiguresCollection {
 
   // Positions count from 0 at the bottom of the drawing order (FHead).
   PFigureNode FindNode(const TBasicFigure* Figure) const;
-  // The node at Position, walked to from the nearer end; none outside 0 ..
-  // Count() - 1.
+  // The node at Position, walked to from the nearest of the ends and the
+  // node found last; none outside 0 .. Count() - 1.
   PFigureNode NodeAt(int32_t Position) const;
   int32_t IndexOf(const TBasicFigure* Figure) const;
   // As IndexOf, looked for from the top, the selected figure's position
