@@ -4,6 +4,7 @@
 // in RasterCanvas.h.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@ struct TPoint {
 };
 
 // Image pixels; right and bottom edges exclusive where drawn.
+// Right and bottom edges exclusive where it stands for pixels.
 struct TRect {
   int32_t Left = 0;
   int32_t Top = 0;
@@ -27,6 +29,29 @@ struct TRect {
   int32_t Bottom = 0;
   friend bool operator==(const TRect&, const TRect&) = default;
 };
+
+// Holds no pixel.
+inline bool IsEmpty(const TRect& R) { return R.Left >= R.Right || R.Top >= R.Bottom; }
+// Share a pixel.
+inline bool Meet(const TRect& A, const TRect& B) {
+  return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
+}
+// The pixels in both; all zero when none.
+inline TRect Intersection(const TRect& A, const TRect& B) {
+  const TRect r{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+                std::min(A.Bottom, B.Bottom)};
+  return IsEmpty(r) ? TRect{} : r;
+}
+// The smallest box holding both; an empty one adds nothing.
+inline TRect Union(const TRect& A, const TRect& B) {
+  if (IsEmpty(A)) return IsEmpty(B) ? TRect{} : B;
+  if (IsEmpty(B)) return A;
+  return {std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right), std::max(A.Bottom, B.Bottom)};
+}
+inline bool Covers(const TRect& Outer, const TRect& Inner) {
+  return Outer.Left <= Inner.Left && Outer.Top <= Inner.Top && Outer.Right >= Inner.Right &&
+         Outer.Bottom >= Inner.Bottom;
+}
 
 struct TSize {
   int32_t cx = 0;

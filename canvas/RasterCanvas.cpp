@@ -139,11 +139,6 @@ struct TRasterAreaBits : TCanvasBits {
   std::vector<uint32_t> Pixels;
 };
 
-// A's part inside B; empty ones come out with zero or negative extents.
-TRect Intersection(const TRect& A, const TRect& B) {
-  return {std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right), std::min(A.Bottom, B.Bottom)};
-}
-
 // Copies columns [X0, X1) of one row of Saved (from its column Area.Left)
 // into Row; nothing when the range is empty.
 void PutBack(uint32_t* Row, const uint32_t* Saved, const TRect& Area, int32_t X0, int32_t X1) {
@@ -171,8 +166,7 @@ bool TRasterCanvas::DoSaveArea(const TRect& Area, std::unique_ptr<TCanvasBits>& 
     Bits = std::make_unique<TRasterAreaBits>();
     saved = static_cast<TRasterAreaBits*>(Bits.get());
   }
-  TRect area = Intersection(Area, DoPixelBounds());
-  if (area.Left >= area.Right || area.Top >= area.Bottom) area = {};
+  const TRect area = Intersection(Area, DoPixelBounds());
   saved->ImageSize = FImage.size();
   saved->Area = area;
   const size_t width = size_t(area.Right - area.Left);
@@ -189,7 +183,7 @@ bool TRasterCanvas::DoRestoreAreaExcept(const TCanvasBits& Bits, const TRect& Ke
   if (saved == nullptr || saved->ImageSize != FImage.size() || !HasDrawableFormat()) return false;
   const TRect& area = saved->Area;
   const TRect keep = Intersection(Keep, area);
-  const bool keepsAny = keep.Left < keep.Right && keep.Top < keep.Bottom;
+  const bool keepsAny = !IsEmpty(keep);
   const size_t width = size_t(area.Right - area.Left);
   for (int32_t y = area.Top; y < area.Bottom; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(FImage.scanLine(y));

@@ -114,30 +114,6 @@ void TFiguresCollection::KeepBelow(PFigureNode Node, int32_t Position) {
   }
 }
 
-namespace {
-
-bool IsEmpty(const TRect& R) { return R.Left >= R.Right || R.Top >= R.Bottom; }
-
-// The smallest box holding both; an empty one adds nothing.
-TRect Union(const TRect& A, const TRect& B) {
-  if (IsEmpty(A)) return IsEmpty(B) ? TRect{} : B;
-  if (IsEmpty(B)) return A;
-  return {std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right), std::max(A.Bottom, B.Bottom)};
-}
-
-TRect Intersection(const TRect& A, const TRect& B) {
-  const TRect r{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
-                std::min(A.Bottom, B.Bottom)};
-  return IsEmpty(r) ? TRect{} : r;
-}
-
-bool Covers(const TRect& Outer, const TRect& Inner) {
-  return Outer.Left <= Inner.Left && Outer.Top <= Inner.Top && Outer.Right >= Inner.Right &&
-         Outer.Bottom >= Inner.Bottom;
-}
-
-}  // namespace
-
 void TFiguresCollection::NoteLinked(PFigureNode Node) {
   FChangeNoted = true;
   if (FIndex == nullptr) return;

@@ -14,12 +14,6 @@ constexpr uint64_t kKeyLimit = uint64_t(1) << 63;
 constexpr int64_t kMaxBaseCells = int64_t(1) << 16;
 constexpr int32_t kMinBaseShift = 4;
 
-bool Empty(const TRect& R) { return R.Left >= R.Right || R.Top >= R.Bottom; }
-
-bool Meet(const TRect& A, const TRect& B) {
-  return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
-}
-
 int32_t CellCount(int32_t Extent, int32_t Shift) { return int32_t((int64_t(Extent) + (int64_t(1) << Shift) - 1) >> Shift); }
 
 }  // namespace
@@ -39,14 +33,10 @@ TFigureIndex::TFigureIndex(const TRect& Bounds) : FBounds(Bounds) {
   }
 }
 
-TRect TFigureIndex::Clipped(const TRect& Extent) const {
-  const TRect box{std::max(Extent.Left, FBounds.Left), std::max(Extent.Top, FBounds.Top),
-                  std::min(Extent.Right, FBounds.Right), std::min(Extent.Bottom, FBounds.Bottom)};
-  return Empty(box) ? TRect{} : box;
-}
+TRect TFigureIndex::Clipped(const TRect& Extent) const { return Intersection(Extent, FBounds); }
 
 int32_t TFigureIndex::LevelOf(const TRect& Extent) const {
-  if (Empty(Extent)) return -1;
+  if (IsEmpty(Extent)) return -1;
   const int64_t side = std::max(int64_t(Extent.Right) - Extent.Left, int64_t(Extent.Bottom) - Extent.Top);
   int32_t level = 0;
   while (level + 1 < int32_t(FLevels.size()) && (int64_t(1) << FLevels[size_t(level)].Shift) < side) ++level;
@@ -205,7 +195,7 @@ void TFigureIndex::Query(const TRect& Area, std::vector<TBasicFigure*>& Figures,
   Figures.clear();
   Reach = {};
   const TRect area = Clipped(Area);
-  if (Empty(area)) return;
+  if (IsEmpty(area)) return;
   // A new visit mark; on wrapping round, marks left from before could match.
   if (++FVisit == 0) {
     for (TSlot& slot : FSlotStore) slot.Visit = 0;
@@ -230,11 +220,6 @@ void TFigureIndex::Query(const TRect& Area, std::vector<TBasicFigure*>& Figures,
   for (const auto& [key, number] : FHits) {
     const TSlot& slot = FSlotStore[number];
     Figures.push_back(slot.Figure);
-    if (Empty(Reach)) {
-      Reach = slot.Extent;
-    } else {
-      Reach = {std::min(Reach.Left, slot.Extent.Left), std::min(Reach.Top, slot.Extent.Top),
-               std::max(Reach.Right, slot.Extent.Right), std::max(Reach.Bottom, slot.Extent.Bottom)};
-    }
+    Reach = Union(Reach, slot.Extent);
   }
 }

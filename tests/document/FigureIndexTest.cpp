@@ -19,10 +19,9 @@ namespace {
 
 constexpr TRect kBounds{0, 0, 700, 450};
 
-bool Empty(const TRect& R) { return R.Left >= R.Right || R.Top >= R.Bottom; }
-
-bool Meet(const TRect& A, const TRect& B) {
-  if (Empty(A) || Empty(B)) return false;
+// The plain scan's own test, apart from the one the index uses.
+bool ShareAPixel(const TRect& A, const TRect& B) {
+  if (A.Left >= A.Right || A.Top >= A.Bottom || B.Left >= B.Right || B.Top >= B.Bottom) return false;
   return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
 }
 
@@ -76,7 +75,7 @@ class TIndexModel {
     FIndex.Query(Area, found, reach);
     std::vector<TBasicFigure*> expected;
     for (TBasicFigure* figure : FOrder)
-      if (Meet(FBoxes[figure], Area) && Meet(Area, kBounds)) expected.push_back(figure);
+      if (ShareAPixel(FBoxes[figure], Area) && ShareAPixel(Area, kBounds)) expected.push_back(figure);
     EXPECT_EQ(found, expected) << "area " << Area.Left << "," << Area.Top << "-" << Area.Right << "," << Area.Bottom;
     return found.size();
   }
