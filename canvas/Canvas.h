@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Image pixels; origin at the top-left corner, y growing downwards.
@@ -262,6 +263,13 @@ class TCanvas {
     Painted();
   }
 
+  // Between BeginBatch and the matching EndBatch (they nest) a canvas may
+  // hold primitives back and draw them together; every pixel is drawn when
+  // the outermost EndBatch returns, and before any call that copies pixels.
+  // Pictures drawn meanwhile must outlive the batch.
+  void BeginBatch() { DoBeginBatch(); }
+  void EndBatch() { DoEndBatch(); }
+
   // Copies every pixel into Bits, reusing what Bits already holds. False,
   // with Bits as it was, when this canvas keeps no copies.
   bool SaveBits(std::unique_ptr<TCanvasBits>& Bits) { return DoSaveBits(Bits); }
@@ -294,6 +302,8 @@ class TCanvas {
   // surface showing the raster can schedule one repaint.
   virtual void Painted() {}
 
+  virtual void DoBeginBatch() {}
+  virtual void DoEndBatch() {}
   virtual bool DoSaveBits(std::unique_ptr<TCanvasBits>&) { return false; }
   virtual bool DoRestoreBits(const TCanvasBits&) { return false; }
   virtual TRect DoPixelBounds() const { return {}; }
@@ -314,4 +324,25 @@ class TCanvas {
 
  private:
   int FLockCount = 0;
+};
+
+// A batch of the canvas for the guard's lifetime. End() draws what the batch
+// holds, failures propagating; a guard left by an exception ends the batch
+// quietly, the first failure being the one reported.
+class TCanvasBatch {
+ public:
+  explicit TCanvasBatch(TCanvas& Canvas) : FCanvas(&Canvas) { Canvas.BeginBatch(); }
+  ~TCanvasBatch() {
+    if (FCanvas == nullptr) return;
+    try {
+      FCanvas->EndBatch();
+    } catch (...) {
+    }
+  }
+  TCanvasBatch(const TCanvasBatch&) = delete;
+  TCanvasBatch& operator=(const TCanvasBatch&) = delete;
+  void End() { std::exchange(FCanvas, nullptr)->EndBatch(); }
+
+ private:
+  TCanvas* FCanvas;
 };

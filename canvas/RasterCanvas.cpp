@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "canvas/CodePage.h"
+#include "canvas/RasterBatch.h"
 #include "canvas/RasterDevice.h"
 #include "canvas/RasterText.h"
 
@@ -86,6 +88,18 @@ int32_t ClampToInt32(int64_t V) {
 // or below would need a glyph taller than any font here.)
 constexpr int64_t kTextReach = int64_t(1) << 20;
 
+// Batches of fewer primitives, or images of fewer rows, are drawn by the
+// calling thread alone: starting threads would cost more than it saves.
+constexpr size_t kBandedPrimitives = 256;
+constexpr int32_t kBandedRows = 64;
+constexpr unsigned kMostBands = 8;
+
+int BandsForBatch(size_t Primitives, int32_t Rows) {
+  static const unsigned cores = std::thread::hardware_concurrency();
+  if (Primitives < kBandedPrimitives || Rows < kBandedRows) return 1;
+  return int(std::clamp(cores, 1u, kMostBands));
+}
+
 }  // namespace
 
 uint32_t ColorToRGB(TColor Color) {
@@ -98,7 +112,10 @@ uint32_t ColorToRGB(TColor Color) {
 }
 
 TRasterCanvas::TRasterCanvas(QImage& Image)
-    : FImage(Image), FDevice(std::make_unique<TRasterDevice>()), FFonts(std::make_unique<TFontCache>()) {
+    : FImage(Image),
+      FDevice(std::make_unique<TRasterDevice>()),
+      FBatch(std::make_unique<TRasterBatch>()),
+      FFonts(std::make_unique<TFontCache>()) {
   InstallFontSubstitutions();
 }
 
@@ -112,7 +129,23 @@ struct TRasterBits : TCanvasBits {
 
 }  // namespace
 
+void TRasterCanvas::DoEndBatch() {
+  if (FBatchDepth > 0 && --FBatchDepth == 0) DrawBatch();
+}
+
+void TRasterCanvas::DrawBatch() {
+  if (FBatch->Size() == 0) return;
+  if (!HasDrawableFormat()) {
+    FBatch->Replay({}, 1);  // nothing to draw on: only forgets
+    return;
+  }
+  const TSurface surface{reinterpret_cast<uint32_t*>(FImage.bits()), FImage.width(), FImage.height(),
+                         FImage.bytesPerLine() / 4};
+  FBatch->Replay(surface, BandsForBatch(FBatch->Size(), FImage.height()));
+}
+
 bool TRasterCanvas::DoSaveBits(std::unique_ptr<TCanvasBits>& Bits) {
+  DrawBatch();
   if (FImage.isNull()) return false;
   auto* raster = dynamic_cast<TRasterBits*>(Bits.get());
   if (raster == nullptr) {
@@ -124,6 +157,7 @@ bool TRasterCanvas::DoSaveBits(std::unique_ptr<TCanvasBits>& Bits) {
 }
 
 bool TRasterCanvas::DoRestoreBits(const TCanvasBits& Bits) {
+  DrawBatch();
   const auto* raster = dynamic_cast<const TRasterBits*>(&Bits);
   if (raster == nullptr || raster->Image.size() != FImage.size() || raster->Image.format() != FImage.format())
     return false;
@@ -160,6 +194,7 @@ TRect TRasterCanvas::DoPixelBounds() const {
 }
 
 bool TRasterCanvas::DoSaveArea(const TRect& Area, std::unique_ptr<TCanvasBits>& Bits) {
+  DrawBatch();
   if (FImage.isNull() || !HasDrawableFormat()) return false;
   auto* saved = dynamic_cast<TRasterAreaBits*>(Bits.get());
   if (saved == nullptr) {
@@ -179,6 +214,7 @@ bool TRasterCanvas::DoSaveArea(const TRect& Area, std::unique_ptr<TCanvasBits>& 
 }
 
 bool TRasterCanvas::DoRestoreAreaExcept(const TCanvasBits& Bits, const TRect& Keep) {
+  DrawBatch();
   const auto* saved = dynamic_cast<const TRasterAreaBits*>(&Bits);
   if (saved == nullptr || saved->ImageSize != FImage.size() || !HasDrawableFormat()) return false;
   const TRect& area = saved->Area;
@@ -198,55 +234,69 @@ bool TRasterCanvas::DoRestoreAreaExcept(const TCanvasBits& Bits, const TRect& Ke
   return true;
 }
 
+void TRasterCanvas::SetDeviceState(TDeviceState& State) const {
+  State.PenColor = SwapRedBlue(ColorToRGB(Pen.Color));
+  State.PenWidth = Pen.Width;
+  State.PenStyle = ValidOr(Pen.Style, psInsideFrame, psSolid);
+  State.Mode = ValidOr(Pen.Mode, pmNotXor, pmCopy);
+  State.BrushStyle = ValidOr(Brush.Style, bsDiagCross, bsSolid);
+  State.BrushColor = SwapRedBlue(ColorToRGB(Brush.Color));
+  State.OpaqueBack = State.BrushStyle == bsSolid;
+  State.BackColor = State.BrushColor;
+}
+
 bool TRasterCanvas::Prepare() {
   if (!HasDrawableFormat()) return false;
   FDevice->Attach(
       {reinterpret_cast<uint32_t*>(FImage.bits()), FImage.width(), FImage.height(), FImage.bytesPerLine() / 4});
-  TDeviceState& state = FDevice->State;
-  state.PenColor = SwapRedBlue(ColorToRGB(Pen.Color));
-  state.PenWidth = Pen.Width;
-  state.PenStyle = ValidOr(Pen.Style, psInsideFrame, psSolid);
-  state.Mode = ValidOr(Pen.Mode, pmNotXor, pmCopy);
-  state.BrushStyle = ValidOr(Brush.Style, bsDiagCross, bsSolid);
-  state.BrushColor = SwapRedBlue(ColorToRGB(Brush.Color));
-  state.OpaqueBack = state.BrushStyle == bsSolid;
-  state.BackColor = state.BrushColor;
+  SetDeviceState(FDevice->State);
   return true;
 }
 
+template <class TPrimitive>
+void TRasterCanvas::Draw(TPrimitive&& Primitive) {
+  if (FBatchDepth == 0) {
+    if (Prepare()) Primitive(*FDevice);
+  } else if (HasDrawableFormat()) {
+    SetDeviceState(FBatch->State);
+    Primitive(*FBatch);
+  }
+}
+
 void TRasterCanvas::DoRectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
-  if (Prepare()) FDevice->Rectangle(X1, Y1, X2, Y2);
+  Draw([&](auto& Layer) { Layer.Rectangle(X1, Y1, X2, Y2); });
 }
 
 void TRasterCanvas::DoEllipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
-  if (Prepare()) FDevice->Ellipse(X1, Y1, X2, Y2);
+  Draw([&](auto& Layer) { Layer.Ellipse(X1, Y1, X2, Y2); });
 }
 
 void TRasterCanvas::DoRoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t W, int32_t H) {
-  if (Prepare()) FDevice->RoundRect(X1, Y1, X2, Y2, W, H);
+  Draw([&](auto& Layer) { Layer.RoundRect(X1, Y1, X2, Y2, W, H); });
 }
 
 void TRasterCanvas::DoChord(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4,
                             int32_t Y4, bool IsPie) {
-  if (Prepare()) FDevice->Arc(X1, Y1, X2, Y2, X3, Y3, X4, Y4, IsPie ? TArcKind::Pie : TArcKind::Chord);
+  Draw([&](auto& Layer) { Layer.Arc(X1, Y1, X2, Y2, X3, Y3, X4, Y4, IsPie ? TArcKind::Pie : TArcKind::Chord); });
 }
 
 void TRasterCanvas::DoPolyline(std::span<const TPoint> Points) {
-  if (Prepare()) FDevice->Polyline(Points);
+  Draw([&](auto& Layer) { Layer.Polyline(Points); });
 }
 
 void TRasterCanvas::DoPolygon(std::span<const TPoint> Points) {
-  if (Prepare()) FDevice->Polygon(Points);
+  Draw([&](auto& Layer) { Layer.Polygon(Points); });
 }
 
 void TRasterCanvas::DoFillRect(const TRect& R) {
-  if (Prepare()) FDevice->FillRect(R);
+  Draw([&](auto& Layer) { Layer.FillRect(R); });
 }
 
 void TRasterCanvas::DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent) {
-  if (!Prepare()) return;
-  FDevice->StretchBlt(Dest.Left, Dest.Top, int64_t(Dest.Right) - Dest.Left, int64_t(Dest.Bottom) - Dest.Top, Picture, 0,
-                      0, Picture.Width, Picture.Height, Transparent);
+  Draw([&](auto& Layer) {
+    Layer.StretchBlt(Dest.Left, Dest.Top, int64_t(Dest.Right) - Dest.Left, int64_t(Dest.Bottom) - Dest.Top, Picture, 0,
+                     0, Picture.Width, Picture.Height, Transparent);
+  });
 }
 
 TSize TRasterCanvas::DoTextExtent(std::string_view Text) {
@@ -256,6 +306,7 @@ TSize TRasterCanvas::DoTextExtent(std::string_view Text) {
 }
 
 void TRasterCanvas::DoTextOut(int32_t X, int32_t Y, std::string_view Text) {
+  DrawBatch();
   if (!Prepare()) return;
   const TFontEntry& font = FFonts->Get(Font);
   QString text = QString::fromStdU16String(Cp1251ToUtf16(Text));

@@ -8,8 +8,10 @@
 #include "canvas/Canvas.h"
 
 class QImage;
+class TRasterBatch;
 class TRasterDevice;
 class TFontCache;
+struct TDeviceState;
 
 // Resolves a colour for drawing, as 0x00BBGGRR: a plain colour keeps its
 // low 24 bits; a system colour (clSystemColor + a Windows COLOR_* index, 0
@@ -42,6 +44,10 @@ class TRasterCanvas : public TCanvas {
   void DoTextOut(int32_t X, int32_t Y, std::string_view Text) override;
   TSize DoTextExtent(std::string_view Text) override;
   void DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, std::optional<uint32_t> Transparent) override;
+  // A batch is drawn in bands of rows at once, one per processor core, when
+  // it is large enough to be worth the threads.
+  void DoBeginBatch() override { ++FBatchDepth; }
+  void DoEndBatch() override;
   // The image itself, shared until either side is drawn on: saving and
   // restoring cost nothing until then, and one copy afterwards.
   bool DoSaveBits(std::unique_ptr<TCanvasBits>& Bits) override;
@@ -57,8 +63,18 @@ class TRasterCanvas : public TCanvas {
   // Points the raster layer at the image's pixels and hands it the pen and
   // brush; false when the image cannot be drawn on.
   bool Prepare();
+  // The pen and brush as the raster layer takes them.
+  void SetDeviceState(TDeviceState& State) const;
+  // Calls Primitive with the raster layer, or with the batch to keep the
+  // call for later; nothing when the image cannot be drawn on.
+  template <class TPrimitive>
+  void Draw(TPrimitive&& Primitive);
+  // Draws what the batch holds.
+  void DrawBatch();
 
   QImage& FImage;
   std::unique_ptr<TRasterDevice> FDevice;
+  std::unique_ptr<TRasterBatch> FBatch;
+  int FBatchDepth = 0;
   std::unique_ptr<TFontCache> FFonts;
 };

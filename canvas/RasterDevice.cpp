@@ -184,8 +184,8 @@ void TRasterDevice::DrawShape(TFillSource* Fill, std::span<const TPoint> Path, b
 }
 
 void TRasterDevice::FillRows(TFillSource& Fill, const TBrushPaint& Brush) {
-  const int64_t top = std::max<int64_t>(Fill.Top(), 0);
-  const int64_t bottom = std::min<int64_t>(Fill.Bottom(), FSurface.Height);
+  const int64_t top = std::max<int64_t>(Fill.Top(), FSurface.Top());
+  const int64_t bottom = std::min<int64_t>(Fill.Bottom(), FSurface.Bottom());
   if (top >= bottom) return;
   Fill.Start(top, bottom);
   for (int64_t y = top; y < bottom; ++y) {
@@ -198,7 +198,7 @@ void TRasterDevice::FillRows(TFillSource& Fill, const TBrushPaint& Brush) {
 // painted where the pen does not reach, then the pen region once.
 void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush, std::span<const TPoint> Path,
                                     bool Closed) {
-  FWide.Begin(Path, Closed, FPenWidth, PenDisc(), FSurface.Width, FSurface.Height);
+  FWide.Begin(Path, Closed, FPenWidth, PenDisc(), FSurface.Width, FSurface.Top(), FSurface.Bottom());
   const TPixelOp penOp = MakePixelOp(State.Mode, State.PenColor);
   if (penOp.And == 0) {
     // The pen sets its pixels whatever lies beneath (copy and the like):
@@ -212,10 +212,10 @@ void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush,
     }
     return;
   }
-  int64_t top = FSurface.Height, bottom = 0;
+  int64_t top = FSurface.Bottom(), bottom = FSurface.Top();
   const auto include = [&](int64_t From, int64_t To) {
-    From = std::max<int64_t>(From, 0);
-    To = std::min<int64_t>(To, FSurface.Height);
+    From = std::max<int64_t>(From, FSurface.Top());
+    To = std::min<int64_t>(To, FSurface.Bottom());
     if (From >= To) return;
     top = std::min(top, From);
     bottom = std::max(bottom, To);
@@ -282,8 +282,8 @@ void TRasterDevice::DrawCurve(const TCurveBox& Box) {
     return;
   }
   // The interior spans, row by row, everything the outline lights.
-  const int64_t top = std::max<int64_t>(Box.Top, 0);
-  const int64_t bottom = std::min<int64_t>(Box.Bottom, FSurface.Height);
+  const int64_t top = std::max<int64_t>(Box.Top, FSurface.Top());
+  const int64_t bottom = std::min<int64_t>(Box.Bottom, FSurface.Bottom());
   FRows.assign(size_t(std::max<int64_t>(bottom - top, 0)),
                {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()});
   if (State.BrushStyle != bsClear) AccumulatePathRows(outline, true, int32_t(top), FRows);
@@ -335,8 +335,8 @@ void TRasterDevice::StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, c
   const TStretchAxis rows(YD, HD, YS, HS, true);
   const int64_t x0 = std::max<int64_t>(columns.First(), 0);
   const int64_t x1 = std::min<int64_t>(columns.Last() + 1, FSurface.Width);
-  const int64_t y0 = std::max<int64_t>(rows.First(), 0);
-  const int64_t y1 = std::min<int64_t>(rows.Last() + 1, FSurface.Height);
+  const int64_t y0 = std::max<int64_t>(rows.First(), FSurface.Top());
+  const int64_t y1 = std::min<int64_t>(rows.Last() + 1, FSurface.Bottom());
   if (x0 >= x1 || y0 >= y1) return;
   FColumns.resize(size_t(x1 - x0));
   for (int64_t x = x0; x < x1; ++x) {

@@ -46,21 +46,21 @@ struct TLine {
     if (D == 0) return U <= 0 ? 0 : N + 1;
     return std::max<int64_t>(0, CeilDiv(int128_t(2 * N) * U - N + Bias, 2 * D));
   }
-  // Narrows [Lo, Hi] to the steps whose minor coordinate lies in [0, Limit).
-  void ClipMinor(int64_t Limit, int64_t& Lo, int64_t& Hi) const {
-    const int64_t uLo = MinorStep > 0 ? -Minor0 : Minor0 - (Limit - 1);
-    const int64_t uHi = MinorStep > 0 ? Limit - 1 - Minor0 : Minor0;
+  // Narrows [Lo, Hi] to the steps whose minor coordinate lies in [From, To).
+  void ClipMinor(int64_t From, int64_t To, int64_t& Lo, int64_t& Hi) const {
+    const int64_t uLo = MinorStep > 0 ? From - Minor0 : Minor0 - (To - 1);
+    const int64_t uHi = MinorStep > 0 ? To - 1 - Minor0 : Minor0 - From;
     Lo = std::max(Lo, FirstStepAt(uLo));
     Hi = std::min(Hi, FirstStepAt(uHi + 1) - 1);
   }
-  // Steps K in [Lo, Hi] whose major coordinate lies in [0, Limit).
-  void ClipMajor(int64_t Limit, int64_t& Lo, int64_t& Hi) const {
+  // Steps K in [Lo, Hi] whose major coordinate lies in [From, To).
+  void ClipMajor(int64_t From, int64_t To, int64_t& Lo, int64_t& Hi) const {
     if (MajorStep > 0) {
-      Lo = std::max<int64_t>(0, -Major0);
-      Hi = std::min<int64_t>(N - 1, Limit - 1 - Major0);
+      Lo = std::max<int64_t>(0, From - Major0);
+      Hi = std::min<int64_t>(N - 1, To - 1 - Major0);
     } else {
-      Lo = std::max<int64_t>(0, Major0 - (Limit - 1));
-      Hi = std::min<int64_t>(N - 1, Major0);
+      Lo = std::max<int64_t>(0, Major0 - (To - 1));
+      Hi = std::min<int64_t>(N - 1, Major0 - From);
     }
   }
 };
@@ -95,7 +95,7 @@ bool IsNeighbourStep(TPoint A, TPoint B) {
 // The start of a neighbour step, on or off by the pen pattern at Phase,
 // which then advances by one pixel.
 inline void PlotStepStart(const TSurface& Surface, TPoint A, const TPenPaint& Pen, uint32_t& Phase) {
-  if (A.x >= 0 && A.x < Surface.Width && A.y >= 0 && A.y < Surface.Height) {
+  if (A.x >= 0 && A.x < Surface.Width && A.y >= Surface.Top() && A.y < Surface.Bottom()) {
     uint32_t& pixel = Surface.Row(A.y)[A.x];
     pixel = ((Pen.Mask >> Phase) & 1u ? Pen.Fore : Pen.Back).Apply(pixel);
   }
@@ -103,8 +103,8 @@ inline void PlotStepStart(const TSurface& Surface, TPoint A, const TPenPaint& Pe
 }
 
 bool OutsideSurface(const TSurface& S, TPoint A, TPoint B) {
-  return std::max(A.x, B.x) < 0 || std::min(A.x, B.x) >= S.Width || std::max(A.y, B.y) < 0 ||
-         std::min(A.y, B.y) >= S.Height;
+  return std::max(A.x, B.x) < 0 || std::min(A.x, B.x) >= S.Width || std::max(A.y, B.y) < S.Top() ||
+         std::min(A.y, B.y) >= S.Bottom();
 }
 
 void WidenRow(std::vector<TSpan>& Rows, int64_t Index, int64_t X0, int64_t X1) {
@@ -122,7 +122,7 @@ void AccumulateSegmentRows(TPoint A, TPoint B, int32_t Top, std::vector<TSpan>& 
     int64_t lo = 0, hi = 0;
     TLine shifted = line;
     shifted.Major0 -= Top;
-    shifted.ClipMajor(rows, lo, hi);
+    shifted.ClipMajor(0, rows, lo, hi);
     if (lo > hi) return;
     TOffsetWalk walk(line, lo);
     for (int64_t k = lo; k <= hi; ++k, walk.Step()) {
@@ -265,13 +265,21 @@ void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPain
   if (OutsideSurface(Surface, A, B)) return;
 
   int64_t lo = 0, hi = 0;
-  line.ClipMajor(line.XMajor ? Surface.Width : Surface.Height, lo, hi);
+  if (line.XMajor) {
+    line.ClipMajor(0, Surface.Width, lo, hi);
+  } else {
+    line.ClipMajor(Surface.Top(), Surface.Bottom(), lo, hi);
+  }
   if (lo > hi) return;
   if (line.D == 0 && Pen.Period == 1) {
     DrawSolidRun(Surface, line, lo, hi, Pen.Fore);
     return;
   }
-  line.ClipMinor(line.XMajor ? Surface.Height : Surface.Width, lo, hi);
+  if (line.XMajor) {
+    line.ClipMinor(Surface.Top(), Surface.Bottom(), lo, hi);
+  } else {
+    line.ClipMinor(0, Surface.Width, lo, hi);
+  }
   if (lo > hi) return;
   TOffsetWalk walk(line, lo);
   const int64_t major = line.Major0 + line.MajorStep * lo;
@@ -466,7 +474,7 @@ void TPolygonScan::SpansFromColumns(TSpanList& Out) {
 }
 
 void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
-                         int64_t ClipWidth, int64_t ClipHeight) {
+                         int64_t ClipWidth, int64_t ClipTop, int64_t ClipBottom) {
   FWidth = Width;
   FDisc = Disc;
   FDiscWidest = (Width - 1) / 2;
@@ -475,7 +483,7 @@ void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Wi
   }
   PrepareStamps();
   // Every piece lies within the width of the path's points.
-  int64_t left = ClipWidth, right = 0, top = ClipHeight, bottom = 0;
+  int64_t left = ClipWidth, right = 0, top = ClipBottom, bottom = ClipTop;
   for (TPoint p : Points) {
     left = std::min<int64_t>(left, p.x - Width);
     right = std::max<int64_t>(right, p.x + Width + 1);
@@ -484,8 +492,8 @@ void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Wi
   }
   FLeft = std::max<int64_t>(left, 0) & ~int64_t(63);
   FRight = std::min(right, ClipWidth);
-  FTop = std::max<int64_t>(top, 0);
-  FBottom = std::min(bottom, ClipHeight);
+  FTop = std::max(top, ClipTop);
+  FBottom = std::min(bottom, ClipBottom);
   if (FLeft >= FRight || FTop >= FBottom) {
     FTop = FBottom = 0;
     return;

@@ -129,9 +129,10 @@ class TPolygonScan {
 // geometric circle (for widths too large for a table).
 class TWidePenScan {
  public:
-  // Traces the region within columns [0, ClipWidth) and rows [0, ClipHeight).
+  // Traces the region within columns [0, ClipWidth) and rows [ClipTop,
+  // ClipBottom).
   void Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc, int64_t ClipWidth,
-             int64_t ClipHeight);
+             int64_t ClipTop, int64_t ClipBottom);
   // The rows that may hold pixels; bottom exclusive.
   int64_t Top() const { return FTop; }
   int64_t Bottom() const { return FBottom; }

@@ -94,7 +94,7 @@ TBrushPaint::TBrushPaint(TPixelOp Fore, TPixelOp Back, const uint8_t* Pattern) :
 void TBrushPaint::Span(const TSurface& Surface, int32_t Y, int64_t X0, int64_t X1) const {
   const int32_t x0 = int32_t(std::max<int64_t>(X0, 0));
   const int32_t x1 = int32_t(std::min<int64_t>(X1, Surface.Width));
-  if (Y < 0 || Y >= Surface.Height || x0 >= x1) return;
+  if (Y < Surface.Top() || Y >= Surface.Bottom() || x0 >= x1) return;
   uint32_t* pixels = Surface.Row(Y) + x0;
   const size_t count = size_t(x1 - x0);
   switch (FKind) {

@@ -8,19 +8,28 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "canvas/Canvas.h"
 
-// Pixels 0xAARRGGBB (QImage::Format_RGB32 layout); Stride in pixels.
+// Pixels 0xAARRGGBB (QImage::Format_RGB32 layout); Stride in pixels. A
+// band of the surface lets rows [BandTop, BandBottom) alone be written,
+// while the geometry (where curves are traced finely) stays the whole
+// surface's: bands drawn on their own give the pixels of the whole.
 struct TSurface {
   uint32_t* Bits = nullptr;
   int32_t Width = 0;
   int32_t Height = 0;
   std::ptrdiff_t Stride = 0;
+  int32_t BandTop = 0;
+  int32_t BandBottom = std::numeric_limits<int32_t>::max();
 
-  bool Empty() const { return Bits == nullptr || Width <= 0 || Height <= 0; }
+  bool Empty() const { return Bits == nullptr || Width <= 0 || Top() >= Bottom(); }
   uint32_t* Row(int32_t Y) const { return Bits + std::ptrdiff_t(Y) * Stride; }
+  // The rows that may be written, bottom exclusive.
+  int32_t Top() const { return std::max(BandTop, 0); }
+  int32_t Bottom() const { return std::min(BandBottom, Height); }
 };
 
 // A raster operation with its source fixed: D' = (D & And) ^ Xor. Every one

@@ -287,8 +287,10 @@ void TFiguresCollection::Redraw() {
 }
 
 void TFiguresCollection::DrawOn(TCanvas& Canvas) {
+  TCanvasBatch batch(Canvas);
   DrawBackground(Canvas);
   for (TBasicFigure* figure : Figures()) figure->DrawOn(Canvas);
+  batch.End();
 }
 
 void TFiguresCollection::DrawBackground(TCanvas& Canvas) const {

@@ -81,6 +81,7 @@ void TFiguresCollection::DrawPending() {
 }
 
 void TFiguresCollection::DrawFiguresFrom(int32_t From) {
+  TCanvasBatch batch(*FCanvas);
   PFigureNode node = FHead;
   int32_t position = 0;
   // Figures that set no brush draw with the one left before them.
@@ -103,6 +104,7 @@ void TFiguresCollection::DrawFiguresFrom(int32_t From) {
     if (node == nullptr) break;
     node->Figure->Draw();
   }
+  batch.End();
 }
 
 void TFiguresCollection::KeepBelow(PFigureNode Node, int32_t Position) {
@@ -290,6 +292,7 @@ bool TFiguresCollection::DrawArea(int32_t From) {
     FAreaBrushes[i] = *brush;
   }
   if (!FCanvas->SaveArea(Union(area, reach), FAreaBits)) return false;
+  TCanvasBatch batch(*FCanvas);
   FCanvas->Brush.Color = FBackgroundColor;
   FCanvas->Brush.Style = bsSolid;
   FCanvas->FillRect(area);
@@ -297,6 +300,7 @@ bool TFiguresCollection::DrawArea(int32_t From) {
     if (UsesBrush(*FAreaFigures[i])) FCanvas->Brush = FAreaBrushes[i];
     FAreaFigures[i]->Draw();
   }
+  batch.End();
   FCanvas->RestoreAreaExcept(*FAreaBits, area);
   ++FAreaRedraws;
   return true;

@@ -1,0 +1,76 @@
+// Primitives of the raster layer held back and drawn together: each is kept
+// with the state it was called with, then all are replayed in order on
+// bands of rows of the surface at once, a thread per band. A band gets
+// exactly the pixels the primitives give its rows on the whole surface, so
+// the bands together give the pixels of drawing one primitive after the
+// other. Internal to canvas/.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "canvas/RasterDevice.h"
+
+class TRasterBatch {
+ public:
+  // The state the next primitives are kept with, as on TRasterDevice.
+  TDeviceState State;
+
+  TRasterBatch();
+  ~TRasterBatch();
+  TRasterBatch(const TRasterBatch&) = delete;
+  TRasterBatch& operator=(const TRasterBatch&) = delete;
+
+  // As the calls of TRasterDevice; Source must outlive the replay.
+  void Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+  void Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+  void RoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t CornerW, int32_t CornerH);
+  void Arc(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4, int32_t Y4,
+           TArcKind Kind);
+  void Polyline(std::span<const TPoint> Points);
+  void Polygon(std::span<const TPoint> Points);
+  void FillRect(const TRect& R);
+  void StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source, int64_t XS, int64_t YS,
+                  int64_t WS, int64_t HS, std::optional<uint32_t> Transparent);
+
+  size_t Size() const { return FCommands.size(); }
+  // Draws the primitives kept on Surface, its rows split into Bands bands
+  // (at least one) drawn at once, and forgets them. A failure of any band
+  // propagates once every band has finished.
+  void Replay(const TSurface& Surface, int Bands);
+
+ private:
+  enum class TKind : uint8_t { Rectangle, Ellipse, RoundRect, Arc, Polyline, Polygon, FillRect, StretchBlt };
+  struct TCommand {
+    TKind Kind;
+    TArcKind Arc = TArcKind::Arc;
+    TDeviceState State;
+    // Rows [Top, Bottom) hold every pixel the primitive may paint.
+    int64_t Top = 0;
+    int64_t Bottom = 0;
+    // Coordinates as called; the points of a path are Points[First, First + Count).
+    int64_t Args[8] = {};
+    size_t First = 0;
+    size_t Count = 0;
+    const TPixelImage* Picture = nullptr;
+    std::optional<uint32_t> Transparent;
+  };
+
+  TCommand& Add(TKind Kind, int64_t Top, int64_t Bottom);
+  // Rows a pen of the kept state may paint around rows [Top, Bottom].
+  void AddOutlined(TKind Kind, int64_t Top, int64_t Bottom);
+  void AddPath(TKind Kind, std::span<const TPoint> Points);
+  void Draw(TRasterDevice& Device, const TCommand& Command) const;
+  void ReplayBand(TRasterDevice& Device, const TSurface& Band) const;
+  // The first row of each of Bands bands of the surface's rows, and their
+  // end: bands of about equal work, some possibly empty.
+  std::vector<int32_t> BandEdges(const TSurface& Surface, size_t Bands) const;
+
+  std::vector<TCommand> FCommands;
+  std::vector<TPoint> FPoints;
+  // One per band, kept for the tables they build.
+  std::vector<std::unique_ptr<TRasterDevice>> FDevices;
+};
