@@ -1,11 +1,12 @@
 #include "ui/ObjectList.h"
 
 #include <QComboBox>
-#include <QStandardItemModel>
+#include <QAbstractListModel>
 #include <QToolBar>
 #include <QToolButton>
 
 #include <ranges>
+#include <utility>
 #include <vector>
 
 #include "document/Collection.h"
@@ -20,6 +21,65 @@ namespace {
 QString ItemText(const TBasicFigure* Figure, int32_t Number) {
   return GetClassCaption(&Figure->ClassType()) + QLatin1Char(' ') + QString::number(Number);
 }
+
+// The items of the list: each a figure and the number it was listed with,
+// its text made when asked for (the list asks for the rows it shows), so
+// that listing 100,000 figures costs a few bytes each. A text set through
+// the list replaces the made one.
+class TFigureItems final : public QAbstractListModel {
+ public:
+  struct TItem {
+    TBasicFigure* Figure = nullptr;
+    int32_t Number = 0;
+    QString Text;  // empty: made from the figure and the number
+  };
+
+  TFigureItems(std::vector<TItem>&& Items, QObject* Parent) : QAbstractListModel(Parent), FItems(std::move(Items)) {}
+
+  int rowCount(const QModelIndex& Parent) const override { return Parent.isValid() ? 0 : int(FItems.size()); }
+
+  QVariant data(const QModelIndex& Index, int Role) const override {
+    if (!Index.isValid() || size_t(Index.row()) >= FItems.size()) return {};
+    const TItem& item = FItems[size_t(Index.row())];
+    if (Role == Qt::UserRole) return QVariant::fromValue(static_cast<void*>(item.Figure));
+    if (Role != Qt::DisplayRole && Role != Qt::EditRole) return {};
+    if (!item.Text.isEmpty() || item.Figure == nullptr) return item.Text;
+    return ItemText(item.Figure, item.Number);
+  }
+
+  bool setData(const QModelIndex& Index, const QVariant& Value, int Role) override {
+    if (!Index.isValid() || size_t(Index.row()) >= FItems.size()) return false;
+    TItem& item = FItems[size_t(Index.row())];
+    if (Role == Qt::UserRole) {
+      item.Figure = static_cast<TBasicFigure*>(Value.value<void*>());
+    } else if (Role == Qt::DisplayRole || Role == Qt::EditRole) {
+      item.Text = Value.toString();
+    } else {
+      return false;
+    }
+    emit dataChanged(Index, Index, {Role});
+    return true;
+  }
+
+  bool insertRows(int Row, int Count, const QModelIndex& Parent) override {
+    if (Parent.isValid() || Row < 0 || size_t(Row) > FItems.size() || Count <= 0) return false;
+    beginInsertRows(Parent, Row, Row + Count - 1);
+    FItems.insert(FItems.begin() + Row, size_t(Count), TItem{});
+    endInsertRows();
+    return true;
+  }
+
+  bool removeRows(int Row, int Count, const QModelIndex& Parent) override {
+    if (Parent.isValid() || Row < 0 || Count <= 0 || size_t(Row) + size_t(Count) > FItems.size()) return false;
+    beginRemoveRows(Parent, Row, Row + Count - 1);
+    FItems.erase(FItems.begin() + Row, FItems.begin() + Row + Count);
+    endRemoveRows();
+    return true;
+  }
+
+ private:
+  std::vector<TItem> FItems;
+};
 
 }  // namespace
 
@@ -114,17 +174,15 @@ void TObjectList::RebuildObjectList() {
   }
   // Filled before the list shows it: one item at a time through the list
   // would tell the list of each (a tenth of a second at 100,000 figures).
-  auto* items = new QStandardItemModel(collection->Count(), 1, cbObjectSelect);
-  int row = 0, selected = -1;
+  std::vector<TFigureItems::TItem> items;
+  items.reserve(size_t(collection->Count()));
+  int selected = -1;
   for (TBasicFigure* figure : collection->Figures() | std::views::reverse) {
-    auto* item = new QStandardItem(ItemText(figure, collection->Count() - 1 - row));
-    item->setData(QVariant::fromValue(static_cast<void*>(figure)), Qt::UserRole);
-    items->setItem(row, item);
-    if (figure == collection->Selected()) selected = row;
-    ++row;
+    if (figure == collection->Selected()) selected = int(items.size());
+    items.push_back({figure, collection->Count() - 1 - int32_t(items.size()), {}});
   }
   // The list's previous model, its child, goes with the change.
-  cbObjectSelect->setModel(items);
+  cbObjectSelect->setModel(new TFigureItems(std::move(items), cbObjectSelect));
   cbObjectSelect->setCurrentIndex(selected);
 }
 
