@@ -543,6 +543,13 @@ inline bool TWidePenScan::AddMask(TPoint P, const TMask& Mask) {
   const unsigned shift = unsigned(x % 64);
   const size_t stride = FStride;  // a copy, which the writes cannot be taken to change
   uint64_t* word = FBits.data() + size_t(y) * stride + size_t(x / 64);
+  if (int64_t(shift) + Mask.Width <= 64) {  // within one word
+    for (uint64_t bits : Mask.Rows) {
+      word[0] |= bits << shift;
+      word += stride;
+    }
+    return true;
+  }
   for (uint64_t bits : Mask.Rows) {
     word[0] |= bits << shift;
     word[1] |= bits >> 1 >> (63 - shift);
