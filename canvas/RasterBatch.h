@@ -37,12 +37,19 @@ class TRasterBatch {
                   int64_t WS, int64_t HS, std::optional<uint32_t> Transparent);
 
   size_t Size() const { return FCommands.size(); }
+  // Whether the batch holds as much as it should before being drawn: it
+  // copies what it keeps, and an image of millions of figures would
+  // otherwise be copied whole.
+  bool Full() const { return FCommands.size() >= kMostCommands || FPoints.size() >= kMostPoints; }
   // Draws the primitives kept on Surface, its rows split into Bands bands
   // (at least one) drawn at once, and forgets them. A failure of any band
   // propagates once every band has finished.
   void Replay(const TSurface& Surface, int Bands);
 
  private:
+  static constexpr size_t kMostCommands = size_t(1) << 16;
+  static constexpr size_t kMostPoints = size_t(1) << 20;
+
   enum class TKind : uint8_t { Rectangle, Ellipse, RoundRect, Arc, Polyline, Polygon, FillRect, StretchBlt };
   struct TCommand {
     TKind Kind;

@@ -260,6 +260,7 @@ void TRasterCanvas::Draw(TPrimitive&& Primitive) {
   } else if (HasDrawableFormat()) {
     SetDeviceState(FBatch->State);
     Primitive(*FBatch);
+    if (FBatch->Full()) DrawBatch();
   }
 }
 

@@ -127,3 +127,22 @@ TEST(RasterBatch, CanvasKeepsHeldPrimitivesInOrderWithTextAndCopies) {
   batched.EndBatch();
   EXPECT_EQ(CountDifferences(plain, held), 0);
 }
+
+TEST(RasterBatch, BatchTooLargeToKeepIsDrawnInPartsInOrder) {
+  // More primitives than a batch keeps; each pixel is painted more than
+  // once, so a part drawn out of order or lost shows.
+  QImage plain = MakeRaster(300, 200), held = MakeRaster(300, 200);
+  TRasterCanvas direct(plain), batched(held);
+  const auto draw = [](TCanvas& Canvas) {
+    for (int i = 0; i < 100000; ++i) {
+      Canvas.Brush = {TColor(i * 2654435761u) & 0xFFFFFF, bsSolid};
+      const int x = i % 300, y = (i / 300) % 200;
+      Canvas.FillRect({x, y, x + 1 + i % 3, y + 1});
+    }
+  };
+  draw(direct);
+  batched.BeginBatch();
+  draw(batched);
+  batched.EndBatch();
+  EXPECT_EQ(CountDifferences(plain, held), 0);
+}
