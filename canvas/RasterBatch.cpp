@@ -146,8 +146,13 @@ std::vector<int32_t> TRasterBatch::BandEdges(const TSurface& Surface, size_t Ban
 }
 
 void TRasterBatch::Replay(const TSurface& Surface, int Bands) {
-  const int64_t rows = Surface.Empty() ? 0 : int64_t(Surface.Bottom()) - Surface.Top();
-  const size_t bands = size_t(std::clamp<int64_t>(Bands, 1, std::max<int64_t>(rows, 1)));
+  if (Surface.Empty()) {
+    FCommands.clear();
+    FPoints.clear();
+    return;
+  }
+  const int64_t rows = int64_t(Surface.Bottom()) - Surface.Top();
+  const size_t bands = size_t(std::clamp<int64_t>(Bands, 1, rows));
   while (FDevices.size() < bands) FDevices.push_back(std::make_unique<TRasterDevice>());
   const std::vector<int32_t> edges = BandEdges(Surface, bands);
   const auto band = [&](size_t I) {

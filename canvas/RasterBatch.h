@@ -42,8 +42,9 @@ class TRasterBatch {
   // otherwise be copied whole.
   bool Full() const { return FCommands.size() >= kMostCommands || FPoints.size() >= kMostPoints; }
   // Draws the primitives kept on Surface, its rows split into Bands bands
-  // (at least one) drawn at once, and forgets them. A failure of any band
-  // propagates once every band has finished.
+  // (at least one) drawn at once, and forgets them; an empty surface only
+  // forgets them. A failure of any band propagates once every band has
+  // finished.
   void Replay(const TSurface& Surface, int Bands);
 
  private:

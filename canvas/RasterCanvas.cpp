@@ -136,7 +136,7 @@ void TRasterCanvas::DoEndBatch() {
 void TRasterCanvas::DrawBatch() {
   if (FBatch->Size() == 0) return;
   if (!HasDrawableFormat()) {
-    FBatch->Replay({}, 1);  // nothing to draw on: only forgets
+    FBatch->Replay({}, 1);
     return;
   }
   const TSurface surface{reinterpret_cast<uint32_t*>(FImage.bits()), FImage.width(), FImage.height(),
