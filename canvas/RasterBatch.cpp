@@ -26,35 +26,37 @@ TRasterBatch::TCommand& TRasterBatch::Add(TKind Kind, int64_t Top, int64_t Botto
   return command;
 }
 
-void TRasterBatch::AddOutlined(TKind Kind, int64_t Top, int64_t Bottom) {
+TRasterBatch::TCommand& TRasterBatch::AddOutlined(TKind Kind, int64_t Top, int64_t Bottom) {
   // A wide pen reaches its width from the outline at most; the outline lies
   // within the rows given, an inside-frame pen moving it inwards.
   const int64_t reach = std::max<int64_t>(State.PenWidth, 1) + 1;
-  Add(Kind, Top - reach, Bottom + reach + 1);
+  return Add(Kind, Top - reach, Bottom + reach + 1);
+}
+
+TRasterBatch::TCommand& TRasterBatch::AddBoxed(TKind Kind, std::initializer_list<int64_t> Args) {
+  // Args start with the box's corners (X1, Y1, X2, Y2).
+  const int64_t y1 = Args.begin()[1], y2 = Args.begin()[3];
+  TCommand& command = AddOutlined(Kind, std::min(y1, y2), std::max(y1, y2));
+  std::copy(Args.begin(), Args.end(), command.Args);
+  return command;
 }
 
 void TRasterBatch::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
-  AddOutlined(TKind::Rectangle, std::min(Y1, Y2), std::max(Y1, Y2));
-  Keep(FCommands.back().Args, {X1, Y1, X2, Y2});
+  AddBoxed(TKind::Rectangle, {X1, Y1, X2, Y2});
 }
 
 void TRasterBatch::Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
-  AddOutlined(TKind::Ellipse, std::min(Y1, Y2), std::max(Y1, Y2));
-  Keep(FCommands.back().Args, {X1, Y1, X2, Y2});
+  AddBoxed(TKind::Ellipse, {X1, Y1, X2, Y2});
 }
 
 void TRasterBatch::RoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t CornerW, int32_t CornerH) {
-  AddOutlined(TKind::RoundRect, std::min(Y1, Y2), std::max(Y1, Y2));
-  Keep(FCommands.back().Args, {X1, Y1, X2, Y2, CornerW, CornerH});
+  AddBoxed(TKind::RoundRect, {X1, Y1, X2, Y2, CornerW, CornerH});
 }
 
 void TRasterBatch::Arc(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4, int32_t Y4,
                        TArcKind Kind) {
   // The rays only point the way: every point of the shape lies in the box.
-  AddOutlined(TKind::Arc, std::min(Y1, Y2), std::max(Y1, Y2));
-  TCommand& command = FCommands.back();
-  command.Arc = Kind;
-  Keep(command.Args, {X1, Y1, X2, Y2, X3, Y3, X4, Y4});
+  AddBoxed(TKind::Arc, {X1, Y1, X2, Y2, X3, Y3, X4, Y4}).Arc = Kind;
 }
 
 void TRasterBatch::AddPath(TKind Kind, std::span<const TPoint> Points) {
@@ -65,8 +67,7 @@ void TRasterBatch::AddPath(TKind Kind, std::span<const TPoint> Points) {
     top = low->y;
     bottom = high->y;
   }
-  AddOutlined(Kind, top, bottom);
-  TCommand& command = FCommands.back();
+  TCommand& command = AddOutlined(Kind, top, bottom);
   command.First = FPoints.size();
   command.Count = Points.size();
   FPoints.insert(FPoints.end(), Points.begin(), Points.end());
@@ -78,8 +79,7 @@ void TRasterBatch::Polygon(std::span<const TPoint> Points) { AddPath(TKind::Poly
 
 void TRasterBatch::FillRect(const TRect& R) {
   const TSpan64 rows = FillSpan(R.Top, R.Bottom);
-  TCommand& command = Add(TKind::FillRect, rows.Lo, rows.Hi);
-  Keep(command.Args, {R.Left, R.Top, R.Right, R.Bottom});
+  Keep(Add(TKind::FillRect, rows.Lo, rows.Hi).Args, {R.Left, R.Top, R.Right, R.Bottom});
 }
 
 void TRasterBatch::StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source, int64_t XS,

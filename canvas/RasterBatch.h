@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -69,7 +70,9 @@ class TRasterBatch {
 
   TCommand& Add(TKind Kind, int64_t Top, int64_t Bottom);
   // Rows a pen of the kept state may paint around rows [Top, Bottom].
-  void AddOutlined(TKind Kind, int64_t Top, int64_t Bottom);
+  TCommand& AddOutlined(TKind Kind, int64_t Top, int64_t Bottom);
+  // A primitive drawn in a box, Args starting with its corners.
+  TCommand& AddBoxed(TKind Kind, std::initializer_list<int64_t> Args);
   void AddPath(TKind Kind, std::span<const TPoint> Points);
   void Draw(TRasterDevice& Device, const TCommand& Command) const;
   void ReplayBand(TRasterDevice& Device, const TSurface& Band) const;
