@@ -12,33 +12,117 @@ namespace {
 
 void Keep(int64_t* Into, std::initializer_list<int64_t> Args) { std::copy(Args.begin(), Args.end(), Into); }
 
+// Cells of 4 x 4 pixels over an area of the surface, a bit each: set once
+// every pixel of the cell within the area is set by the primitives met so
+// far, whatever lay beneath.
+class TCoverCells {
+ public:
+  using TBox = TRasterBatch::TBox;
+
+  TCoverCells(const TBox& Area, std::vector<uint64_t>& Bits)
+      : FArea(Area),
+        FColumns((Area.Right - Area.Left + kSize - 1) / kSize),
+        FRows((Area.Bottom - Area.Top + kSize - 1) / kSize),
+        FWords(size_t(FColumns + 63) / 64),
+        FBits(Bits) {
+    FBits.assign(FWords * size_t(FRows), 0);
+  }
+
+  // Whether the cells holding Pixels, a box within the area, are all set.
+  bool Cover(const TBox& Pixels) const {
+    bool covered = true;
+    ForCells(Pixels.Top - FArea.Top, Pixels.Bottom - FArea.Top + kSize - 1, Pixels.Left - FArea.Left,
+             Pixels.Right - FArea.Left + kSize - 1,
+             [&](const uint64_t& Word, uint64_t Cells) { covered = covered && (Word & Cells) == Cells; });
+    return covered;
+  }
+  // Sets the cells that Part, a box anywhere, holds whole.
+  void Set(const TBox& Part) {
+    ForCells(Part.Top - FArea.Top + kSize - 1, Past(Part.Bottom, FArea.Top, FArea.Bottom),
+             Part.Left - FArea.Left + kSize - 1, Past(Part.Right, FArea.Left, FArea.Right),
+             [](uint64_t& Word, uint64_t Cells) { Word |= Cells; });
+  }
+
+ private:
+  static constexpr int64_t kSize = 4;
+
+  // A pixel offset from the area's start that ends a box at To: the area's
+  // end rounded up to whole cells when the box reaches it.
+  static int64_t Past(int64_t To, int64_t Start, int64_t End) {
+    return To >= End ? End - Start + kSize - 1 : To - Start;
+  }
+  // Calls Visit(word, cells) for each word of cells [Column0, Column1) in
+  // rows of cells [Row0, Row1), where each bound is a pixel offset from the
+  // area's start divided by the cell size, clamped to the cells.
+  template <class TVisit>
+  void ForCells(int64_t Row0, int64_t Row1, int64_t Column0, int64_t Column1, TVisit&& Visit) const {
+    const auto cells = [](int64_t Offset, int64_t Count) {
+      return std::clamp<int64_t>(Offset, 0, Count * kSize) / kSize;
+    };
+    const int64_t r0 = cells(Row0, FRows), r1 = cells(Row1, FRows);
+    const int64_t c0 = cells(Column0, FColumns), c1 = cells(Column1, FColumns);
+    for (int64_t r = r0; r < r1; ++r) {
+      uint64_t* row = FBits.data() + size_t(r) * FWords;
+      for (int64_t c = c0; c < c1;) {
+        const int64_t end = std::min(c1, (c / 64 + 1) * 64);
+        Visit(row[c / 64], (~uint64_t(0) >> (64 - (end - c))) << (c % 64));
+        c = end;
+      }
+    }
+  }
+
+  TBox FArea;
+  int64_t FColumns;
+  int64_t FRows;
+  size_t FWords;
+  std::vector<uint64_t>& FBits;
+};
+
 }  // namespace
 
 TRasterBatch::TRasterBatch() = default;
 TRasterBatch::~TRasterBatch() = default;
 
-TRasterBatch::TCommand& TRasterBatch::Add(TKind Kind, int64_t Top, int64_t Bottom) {
+TRasterBatch::TCommand& TRasterBatch::Add(TKind Kind, const TBox& Reach) {
   TCommand& command = FCommands.emplace_back();
   command.Kind = Kind;
   command.State = State;
-  command.Top = Top;
-  command.Bottom = Bottom;
+  command.Reach = Reach;
   return command;
 }
 
-TRasterBatch::TCommand& TRasterBatch::AddOutlined(TKind Kind, int64_t Top, int64_t Bottom) {
-  // A wide pen reaches its width from the outline at most; the outline lies
-  // within the rows given, an inside-frame pen moving it inwards.
+TRasterBatch::TCommand& TRasterBatch::AddOutlined(TKind Kind, const TBox& Outline) {
+  // A wide pen reaches its width from the outline at most; an inside-frame
+  // pen moves the outline inwards.
   const int64_t reach = std::max<int64_t>(State.PenWidth, 1) + 1;
-  return Add(Kind, Top - reach, Bottom + reach + 1);
+  return Add(Kind, {Outline.Left - reach, Outline.Top - reach, Outline.Right + reach + 1, Outline.Bottom + reach + 1});
 }
 
 TRasterBatch::TCommand& TRasterBatch::AddBoxed(TKind Kind, std::initializer_list<int64_t> Args) {
   // Args start with the box's corners (X1, Y1, X2, Y2).
-  const int64_t y1 = Args.begin()[1], y2 = Args.begin()[3];
-  TCommand& command = AddOutlined(Kind, std::min(y1, y2), std::max(y1, y2));
+  const int64_t* corners = Args.begin();
+  const TBox box{std::min(corners[0], corners[2]), std::min(corners[1], corners[3]), std::max(corners[0], corners[2]),
+                 std::max(corners[1], corners[3])};
+  TCommand& command = AddOutlined(Kind, box);
   std::copy(Args.begin(), Args.end(), command.Args);
+  command.Sets = InteriorSet(Kind, box);
   return command;
+}
+
+TRasterBatch::TBox TRasterBatch::InteriorSet(TKind Kind, const TBox& Box) const {
+  const bool filled = Kind == TKind::Rectangle || Kind == TKind::Ellipse || Kind == TKind::RoundRect;
+  if (!filled || !BrushSetsEveryPixel(State, State.Mode)) return {};
+  // The pen, inside the frame or not, paints within its width and a pixel
+  // of the box's edge; without a pen the fill still loses its right column
+  // and bottom row.
+  const int64_t margin = State.PenStyle == psClear ? 1 : std::max<int64_t>(State.PenWidth, 1) + 2;
+  if (Kind == TKind::Rectangle) return {Box.Left + margin, Box.Top + margin, Box.Right - margin, Box.Bottom - margin};
+  // The rectangle inscribed in the ellipse, which a rounded rectangle holds
+  // too, has the box's sides over the square root of two: 0.7 of them, and
+  // two pixels more in, leave room for how the outline is traced.
+  const int64_t halfW = (Box.Right - Box.Left) * 7 / 20, halfH = (Box.Bottom - Box.Top) * 7 / 20;
+  const int64_t x = (Box.Left + Box.Right) / 2, y = (Box.Top + Box.Bottom) / 2, in = margin + 2;
+  return {x - halfW + in, y - halfH + in, x + halfW - in, y + halfH - in};
 }
 
 void TRasterBatch::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
@@ -60,14 +144,15 @@ void TRasterBatch::Arc(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X
 }
 
 void TRasterBatch::AddPath(TKind Kind, std::span<const TPoint> Points) {
-  int64_t top = 0, bottom = -1;
+  TBox outline{0, 0, -1, -1};
   if (!Points.empty()) {
-    const auto [low, high] =
+    const auto [left, right] =
+        std::minmax_element(Points.begin(), Points.end(), [](const TPoint& A, const TPoint& B) { return A.x < B.x; });
+    const auto [top, bottom] =
         std::minmax_element(Points.begin(), Points.end(), [](const TPoint& A, const TPoint& B) { return A.y < B.y; });
-    top = low->y;
-    bottom = high->y;
+    outline = {left->x, top->y, right->x, bottom->y};
   }
-  TCommand& command = AddOutlined(Kind, top, bottom);
+  TCommand& command = AddOutlined(Kind, outline);
   command.First = FPoints.size();
   command.Count = Points.size();
   FPoints.insert(FPoints.end(), Points.begin(), Points.end());
@@ -78,13 +163,17 @@ void TRasterBatch::Polyline(std::span<const TPoint> Points) { AddPath(TKind::Pol
 void TRasterBatch::Polygon(std::span<const TPoint> Points) { AddPath(TKind::Polygon, Points); }
 
 void TRasterBatch::FillRect(const TRect& R) {
-  const TSpan64 rows = FillSpan(R.Top, R.Bottom);
-  Keep(Add(TKind::FillRect, rows.Lo, rows.Hi).Args, {R.Left, R.Top, R.Right, R.Bottom});
+  const TSpan64 columns = FillSpan(R.Left, R.Right), rows = FillSpan(R.Top, R.Bottom);
+  const TBox box{columns.Lo, rows.Lo, columns.Hi, rows.Hi};
+  TCommand& command = Add(TKind::FillRect, box);
+  Keep(command.Args, {R.Left, R.Top, R.Right, R.Bottom});
+  if (BrushSetsEveryPixel(State, pmCopy)) command.Sets = box;
 }
 
 void TRasterBatch::StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source, int64_t XS,
                               int64_t YS, int64_t WS, int64_t HS, std::optional<uint32_t> Transparent) {
-  TCommand& command = Add(TKind::StretchBlt, std::min(YD, YD + HD), std::max(YD, YD + HD) + 1);
+  TCommand& command = Add(TKind::StretchBlt, {std::min(XD, XD + WD), std::min(YD, YD + HD), std::max(XD, XD + WD) + 1,
+                                              std::max(YD, YD + HD) + 1});
   Keep(command.Args, {XD, YD, WD, HD, XS, YS, WS, HS});
   command.Picture = &Source;
   command.Transparent = Transparent;
@@ -113,7 +202,43 @@ void TRasterBatch::Draw(TRasterDevice& Device, const TCommand& Command) const {
 void TRasterBatch::ReplayBand(TRasterDevice& Device, const TSurface& Band) const {
   Device.Attach(Band);
   for (const TCommand& command : FCommands) {
-    if (command.Bottom > Band.Top() && command.Top < Band.Bottom()) Draw(Device, command);
+    if (!command.Hidden && command.Reach.Bottom > Band.Top() && command.Reach.Top < Band.Bottom())
+      Draw(Device, command);
+  }
+}
+
+void TRasterBatch::HideCovered(const TSurface& Surface) {
+  const TBox surface{0, Surface.Top(), Surface.Width, Surface.Bottom()};
+  const auto onSurface = [&](const TBox& Box) {
+    return TBox{std::max(Box.Left, surface.Left), std::max(Box.Top, surface.Top), std::min(Box.Right, surface.Right),
+                std::min(Box.Bottom, surface.Bottom)};
+  };
+  // Only a primitive within the reach of those that set pixels can be
+  // hidden: the cells span that reach alone.
+  TBox area{surface.Right, surface.Bottom, surface.Left, surface.Top};
+  for (const TCommand& command : FCommands) {
+    if (command.Sets.Empty()) continue;
+    const TBox reach = onSurface(command.Reach);
+    area = {std::min(area.Left, reach.Left), std::min(area.Top, reach.Top), std::max(area.Right, reach.Right),
+            std::max(area.Bottom, reach.Bottom)};
+  }
+  if (area.Empty()) return;
+  const auto within = [&](const TBox& Box) {
+    return !Box.Empty() && Box.Left >= area.Left && Box.Top >= area.Top && Box.Right <= area.Right &&
+           Box.Bottom <= area.Bottom;
+  };
+  // From the last primitive down: one is hidden when the cells holding its
+  // pixels are all set already, else it sets those its set part holds.
+  TCoverCells cells(area, FCells);
+  bool anySet = false;
+  for (auto command = FCommands.rbegin(); command != FCommands.rend(); ++command) {
+    const TBox reach = onSurface(command->Reach);
+    if (anySet && within(reach) && cells.Cover(reach)) {
+      command->Hidden = true;
+    } else if (!command->Sets.Empty()) {
+      cells.Set(command->Sets);
+      anySet = true;
+    }
   }
 }
 
@@ -123,9 +248,9 @@ std::vector<int32_t> TRasterBatch::BandEdges(const TSurface& Surface, size_t Ban
   const int32_t top = Surface.Top(), bottom = Surface.Bottom();
   std::vector<int64_t> load(size_t(bottom - top) + 1, 0);
   for (const TCommand& command : FCommands) {
-    const int64_t from = std::clamp<int64_t>(command.Top, top, bottom);
-    const int64_t to = std::clamp<int64_t>(command.Bottom, top, bottom);
-    if (from >= to) continue;
+    const int64_t from = std::clamp<int64_t>(command.Reach.Top, top, bottom);
+    const int64_t to = std::clamp<int64_t>(command.Reach.Bottom, top, bottom);
+    if (command.Hidden || from >= to) continue;
     ++load[size_t(from - top)];
     --load[size_t(to - top)];
   }
@@ -154,6 +279,7 @@ void TRasterBatch::Replay(const TSurface& Surface, int Bands) {
   const int64_t rows = int64_t(Surface.Bottom()) - Surface.Top();
   const size_t bands = size_t(std::clamp<int64_t>(Bands, 1, rows));
   while (FDevices.size() < bands) FDevices.push_back(std::make_unique<TRasterDevice>());
+  HideCovered(Surface);
   const std::vector<int32_t> edges = BandEdges(Surface, bands);
   const auto band = [&](size_t I) {
     TSurface part = Surface;

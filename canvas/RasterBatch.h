@@ -3,7 +3,8 @@
 // bands of rows of the surface at once, a thread per band. A band gets
 // exactly the pixels the primitives give its rows on the whole surface, so
 // the bands together give the pixels of drawing one primitive after the
-// other. Internal to canvas/.
+// other. A primitive whose every pixel later ones set, whatever lies
+// beneath them, is not drawn at all. Internal to canvas/.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,16 @@ class TRasterBatch {
  public:
   // The state the next primitives are kept with, as on TRasterDevice.
   TDeviceState State;
+
+  // Columns [Left, Right) of rows [Top, Bottom).
+  struct TBox {
+    int64_t Left = 0;
+    int64_t Top = 0;
+    int64_t Right = 0;
+    int64_t Bottom = 0;
+
+    bool Empty() const { return Left >= Right || Top >= Bottom; }
+  };
 
   TRasterBatch();
   ~TRasterBatch();
@@ -56,10 +67,12 @@ class TRasterBatch {
   struct TCommand {
     TKind Kind;
     TArcKind Arc = TArcKind::Arc;
+    bool Hidden = false;  // by the primitives after it
     TDeviceState State;
-    // Rows [Top, Bottom) hold every pixel the primitive may paint.
-    int64_t Top = 0;
-    int64_t Bottom = 0;
+    // Holds every pixel the primitive may paint.
+    TBox Reach;
+    // Pixels the primitive sets whatever lay beneath; possibly empty.
+    TBox Sets;
     // Coordinates as called; the points of a path are Points[First, First + Count).
     int64_t Args[8] = {};
     size_t First = 0;
@@ -68,12 +81,19 @@ class TRasterBatch {
     std::optional<uint32_t> Transparent;
   };
 
-  TCommand& Add(TKind Kind, int64_t Top, int64_t Bottom);
-  // Rows a pen of the kept state may paint around rows [Top, Bottom].
-  TCommand& AddOutlined(TKind Kind, int64_t Top, int64_t Bottom);
+  TCommand& Add(TKind Kind, const TBox& Reach);
+  // A shape whose outline lies within [Left, Right] x [Top, Bottom], drawn
+  // with the pen of the kept state.
+  TCommand& AddOutlined(TKind Kind, const TBox& Outline);
   // A primitive drawn in a box, Args starting with its corners.
   TCommand& AddBoxed(TKind Kind, std::initializer_list<int64_t> Args);
   void AddPath(TKind Kind, std::span<const TPoint> Points);
+  // The part of a filled rectangle, or of an ellipse in the box, that the
+  // brush of the kept state sets whatever lay beneath and the pen leaves
+  // alone; the box is [Left, Right] x [Top, Bottom].
+  TBox InteriorSet(TKind Kind, const TBox& Box) const;
+  // Marks the primitives whose pixels on Surface later ones all set.
+  void HideCovered(const TSurface& Surface);
   void Draw(TRasterDevice& Device, const TCommand& Command) const;
   void ReplayBand(TRasterDevice& Device, const TSurface& Band) const;
   // The first row of each of Bands bands of the surface's rows, and their
@@ -82,6 +102,8 @@ class TRasterBatch {
 
   std::vector<TCommand> FCommands;
   std::vector<TPoint> FPoints;
+  // The bits of the cells that find hidden primitives, kept for reuse.
+  std::vector<uint64_t> FCells;
   // One per band, kept for the tables they build.
   std::vector<std::unique_ptr<TRasterDevice>> FDevices;
 };

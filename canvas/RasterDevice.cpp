@@ -121,6 +121,11 @@ struct TRasterDevice::TPolygonFill final : TFillSource {
   void Row(int64_t, TSpanList& Out) override { Scan.NextRow(Out); }
 };
 
+bool BrushSetsEveryPixel(const TDeviceState& State, TPenMode Mode) {
+  if (State.BrushStyle == bsClear || MakePixelOp(Mode, State.BrushColor).And != 0) return false;
+  return HatchPattern(State.BrushStyle) == nullptr || (State.OpaqueBack && MakePixelOp(Mode, State.BackColor).And == 0);
+}
+
 TBrushPaint TRasterDevice::BrushPaint(TPenMode Mode) const {
   const TPixelOp back = State.OpaqueBack ? MakePixelOp(Mode, State.BackColor) : TPixelOp{};
   return TBrushPaint(MakePixelOp(Mode, State.BrushColor), back, HatchPattern(State.BrushStyle));

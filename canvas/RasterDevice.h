@@ -27,6 +27,11 @@ struct TDeviceState {
 
 enum class TArcKind : uint8_t { Arc, Chord, Pie };
 
+// Whether the brush of State, painting in Mode, gives every pixel it paints
+// a value that does not depend on the pixel beneath (a solid brush or an
+// opaque hatch in copy and the like).
+bool BrushSetsEveryPixel(const TDeviceState& State, TPenMode Mode);
+
 class TRasterDevice {
  public:
   TDeviceState State;

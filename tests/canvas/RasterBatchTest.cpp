@@ -105,6 +105,45 @@ TEST(RasterBatch, BandsGiveThePixelsOfDrawingInTurn) {
   }
 }
 
+TEST(RasterBatch, PrimitivesThatLaterOnesHideAreLeftOutWithoutChangingAPixel) {
+  // Boxes heaped on any primitives: those filled by a brush that sets its
+  // pixels hide much of what lies beneath, their pens of every width and
+  // style drawn over the edges, the gaps of their dashes left alone or not.
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    const int width = 60 + int(seed % 3) * 40, height = 50 + int(seed % 4) * 30;
+    QImage direct = MakeRaster(width, height, 0x808080), banded = direct;
+    TRasterDevice device;
+    device.Attach(SurfaceOf(direct));
+    TRasterBatch batch;
+    TRandomPrimitives forDevice(seed), forBatch(seed);
+    const auto heap = [&](auto& Layer, TRandomPrimitives& Random) {
+      for (int i = 0; i < 40; ++i) {
+        if (Random.Int(0, 3) == 0) {
+          Random.Draw(Layer, width, height);
+          continue;
+        }
+        Layer.State = Random.State();
+        Layer.State.BrushStyle = Random.Int(0, 2) == 0 ? TBrushStyle(Random.Int(bsHorizontal, bsDiagCross)) : bsSolid;
+        const TPenMode setting[] = {pmBlack, pmWhite, pmCopy, pmNotCopy};
+        Layer.State.Mode = setting[Random.Int(0, 3)];
+        const int32_t x = Random.Int(-10, width), y = Random.Int(-10, height);
+        const int32_t x2 = x + Random.Int(1, 120), y2 = y + Random.Int(1, 120);
+        switch (Random.Int(0, 4)) {
+          case 0: Layer.Rectangle(x, y, x2, y2); break;
+          case 1: Layer.Ellipse(x, y, x2, y2); break;
+          case 2: Layer.RoundRect(x, y, x2, y2, Random.Int(0, 40), Random.Int(0, 40)); break;
+          case 3: Layer.Arc(x, y, x2, y2, x2, y, x, y2, TArcKind(Random.Int(0, 2))); break;
+          default: Layer.FillRect({x, y, x2, y2});
+        }
+      }
+    };
+    heap(device, forDevice);
+    heap(batch, forBatch);
+    batch.Replay(SurfaceOf(banded), 1 + int(seed % 3));
+    ASSERT_EQ(CountDifferences(direct, banded), 0) << "seed " << seed;
+  }
+}
+
 TEST(RasterBatch, CanvasKeepsHeldPrimitivesInOrderWithTextAndCopies) {
   // Runs of several hundred primitives between the copies and the text, so
   // that each run is drawn in bands.
