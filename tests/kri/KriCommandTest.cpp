@@ -12,7 +12,7 @@
 #include "figures/MessageText.h"
 #include "figures/Streams.h"
 #include "kri/KriTestSupport.h"
-#include "tools/kri/BmpExport.h"
+#include "export/PictureExport.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "canvas/RasterCanvas.h"
 #include "kri/KriTestSupport.h"
 #include "support/RasterTestSupport.h"
-#include "tools/kri/BmpExport.h"
+#include "export/PictureExport.h"
 
 namespace {
 

@@ -18,8 +18,7 @@
 #include "kri/KriTestSupport.h"
 #include "support/RasterTestSupport.h"
 #include "support/BmpBuilder.h"
-#include "tools/kri/BmpExport.h"
-#include "tools/kri/SvgExport.h"
+#include "export/Export.h"
 
 namespace {
 
@@ -194,6 +193,34 @@ QImage RenderedSvg(const std::string& Svg) {
   return QImage(png).convertToFormat(QImage::Format_RGB32);
 }
 
+// Standard output of a poppler tool (which install-deps installs) run on
+// Pdf, with Args before the file and After behind it; empty after a
+// reported failure.
+QByteArray PopplerOutput(const QString& Tool, QStringList Args, const std::vector<uint8_t>& Pdf,
+                         const QStringList& After = {}) {
+  const QString program = QStandardPaths::findExecutable(Tool);
+  if (program.isEmpty()) {
+    ADD_FAILURE() << Tool.toStdString() << " not found: install poppler-utils (scripts/install-deps)";
+    return {};
+  }
+  QTemporaryDir folder;
+  const QString file = folder.filePath("image.pdf");
+  WriteFileAtomically(file.toStdString(), Pdf);
+  QProcess process;
+  process.start(program, Args << file << After);
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+    ADD_FAILURE() << Tool.toStdString() << " failed: " << process.readAllStandardError().toStdString();
+    return {};
+  }
+  return process.readAllStandardOutput();
+}
+
+// The page drawn by poppler at 96 dots per inch: a dot per image pixel.
+QImage RenderedPdf(const std::vector<uint8_t>& Pdf) {
+  return QImage::fromData(PopplerOutput("pdftoppm", {"-r", "96", "-png", "-singlefile"}, Pdf), "PNG")
+      .convertToFormat(QImage::Format_RGB32);
+}
+
 // A pixel of A counts as matched when a pixel of B at most one pixel away
 // has every channel within 128 of it. Antialiased edges (and text) are
 // blends of the colours on either side, hence never further than half the
@@ -228,11 +255,10 @@ int Unmatched(const QImage& A, const QImage& B) {
 // also match pixel for pixel but for as many: half a pixel off, their
 // edges blur into thousands of blends.
 TEST(KriSvg, RenderedSvgMatchesTheRaster) {
-  const TScene scenes[] = {{"rectangles", Rectangles, true}, {"hatches", Hatches, true},
-                           {"pictures", Pictures, true},     {"curves", Curves, false},
-                           {"pies", PiesAndChords, false},   {"polygons", Polygons, false},
-                           {"dashes", DashedLines, false},   {"texts", Texts, false},
-                           {"far", FarAway, true}};
+  const TScene scenes[] = {
+      {"rectangles", Rectangles, true}, {"hatches", Hatches, true},     {"pictures", Pictures, true},
+      {"curves", Curves, false},        {"pies", PiesAndChords, false}, {"polygons", Polygons, false},
+      {"dashes", DashedLines, false},   {"texts", Texts, false},        {"far", FarAway, true}};
   for (const TScene& scene : scenes) {
     SCOPED_TRACE(scene.Name);
     std::vector<TSvgApproximation> approximated;
@@ -246,6 +272,48 @@ TEST(KriSvg, RenderedSvgMatchesTheRaster) {
     if (scene.Crisp) {
       EXPECT_LT(CountDifferences(raster, svg), 144);
     }
+  }
+}
+
+// The same scenes through the PDF export, drawn by poppler, within the same
+// bounds: the PDF is the SVG's drawing put on a page, so a page of the
+// wrong size or a drawing moved or scaled on it shows as thousands.
+TEST(KriPdf, RenderedPdfMatchesTheRaster) {
+  const TScene scenes[] = {
+      {"rectangles", Rectangles, true}, {"hatches", Hatches, true},     {"pictures", Pictures, true},
+      {"curves", Curves, false},        {"pies", PiesAndChords, false}, {"polygons", Polygons, false},
+      {"dashes", DashedLines, false},   {"texts", Texts, false},        {"far", FarAway, true}};
+  for (const TScene& scene : scenes) {
+    SCOPED_TRACE(scene.Name);
+    std::vector<TSvgApproximation> approximated;
+    const QImage pdf = RenderedPdf(ImageToPdf(*MakeScene(scene), approximated));
+    const QImage raster = RenderImage(*MakeScene(scene));
+    ASSERT_EQ(pdf.size(), raster.size());
+    const int unmatched = std::max(Unmatched(raster, pdf), Unmatched(pdf, raster));
+    RecordProperty(scene.Name, unmatched);
+    EXPECT_LT(unmatched, 144);
+  }
+}
+
+// Texts stay text: their fonts embedded, their words found by a reader.
+TEST(KriPdf, TextsAreEmbeddedAndSearchable) {
+  const TScene texts{"texts", Texts, false};
+  std::vector<TSvgApproximation> approximated;
+  const std::vector<uint8_t> pdf = ImageToPdf(*MakeScene(texts), approximated);
+  const QList<QByteArray> fonts = PopplerOutput("pdffonts", {}, pdf).split('\n');
+  int listed = 0;
+  for (const QByteArray& line : fonts.mid(2)) {
+    if (line.trimmed().isEmpty()) continue;
+    ++listed;
+    // Columns: name, type, encoding, then "yes" or "no" for embedded.
+    EXPECT_TRUE(line.contains(" yes ")) << line.toStdString();
+  }
+  EXPECT_GE(listed, 3);
+  const QString words = QString::fromUtf8(PopplerOutput("pdftotext", {}, pdf, {"-"}));
+  for (const QString& expected :
+       {QString::fromUtf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80"),
+        QStringLiteral("Times <&> Roman"), QStringLiteral("Courier 0123")}) {
+    EXPECT_TRUE(words.contains(expected)) << expected.toStdString() << " not in " << words.toStdString();
   }
 }
 

@@ -14,11 +14,10 @@
 
 #include "document/Collection.h"
 #include "figures/Exceptions.h"
+#include "export/Export.h"
 #include "figures/Streams.h"
-#include "tools/kri/BmpExport.h"
 #include "tools/kri/KriInfo.h"
 #include "tools/kri/KriJson.h"
-#include "tools/kri/SvgExport.h"
 
 namespace {
 
@@ -29,7 +28,9 @@ constexpr const char* Usage =
     "       kri render [--scale N] FILE.kri OUT.bmp|OUT.png\n"
     "                                   the image drawn as a 24-bit BMP file, or PNG\n"
     "                                   when OUT ends in .png; each pixel N x N (1-8)\n"
-    "       kri export FILE.kri OUT.svg the image as an SVG 1.1 document\n";
+    "       kri export FILE.kri OUT.svg|OUT.pdf\n"
+    "                                   the image as an SVG 1.1 document, or a one-page\n"
+    "                                   PDF when OUT ends in .pdf\n";
 
 // The operands of render with "--scale N" taken out, wherever it stands;
 // none when N is not a whole number from 1 to MaxRenderScale.
@@ -57,8 +58,7 @@ std::unique_ptr<TFiguresCollection> LoadImage(const std::string& FileName) {
 
 // A failed write (a full disk, a closed pipe) is reported, not ignored.
 void WriteStandardOutput(const std::string& Text) {
-  if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size() || std::fflush(stdout) != 0)
-    throw EWriteError();
+  if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size() || std::fflush(stdout) != 0) throw EWriteError();
 }
 
 int Run(int& argc, char** argv) {
@@ -96,14 +96,19 @@ int Run(int& argc, char** argv) {
     // platform's notes about its environment.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QGuiApplication application(argc, argv);
-    ExportPicture(*image, render->Files[1], render->Scale);
+    const TExportFormat format =
+        ExportFormatOfName(render->Files[1]) == TExportFormat::Png ? TExportFormat::Png : TExportFormat::Bmp;
+    std::vector<TSvgApproximation> none;
+    ExportImage(*image, render->Files[1], format, none, render->Scale);
   } else if (args.size() == 3 && command == "export") {
     const std::unique_ptr<TFiguresCollection> image = LoadImage(args[1]);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QGuiApplication application(argc, argv);
     std::vector<TSvgApproximation> approximated;
-    ExportSvg(*image, args[2], approximated);
+    const TExportFormat format =
+        ExportFormatOfName(args[2]) == TExportFormat::Pdf ? TExportFormat::Pdf : TExportFormat::Svg;
+    ExportImage(*image, args[2], format, approximated);
     // The file is written and usable: what it shows only approximately is
     // a note, not a failure.
     if (!approximated.empty()) std::cerr << "kri: " << DescribeApproximations(approximated) << '\n';

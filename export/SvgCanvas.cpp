@@ -1,4 +1,4 @@
-#include "tools/kri/SvgCanvas.h"
+#include "export/SvgCanvas.h"
 
 #include <QBuffer>
 #include <QFontInfo>
@@ -16,7 +16,7 @@
 #include "canvas/RasterSurface.h"
 #include "canvas/RasterText.h"
 #include "figures/Exceptions.h"
-#include "tools/kri/SvgPath.h"
+#include "export/SvgPath.h"
 
 namespace {
 
@@ -148,8 +148,11 @@ std::string TSvgCanvas::Document() const {
   const std::string w = std::to_string(FWidth), h = std::to_string(FHeight);
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" "
-         "width=\"" + w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h + "\">\n"
-         "<rect width=\"" + w + "\" height=\"" + h + "\" fill=\"#ffffff\"/>\n" + FBody + "</svg>\n";
+         "width=\"" +
+         w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h +
+         "\">\n"
+         "<rect width=\"" +
+         w + "\" height=\"" + h + "\" fill=\"#ffffff\"/>\n" + FBody + "</svg>\n";
 }
 
 void TSvgCanvas::Append(const std::string& Element) {
@@ -417,8 +420,8 @@ void TSvgCanvas::DrawCurveBox(const TBox& Box, int64_t CornerW, int64_t CornerH)
   if (std::min(w - 1, CornerW) < 2 || std::min(h - 1, CornerH) < 2) {
     // Too small to round: the interior is the box less its right column
     // and bottom row.
-    FillPath(TSvgPath().Move({l, t}).Line({r - 1, t}).Line({r - 1, b - 1}).Line({l, b - 1}).Close().Text(View()),
-             false, band);
+    FillPath(TSvgPath().Move({l, t}).Line({r - 1, t}).Line({r - 1, b - 1}).Line({l, b - 1}).Close().Text(View()), false,
+             band);
   } else {
     // The interior spans every pixel the outline lights, row by row.
     FillPath(RoundedBox(l, t, r, b, double(CornerW) / 2, double(CornerH) / 2).Text(View()), false, band);
@@ -428,8 +431,8 @@ void TSvgCanvas::DrawCurveBox(const TBox& Box, int64_t CornerW, int64_t CornerH)
   StrokeCurve(thin, band, length, pixels);
 }
 
-void TSvgCanvas::DoChord(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4,
-                         int32_t Y4, bool IsPie) {
+void TSvgCanvas::DoChord(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4, int32_t Y4,
+                         bool IsPie) {
   TBox box;
   BeginShape();
   if (!PrepareBox(X1, Y1, X2, Y2, box)) return;
@@ -554,9 +557,9 @@ void TSvgCanvas::DoStretchDraw(const TRect& Dest, const TPixelImage& Picture, st
   TRasterCanvas raster(part);
   // Moved by at most the distance of the nearer corner from the origin, the
   // corners stay within the 32-bit range.
-  raster.StretchDraw({int32_t(Dest.Left - left), int32_t(Dest.Top - top), int32_t(Dest.Right - left),
-                      int32_t(Dest.Bottom - top)},
-                     Picture, Transparent);
+  raster.StretchDraw(
+      {int32_t(Dest.Left - left), int32_t(Dest.Top - top), int32_t(Dest.Right - left), int32_t(Dest.Bottom - top)},
+      Picture, Transparent);
   QByteArray png;
   QBuffer buffer(&png);
   if (!buffer.open(QIODevice::WriteOnly) || !part.save(&buffer, "PNG")) throw EOutOfMemory();

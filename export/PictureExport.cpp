@@ -1,4 +1,4 @@
-#include "tools/kri/BmpExport.h"
+#include "export/PictureExport.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -30,15 +30,10 @@ QImage ScalePixels(const QImage& Picture, int Factor) {
     auto* to = reinterpret_cast<QRgb*>(scaled.scanLine(y * Factor));
     for (int x = 0; x < source.width(); ++x)
       for (int i = 0; i < Factor; ++i) *to++ = from[x];
-    for (int i = 1; i < Factor; ++i) std::memcpy(scaled.scanLine(y * Factor + i), scaled.constScanLine(y * Factor), rowBytes);
+    for (int i = 1; i < Factor; ++i)
+      std::memcpy(scaled.scanLine(y * Factor + i), scaled.constScanLine(y * Factor), rowBytes);
   }
   return scaled;
-}
-
-namespace {
-
-bool NamesPng(const std::string& FileName) {
-  return QString::fromStdString(FileName).endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
 }
 
 std::vector<uint8_t> EncodePng(const QImage& Picture) {
@@ -47,11 +42,4 @@ std::vector<uint8_t> EncodePng(const QImage& Picture) {
   buffer.open(QIODevice::WriteOnly);
   if (!Picture.save(&buffer, "PNG")) throw EOutOfMemory();
   return std::vector<uint8_t>(png.cbegin(), png.cend());
-}
-
-}  // namespace
-
-void ExportPicture(TFiguresCollection& Image, const std::string& FileName, int Factor) {
-  const QImage picture = ScalePixels(RenderImage(Image), Factor);
-  WriteFileAtomically(FileName, NamesPng(FileName) ? EncodePng(picture) : EncodeBmp24(picture));
 }

@@ -1,8 +1,9 @@
-// The image drawn as the program shows it, and written as a BMP or PNG file.
+// The image drawn as the program shows it, and encoded as a BMP or PNG file.
 #pragma once
 
 #include <QImage>
-#include <string>
+#include <cstdint>
+#include <vector>
 
 #include "canvas/BmpEncode.h"
 #include "document/Collection.h"
@@ -22,6 +23,5 @@ constexpr int MaxRenderScale = 8;
 // cannot be held.
 QImage ScalePixels(const QImage& Picture, int Factor);
 
-// RenderImage scaled by Factor, written with WriteFileAtomically: as PNG
-// when the name ends in ".png" (any case), as a 24-bit BMP otherwise.
-void ExportPicture(TFiguresCollection& Image, const std::string& FileName, int Factor = 1);
+// The picture as a PNG file's bytes. EOutOfMemory when it cannot be held.
+std::vector<uint8_t> EncodePng(const QImage& Picture);

@@ -1,4 +1,4 @@
-#include "tools/kri/SvgPath.h"
+#include "export/SvgPath.h"
 
 #include <algorithm>
 #include <charconv>
@@ -49,9 +49,7 @@ struct TEdge {
   double Side(TXY P) const { return Nx * P.X + Ny * P.Y + D; }
 };
 
-std::vector<TEdge> ViewEdges(const TBounds& B) {
-  return {{1, 0, -B.X0}, {-1, 0, B.X1}, {0, 1, -B.Y0}, {0, -1, B.Y1}};
-}
+std::vector<TEdge> ViewEdges(const TBounds& B) { return {{1, 0, -B.X0}, {-1, 0, B.X1}, {0, 1, -B.Y0}, {0, -1, B.Y1}}; }
 
 TXY Crossing(TXY A, TXY B, double Sa, double Sb) {
   const double t = Sa / (Sa - Sb);

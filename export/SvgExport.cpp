@@ -1,13 +1,13 @@
-#include "tools/kri/SvgExport.h"
+#include "export/SvgExport.h"
 
 #include "figures/Streams.h"
-#include "tools/kri/SvgCanvas.h"
+#include "export/SvgCanvas.h"
 
 namespace {
 
 constexpr const char* kModeNames[] = {
-    "pmBlack", "pmWhite",   "pmNop",   "pmNot",     "pmCopy", "pmNotCopy", "pmMergePenNot", "pmMaskPenNot",
-    "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor",
+    "pmBlack",       "pmWhite",      "pmNop",   "pmNot",      "pmCopy", "pmNotCopy", "pmMergePenNot", "pmMaskPenNot",
+    "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor",         "pmNotXor",
 };
 
 }  // namespace

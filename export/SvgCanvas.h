@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "canvas/Canvas.h"
-#include "tools/kri/SvgPath.h"
+#include "export/SvgPath.h"
 
 class TFontCache;
 
