@@ -329,6 +329,18 @@
         <source>Сохранить файл как изображение</source>
         <translation>Save File as Picture</translation>
     </message>
+    <message>
+        <source>PNG (*.png)</source>
+        <translation>PNG (*.png)</translation>
+    </message>
+    <message>
+        <source>SVG (*.svg)</source>
+        <translation>SVG (*.svg)</translation>
+    </message>
+    <message>
+        <source>PDF (*.pdf)</source>
+        <translation>PDF (*.pdf)</translation>
+    </message>
 </context>
 <context>
     <name>TFontSelectDialog</name>
@@ -1193,6 +1205,13 @@ The file is kept as %1</translation>
     <message>
         <source>Нет доступа к копиям для восстановления: </source>
         <translation>No access to the recovery copies: </translation>
+    </message>
+    <message numerus="yes">
+        <source>Фигур нарисовано в режиме копирования, а не в своём режиме пера: %n</source>
+        <translation>
+            <numerusform>Figure drawn in copy mode instead of its pen mode: %n</numerusform>
+            <numerusform>Figures drawn in copy mode instead of their pen mode: %n</numerusform>
+        </translation>
     </message>
 </context>
 <context>

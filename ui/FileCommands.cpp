@@ -1,6 +1,8 @@
 // The main window's file and clipboard commands: Open, Save, Export, Copy
 // and Paste of the whole image, and the file and clipboard sources of
 // OpenImage.
+#include <QStatusBar>
+
 #include <memory>
 #include <optional>
 #include <utility>
@@ -74,12 +76,20 @@ bool TfrmMain::SaveCommand() {
 
 void TfrmMain::ExportCommand() {
   if (FImage == nullptr) return;
-  const std::optional<QString> name =
-      Dialogs->RunSaveAsPicture(ProposedFileName(FDocument->Title(), QStringLiteral(".bmp")));
-  if (!name) return;
-  // Whatever extension the name has, the file holds a bitmap.
-  TExportGuard guard(*FImage);
-  WriteFileAtomically(LocalFileName(*name), EncodeBmp24(FImage->imgDraw->Image()));
+  const std::optional<TFileDialogs::TExportChoice> choice =
+      Dialogs->RunExportImage(ProposedFileName(FDocument->Title(), QStringLiteral(".bmp")));
+  if (!choice) return;
+  if (choice->Format == TExportFormat::Bmp) {
+    // Whatever extension the name has, the file holds a bitmap.
+    TExportGuard guard(*FImage);
+    WriteFileAtomically(LocalFileName(choice->FileName), EncodeBmp24(FImage->imgDraw->Image()));
+    return;
+  }
+  std::vector<TSvgApproximation> approximated;
+  ExportImage(*FDocument->Collection(), LocalFileName(choice->FileName), choice->Format, approximated);
+  if (!approximated.empty())
+    sbHelper->showMessage(
+        tr("Фигур нарисовано в режиме копирования, а не в своём режиме пера: %n", nullptr, int(approximated.size())));
 }
 
 void TfrmMain::CopyCommand() {

@@ -61,7 +61,33 @@ TFileDialogs::TFileDialogs(QWidget* Owner) : QObject(Owner) {
                                 PictureFilters(true), QStringLiteral("bmp"), true);
   dlgOpenPicture =
       MakeDialog(Owner, QFileDialog::AcceptOpen, QString(), PictureFilters(false), QStringLiteral("bmp"), false);
-  for (QFileDialog* dialog : {dlgSaveAsPicture, dlgOpenPicture}) dialog->selectNameFilter(dialog->nameFilters()[3]);
+  QStringList exportFilters = PictureFilters(true);
+  for (const TVectorFilter& filter : ExportFilters()) exportFilters << filter.Filter;
+  dlgExportImage = MakeDialog(Owner, QFileDialog::AcceptSave, tr("Сохранить файл как изображение"), exportFilters,
+                              QStringLiteral("bmp"), true);
+  for (QFileDialog* dialog : {dlgSaveAsPicture, dlgOpenPicture, dlgExportImage})
+    dialog->selectNameFilter(dialog->nameFilters()[3]);
+  connect(dlgExportImage, &QFileDialog::filterSelected, this, &TFileDialogs::ExportFilterSelected);
+}
+
+std::vector<TFileDialogs::TVectorFilter> TFileDialogs::ExportFilters() const {
+  return {{tr("PNG (*.png)"), TExportFormat::Png, QStringLiteral("png")},
+          {tr("SVG (*.svg)"), TExportFormat::Svg, QStringLiteral("svg")},
+          {tr("PDF (*.pdf)"), TExportFormat::Pdf, QStringLiteral("pdf")}};
+}
+
+void TFileDialogs::ExportFilterSelected(const QString& Filter) {
+  QString suffix = QStringLiteral("bmp");
+  for (const TVectorFilter& filter : ExportFilters()) {
+    if (filter.Filter == Filter) suffix = filter.Suffix;
+  }
+  dlgExportImage->setDefaultSuffix(suffix);
+  const QStringList typed = dlgExportImage->selectedFiles();
+  if (typed.size() != 1) return;
+  const QFileInfo name(typed.front());
+  static const QStringList known = {"bmp", "jpg", "jpeg", "png", "svg", "pdf"};
+  if (known.contains(name.suffix(), Qt::CaseInsensitive))
+    dlgExportImage->selectFile(name.completeBaseName() + QLatin1Char('.') + suffix);
 }
 
 std::optional<QString> TFileDialogs::Run(QFileDialog* Dialog) {
@@ -90,6 +116,21 @@ std::optional<QString> TFileDialogs::RunSaveAsPicture(const std::optional<QStrin
 }
 
 std::optional<QString> TFileDialogs::RunOpenPicture() { return Run(dlgOpenPicture); }
+
+std::optional<TFileDialogs::TExportChoice> TFileDialogs::RunExportImage(const QString& Proposal) {
+  const QFileInfo proposal(Proposal);
+  if (proposal.path() != QStringLiteral(".")) dlgExportImage->setDirectory(proposal.path());
+  // The name proposed with the extension of the filter left chosen.
+  dlgExportImage->selectFile(proposal.fileName());
+  ExportFilterSelected(dlgExportImage->selectedNameFilter());
+  const std::optional<QString> name = Run(dlgExportImage);
+  if (!name) return std::nullopt;
+  TExportFormat format = TExportFormat::Bmp;
+  for (const TVectorFilter& filter : ExportFilters()) {
+    if (filter.Filter == dlgExportImage->selectedNameFilter()) format = filter.Format;
+  }
+  return TExportChoice{*name, format};
+}
 
 QString ProposedFileName(const QString& Caption, const QString& Extension) {
   const QFileInfo caption(Caption);

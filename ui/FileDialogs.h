@@ -8,6 +8,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "export/Export.h"
 
 class QFileDialog;
 class QWidget;
@@ -27,14 +30,35 @@ class TFileDialogs : public QObject {
   std::optional<QString> RunSaveAsPicture(const std::optional<QString>& Proposal = std::nullopt);
   // An existing picture file of a format the preview can load.
   std::optional<QString> RunOpenPicture();
+  // Where and how to export the image, proposing Proposal as
+  // RunSaveImage does: the formats of pictures, which all write a bitmap
+  // whatever the name, then PNG, SVG and PDF. The filter chosen decides the
+  // format; a name without an extension gets the format's.
+  struct TExportChoice {
+    QString FileName;
+    TExportFormat Format;
+  };
+  std::optional<TExportChoice> RunExportImage(const QString& Proposal);
 
   QFileDialog* dlgOpenImage;
   QFileDialog* dlgSaveImage;
   QFileDialog* dlgSaveAsPicture;
   QFileDialog* dlgOpenPicture;
+  QFileDialog* dlgExportImage;
 
  private:
   static std::optional<QString> Run(QFileDialog* Dialog);
+  // The export filters past the pictures' ones, with their formats and
+  // extensions.
+  struct TVectorFilter {
+    QString Filter;
+    TExportFormat Format;
+    QString Suffix;
+  };
+  std::vector<TVectorFilter> ExportFilters() const;
+  // Follows the filter chosen: its extension for names without one, and in
+  // place of a known one in the name typed so far.
+  void ExportFilterSelected(const QString& Filter);
   // Every format the preview loads (ForWriting: those a picture is saved
   // as), each a filter, all of them first.
   static QStringList PictureFilters(bool ForWriting);

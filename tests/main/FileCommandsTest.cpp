@@ -8,6 +8,7 @@
 #include "MainWindowSupport.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -16,6 +17,7 @@
 #include "canvas/BmpEncode.h"
 #include "canvas/RasterCanvas.h"
 #include "document/ClipBoardUnit.h"
+#include "export/Export.h"
 #include "figures/Streams.h"
 #include "ui/FileDialogs.h"
 
@@ -86,6 +88,52 @@ TEST_F(FileTest, ExportAndCopyTakeTheImageWithoutMarkersAndKeepTheSelection) {
   WithModal([&] { Main->Menu.mnMain_File_Saveas->trigger(); }, ChooseFile("/proc/kresta-export.bmp"));
   EXPECT_EQ(Reports.size(), 1u);
   EXPECT_TRUE(Main->ImageWindow()->isEnabled());
+}
+
+// Answers the export dialog as a person does: picks Filter, then types Path
+// over the name proposed, which it notes.
+std::function<void(QWidget*)> ExportAs(const QString& Filter, const std::string& Path, QString* Proposed) {
+  return [=](QWidget* Modal) {
+    auto* types = Modal->findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    const int index = types->findText(Filter);
+    ASSERT_GE(index, 0) << Filter.toStdString();
+    types->setCurrentIndex(index);
+    emit types->activated(index);
+    emit types->textActivated(Filter);
+    ChooseFile(Path, Proposed)(Modal);
+  };
+}
+
+TEST_F(FileTest, ExportWritesTheFormatOfTheFilterChosenAsKriDoes) {
+  NewImage(120, 90);
+  Draw(2, {10, 10}, {60, 50});
+  Draw(4, {30, 20}, {100, 80});
+  const std::string saved = FilePath("image.kri");
+  Collection().SaveToFile(saved);
+  const std::unique_ptr<TFiguresCollection> reopened = TFiguresCollection::CreateFromFile(nullptr, saved);
+  for (const auto& [filter, format, extension] :
+       {std::tuple{"PNG (*.png)", TExportFormat::Png, ".png"}, std::tuple{"SVG (*.svg)", TExportFormat::Svg, ".svg"},
+        std::tuple{"PDF (*.pdf)", TExportFormat::Pdf, ".pdf"}}) {
+    SCOPED_TRACE(filter);
+    // Typed without an extension, the name gets the format's; the name
+    // proposed has it already.
+    QString proposed;
+    WithModal([&] { Main->mn_MainClick(Main->Menu.mnMain_File_Saveas); },
+              ExportAs(filter, FilePath("exported"), &proposed));
+    EXPECT_TRUE(proposed.endsWith(extension)) << proposed.toStdString();
+    const std::vector<uint8_t> written = ReadFileBytes(FilePath("exported") + extension);
+    std::vector<TSvgApproximation> approximated;
+    const std::string reference = FilePath("reference") + extension;
+    ExportImage(*reopened, reference, format, approximated);
+    if (format == TExportFormat::Pdf) {
+      // Cairo dates each document: the bytes differ in that alone.
+      EXPECT_EQ(std::string(written.begin(), written.begin() + 5), "%PDF-");
+      EXPECT_EQ(written.size(), ReadFileBytes(reference).size());
+    } else {
+      EXPECT_EQ(written, ReadFileBytes(reference));
+    }
+  }
 }
 
 TEST_F(FileTest, PasteReplacesTheOpenImageWithoutAsking) {
