@@ -28,6 +28,18 @@ struct TPdfPlacement {
 // The page of the image's own size: 1/96 inch a pixel.
 TPdfPlacement NaturalPlacement(int32_t Width, int32_t Height);
 
+// A drawing of Width x Height pixels on a page of PageWidth x PageHeight
+// points, centred in the part within the margins (points): at 1/96 inch a
+// pixel, or, with FitToPage, as large as that part holds it whole.
+struct TPageMargins {
+  double Left = 0;
+  double Top = 0;
+  double Right = 0;
+  double Bottom = 0;
+};
+TPdfPlacement PagePlacement(double PageWidth, double PageHeight, const TPageMargins& Margins, int32_t Width,
+                            int32_t Height, bool FitToPage);
+
 // The SVG document Svg (of Width x Height user units) drawn on one page as
 // Placement puts it. EKrestaError with librsvg's or cairo's reason when the
 // document cannot be drawn; EOutOfMemory when the result cannot be held.

@@ -369,6 +369,17 @@
     </message>
 </context>
 <context>
+    <name>TImagePrinter</name>
+    <message>
+        <source>Размещение</source>
+        <translation>Placement</translation>
+    </message>
+    <message>
+        <source>По размеру страницы</source>
+        <translation>Fit to Page</translation>
+    </message>
+</context>
+<context>
     <name>TMainMenu</name>
     <message>
         <source>Файл</source>
@@ -513,6 +524,22 @@
     <message>
         <source>Шаг сетки в пикселях изображения</source>
         <translation>Grid spacing in image pixels</translation>
+    </message>
+    <message>
+        <source>Печать...</source>
+        <translation>Print...</translation>
+    </message>
+    <message>
+        <source>Напечатать изображение</source>
+        <translation>Print the image</translation>
+    </message>
+    <message>
+        <source>Предварительный просмотр...</source>
+        <translation>Print Preview...</translation>
+    </message>
+    <message>
+        <source>Показать страницу, как она будет напечатана</source>
+        <translation>Show the page as it will be printed</translation>
     </message>
 </context>
 <context>

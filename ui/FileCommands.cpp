@@ -1,6 +1,7 @@
-// The main window's file and clipboard commands: Open, Save, Export, Copy
-// and Paste of the whole image, and the file and clipboard sources of
-// OpenImage.
+// The main window's file and clipboard commands: Open, Save, Export,
+// Print, Copy and Paste of the whole image, and the file and clipboard
+// sources of OpenImage.
+#include <QFileInfo>
 #include <QStatusBar>
 
 #include <memory>
@@ -14,6 +15,7 @@
 #include "ui/Document.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainUnit.h"
+#include "ui/Printing.h"
 
 namespace {
 
@@ -90,6 +92,16 @@ void TfrmMain::ExportCommand() {
   if (!approximated.empty())
     sbHelper->showMessage(
         tr("Фигур нарисовано в режиме копирования, а не в своём режиме пера: %n", nullptr, int(approximated.size())));
+}
+
+void TfrmMain::PrintCommand(bool Preview) {
+  if (FImage == nullptr || !FDocument->IsOpen()) return;
+  FDocument->EndPendingStep();
+  const QString title = QFileInfo(FDocument->Title()).fileName();
+  if (Preview)
+    Printer->Preview(*FDocument->Collection(), title);
+  else
+    Printer->Print(*FDocument->Collection(), title);
 }
 
 void TfrmMain::CopyCommand() {

@@ -53,7 +53,8 @@ int FitMenuTitles(QMenuBar& Bar, int Width) {
 }
 
 void TMainMenu::EnableImageCommands(bool Enabled) {
-  for (QAction* item : {mnMain_File_Close, mnMain_File_Saveas, mnMain_File_Save, mnMain_File_CopyToBuff})
+  for (QAction* item : {mnMain_File_Close, mnMain_File_Saveas, mnMain_File_Save, mnMain_File_CopyToBuff,
+                        mnMain_File_Print, mnMain_File_PrintPreview})
     item->setEnabled(Enabled);
 }
 
@@ -74,6 +75,10 @@ TMainMenu BuildMainMenu(QMenuBar& Bar) {
   m.mnMain_File_Saveas =
       AddItem(m.mnMain_File, TMainMenu::tr("Сохранить как..."), TMainMenu::tr("Сохранить в нужном формате"),
               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+  m.mnMain_File_Print = AddItem(m.mnMain_File, TMainMenu::tr("Печать..."), TMainMenu::tr("Напечатать изображение"),
+                                {QKeySequence(Qt::CTRL | Qt::Key_P)});
+  m.mnMain_File_PrintPreview = AddItem(m.mnMain_File, TMainMenu::tr("Предварительный просмотр..."),
+                                       TMainMenu::tr("Показать страницу, как она будет напечатана"));
   m.mnMain_File_Close = AddItem(m.mnMain_File, TMainMenu::tr("Закрыть"), TMainMenu::tr("Закрыть файл"),
                                 {QKeySequence(Qt::CTRL | Qt::Key_W)});
   m.mnMain_File->addSeparator();

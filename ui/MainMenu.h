@@ -20,6 +20,8 @@ struct TMainMenu {
   QAction* mnMain_File_Open;
   QAction* mnMain_File_Save;
   QAction* mnMain_File_Saveas;
+  QAction* mnMain_File_Print;
+  QAction* mnMain_File_PrintPreview;
   QAction* mnMain_File_Close;
   QAction* mnMain_File_CopyToBuff;
   QAction* mnMain_File_PasteFromBuff;

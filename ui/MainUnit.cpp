@@ -31,6 +31,7 @@
 #include "ui/GridSettings.h"
 #include "ui/Icons.h"
 #include "ui/ModelMessages.h"
+#include "ui/Printing.h"
 #include "ui/NewDialog.h"
 #include "ui/ObjectList.h"
 #include "ui/PropertyPanel.h"
@@ -95,6 +96,7 @@ void TfrmMain::CreateParts() {
   client->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
   setCentralWidget(client);
   Dialogs = new TFileDialogs(this);
+  Printer = new TImagePrinter(this);
   ObjectList = new TObjectList(*FDocument, client);
   ObjectList->setGeometry(0, 0, kClientWidth, kObjectGroupHeight);
   PropertyPanel = new TPropertyPanel(*FDocument, *ObjectList->btnObjectLock, *Dialogs, client);
@@ -108,10 +110,11 @@ void TfrmMain::CreateParts() {
 }
 
 void TfrmMain::WireParts() {
-  for (QAction* item : {Menu.mnMain_File_New, Menu.mnMain_File_Open, Menu.mnMain_File_Save, Menu.mnMain_File_Saveas,
-                        Menu.mnMain_File_Close, Menu.mnMain_File_CopyToBuff, Menu.mnMain_File_PasteFromBuff,
-                        Menu.mnMain_File_Quit, Menu.mnMain_Edit_Undo, Menu.mnMain_Edit_Redo, Menu.mnMain_Options_Grid,
-                        Menu.mnMain_Options_Snap, Menu.mnMain_Options_GridStep, Menu.mnMain_About})
+  for (QAction* item :
+       {Menu.mnMain_File_New, Menu.mnMain_File_Open, Menu.mnMain_File_Save, Menu.mnMain_File_Saveas,
+        Menu.mnMain_File_Print, Menu.mnMain_File_PrintPreview, Menu.mnMain_File_Close, Menu.mnMain_File_CopyToBuff,
+        Menu.mnMain_File_PasteFromBuff, Menu.mnMain_File_Quit, Menu.mnMain_Edit_Undo, Menu.mnMain_Edit_Redo,
+        Menu.mnMain_Options_Grid, Menu.mnMain_Options_Snap, Menu.mnMain_Options_GridStep, Menu.mnMain_About})
     connect(item, &QAction::triggered, this, [this, item] { ReportFailures([&] { mn_MainClick(item); }); });
   connect(FDocument, &TDocument::Opened, this, [this] { Menu.EnableImageCommands(true); });
   connect(FDocument, &TDocument::Closed, this, [this] { Menu.EnableImageCommands(false); });
@@ -145,6 +148,8 @@ void TfrmMain::mn_MainClick(QAction* Sender) {
     SaveCommand();
   else if (Sender == Menu.mnMain_File_Saveas)
     ExportCommand();
+  else if (Sender == Menu.mnMain_File_Print || Sender == Menu.mnMain_File_PrintPreview)
+    PrintCommand(Sender == Menu.mnMain_File_PrintPreview);
   else if (Sender == Menu.mnMain_File_Close) {
     if (QueryDiscardImage(false)) CloseImage();
   } else if (Sender == Menu.mnMain_File_CopyToBuff)

@@ -22,6 +22,7 @@ class QSessionManager;
 class QStatusBar;
 class TDocument;
 class TFileDialogs;
+class TImagePrinter;
 class TObjectList;
 class TPropertyPanel;
 class TRecoveryKeeper;
@@ -91,6 +92,7 @@ class TfrmMain : public QMainWindow {
   // The file and clipboard commands. Save: true once the file is written.
   bool SaveCommand();
   void ExportCommand();
+  void PrintCommand(bool Preview);
   void CopyCommand();
   void PasteCommand();
 
@@ -105,6 +107,7 @@ class TfrmMain : public QMainWindow {
   TObjectList* ObjectList;
   TPropertyPanel* PropertyPanel;
   TFileDialogs* Dialogs;
+  TImagePrinter* Printer;
   TSortRoutines SortRoutines;
 
  protected:

@@ -1,18 +1,22 @@
 // The file and clipboard commands of the main window: the names Save
 // proposes, the caption after saving, the pictures Export and Copy take and
-// the selection Copy stores, Paste replacing the open image, and Open
+// the selection Copy stores, the formats Export writes by the filter
+// chosen, the printed page, Paste replacing the open image, and Open
 // cancelled after the confirmation. Guards against a saved file that
 // differs from the image, markers leaking into a picture, a copied image
 // that forgets its selected figure, a window left disabled after a failed
-// export, and a wrong name proposed to the user.
+// export, an export that differs from kri's or ignores the filter, a page
+// not turned, centred or fitted, and a wrong name proposed to the user.
 #include "MainWindowSupport.h"
 
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QCheckBox>
 #include <QMimeData>
 #include <QLineEdit>
+#include <QProcess>
 
 #include "canvas/BmpEncode.h"
 #include "canvas/RasterCanvas.h"
@@ -132,6 +136,55 @@ TEST_F(FileTest, ExportWritesTheFormatOfTheFilterChosenAsKriDoes) {
       EXPECT_EQ(written.size(), ReadFileBytes(reference).size());
     } else {
       EXPECT_EQ(written, ReadFileBytes(reference));
+    }
+  }
+}
+
+// The printed page as poppler draws it at 96 dots per inch, a dot an image
+// pixel at the image's own size.
+QImage PrintedPage(const std::string& Pdf) {
+  QProcess poppler;
+  poppler.start("pdftoppm", {"-r", "96", "-png", "-singlefile", QString::fromStdString(Pdf)});
+  if (!poppler.waitForFinished(60000) || poppler.exitCode() != 0) return {};
+  return QImage::fromData(poppler.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+// The box of the page's dark pixels.
+QRect DarkBox(const QImage& Page) {
+  QRect box;
+  for (int y = 0; y < Page.height(); ++y)
+    for (int x = 0; x < Page.width(); ++x)
+      if (qGray(Page.pixel(x, y)) < 64) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+TEST_F(FileTest, PrintPutsTheImageCentredOnTheTurnedPageAtItsSizeOrFitted) {
+  NewImage(300, 100);
+  Collection().SetBackgroundColor(clBlack);
+  for (const bool fit : {false, true}) {
+    SCOPED_TRACE(fit ? "fitted" : "at 96 pixels an inch");
+    const std::string path = FilePath(fit ? "fitted.pdf" : "natural.pdf");
+    WithModal([&] { Main->Menu.mnMain_File_Print->trigger(); },
+              [&](QWidget* Modal) {
+                auto* file = Modal->findChild<QLineEdit*>("filename");
+                ASSERT_NE(file, nullptr);
+                file->setText(QString::fromStdString(path));
+                for (auto* option : Modal->findChildren<QCheckBox*>())
+                  if (option->text() == "По размеру страницы") option->setChecked(fit);
+                QMetaObject::invokeMethod(Modal, "accept");
+              });
+    const QImage page = PrintedPage(path);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_GT(page.width(), page.height()) << "a wide image turns the paper";
+    const QRect drawn = DarkBox(page);
+    EXPECT_NEAR(drawn.left(), page.width() - 1 - drawn.right(), 2);
+    EXPECT_NEAR(drawn.top(), page.height() - 1 - drawn.bottom(), 2);
+    if (fit) {
+      EXPECT_GT(drawn.width(), page.width() * 8 / 10);
+      EXPECT_NEAR(drawn.width(), 3 * drawn.height(), 3);
+    } else {
+      EXPECT_NEAR(drawn.width(), 300, 1);
+      EXPECT_NEAR(drawn.height(), 100, 1);
     }
   }
 }
