@@ -350,7 +350,7 @@ void TSvgCanvas::StrokeStyled(const std::string& D, double Phase, double Scale) 
   }
 }
 
-void TSvgCanvas::StrokeCurve(const std::string& Thin, const std::string& Wide, double Length, double PixelLength) {
+void TSvgCanvas::StrokeCurve(const std::string& Thin, const std::string& Wide, const TCurveLengths& Lengths) {
   const TShapeState& s = FShape;
   if (s.PenStyle == psClear) return;
   if (s.PenWidth > 1) {
@@ -370,7 +370,9 @@ void TSvgCanvas::StrokeCurve(const std::string& Thin, const std::string& Wide, d
   }
   // The path starts at the centre of the outline's first pixel; the
   // outline's steps are spread evenly over its length.
-  StrokeStyled(Thin, 0.5, PixelLength > 0 ? Length / PixelLength : 1);
+  double length = 0, pixels = 0;
+  Lengths(length, pixels);
+  StrokeStyled(Thin, 0.5, pixels > 0 ? length / pixels : 1);
 }
 
 void TSvgCanvas::DoRectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
@@ -426,9 +428,10 @@ void TSvgCanvas::DrawCurveBox(const TBox& Box, int64_t CornerW, int64_t CornerH)
     // The interior spans every pixel the outline lights, row by row.
     FillPath(RoundedBox(l, t, r, b, double(CornerW) / 2, double(CornerH) / 2).Text(View()), false, band);
   }
-  double length = 2 * double(w - CornerW) + 2 * double(h - CornerH), pixels = length;
-  ArcLengths(rx, ry, 0, 2 * std::numbers::pi, length, pixels);
-  StrokeCurve(thin, band, length, pixels);
+  StrokeCurve(thin, band, [&](double& Length, double& Pixels) {
+    Length = Pixels = 2 * double(w - CornerW) + 2 * double(h - CornerH);
+    ArcLengths(rx, ry, 0, 2 * std::numbers::pi, Length, Pixels);
+  });
 }
 
 void TSvgCanvas::DoChord(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3, int32_t X4, int32_t Y4,
@@ -471,15 +474,15 @@ void TSvgCanvas::DoChord(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t
   // The interior is the even-odd polygon of the outline's pixel positions,
   // which covers the pixels whose top-left corners it holds.
   FillPath(outline(-0.5, false), true, band);
-  double length = 0, pixels = 0;
-  ArcLengths(a, b, angle(start), span, length, pixels);
-  if (IsPie) {
-    LineLengths(end, origin, length, pixels);
-    LineLengths(origin, start, length, pixels);
-  } else {
-    LineLengths(end, start, length, pixels);
-  }
-  StrokeCurve(outline(0, false), band, length, pixels);
+  StrokeCurve(outline(0, false), band, [&](double& Length, double& Pixels) {
+    ArcLengths(a, b, angle(start), span, Length, Pixels);
+    if (IsPie) {
+      LineLengths(end, origin, Length, Pixels);
+      LineLengths(origin, start, Length, Pixels);
+    } else {
+      LineLengths(end, start, Length, Pixels);
+    }
+  });
 }
 
 void TSvgCanvas::DoPolyline(std::span<const TPoint> Points) {

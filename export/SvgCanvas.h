@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -90,10 +91,14 @@ class TSvgCanvas : public TCanvas {
   void StrokePoints(std::span<const TPoint> Points, bool Closed);
   // The centre line of the wide pen's discs along Points.
   std::string WidePath(std::span<const TPoint> Points, bool Closed) const;
-  // The pen along a curve: D runs through the pixel centres of the one-pixel
-  // outline (Wide, the same shifted for the wide pen's round discs), Length
-  // long in user units and PixelLength long in pixels of the outline.
-  void StrokeCurve(const std::string& Thin, const std::string& Wide, double Length, double PixelLength);
+  // Adds to Length and Pixels a curve's length in user units and in pixels
+  // of its one-pixel outline; asked for by styled pens alone, which spread
+  // their pattern over it.
+  using TCurveLengths = std::function<void(double& Length, double& Pixels)>;
+  // The pen along a curve: Thin runs through the pixel centres of the
+  // one-pixel outline (Wide, the same shifted for the wide pen's round
+  // discs).
+  void StrokeCurve(const std::string& Thin, const std::string& Wide, const TCurveLengths& Lengths);
   // A styled one-pixel stroke of D, whose pattern position at its start is
   // Phase pattern pixels and whose user units per pattern pixel are Scale.
   void StrokeStyled(const std::string& D, double Phase, double Scale);

@@ -78,6 +78,17 @@ std::vector<TXY> ClipClosed(std::vector<TXY> Points, const TBounds& View) {
 void AppendNumber(std::string& Out, double V) {
   V = std::isfinite(V) ? std::clamp(V, -kFar, kFar) : 0;
   char text[64];
+  // Most numbers are whole pixels or pixel centres: their digits come from
+  // the integer part alone, as the general form would write them.
+  if (V * 2 == std::floor(V * 2)) {
+    const double magnitude = std::fabs(V);
+    const auto whole = int64_t(magnitude);
+    const bool half = magnitude != double(whole);
+    if (V < 0 && (whole != 0 || half)) Out += '-';
+    Out.append(text, std::to_chars(text, text + sizeof text, whole).ptr);
+    if (half) Out += ".5";
+    return;
+  }
   const auto result = std::to_chars(text, text + sizeof text, V, std::chars_format::fixed, 3);
   std::string_view s(text, size_t(result.ptr - text));
   while (s.back() == '0') s.remove_suffix(1);

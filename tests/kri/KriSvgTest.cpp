@@ -19,6 +19,7 @@
 #include "support/RasterTestSupport.h"
 #include "support/BmpBuilder.h"
 #include "export/Export.h"
+#include "export/SvgPath.h"
 
 namespace {
 
@@ -370,4 +371,24 @@ TEST(KriSvg, DocumentIsWellFormedXml) {
   EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString() << " at line " << reader.lineNumber();
   EXPECT_EQ(kinds, (std::set<std::string>{"svg", "rect", "path", "defs", "pattern", "text", "image"}));
   EXPECT_EQ(texts, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80|<a & \"b\" 'c'>\t]]>|");
+}
+
+// Numbers as the path data writes them: the shortest form to a thousandth,
+// whole pixels and pixel centres (written the quick way) included, no
+// negative zero, anything past every page clamped.
+TEST(KriSvg, NumbersAreShortestToAThousandth) {
+  const std::pair<double, const char*> cases[] = {{0, "0"},
+                                                  {-0.0, "0"},
+                                                  {3, "3"},
+                                                  {-3, "-3"},
+                                                  {0.5, "0.5"},
+                                                  {-0.5, "-0.5"},
+                                                  {-12.5, "-12.5"},
+                                                  {0.25, "0.25"},
+                                                  {-0.0004, "0"},
+                                                  {2.0006, "2.001"},
+                                                  {1e300, "1000000000000000"},
+                                                  {-1e300, "-1000000000000000"},
+                                                  {std::nan(""), "0"}};
+  for (const auto& [value, text] : cases) EXPECT_EQ(Number(value), text) << value;
 }
