@@ -2,7 +2,9 @@
 """The real program driven from outside, as a person would: a new 300 x 200
 image, a rectangle drawn with the mouse, its line colour changed in the
 property panel, the image saved and opened again and copied for other
-programs, read back as PNG through xclip; then one more change
+programs, read back as PNG through xclip; exported as PDF through "Save
+as..." with the PDF filter picked from the keyboard, and printed to a PDF
+file through the print dialog, both drawn by poppler; then one more change
 left unsaved, the program killed once its recovery file is written,
 started again and the image restored and saved; zoomed in with Ctrl and the
 wheel, a rectangle drawn there and saved; back at 100 %, an ellipse drawn,
@@ -18,7 +20,9 @@ coordinates that are not image pixels (also zoomed in), a zoomed or
 high-density view that blurs or shifts pixels, a property edit that misses the new
 figure, a file dialog whose name is not the file written, an opened image
 whose object list or caption does not follow the file, a copy whose
-picture is not the image as drawn (or shows selection markers), a recovery file
+picture is not the image as drawn (or shows selection markers), an export
+that ignores the filter or its extension, a printed page that does not
+show the image centred at its size on paper turned to fit it, a recovery file
 never written or restored to other bytes, figures a screen reader cannot
 reach (missing, misnamed, misplaced or out of the list's order, a Tab that
 does not move the selection and focus it), and a program that does not
@@ -105,6 +109,7 @@ TEXTS = {
         "zoom 200": "Масштаб 200 %", "zoom 100": "Масштаб 100 %",
         "ellipse": "Эллипс", "box": "x {}, y {}, ширина {}, высота {}",
         "hint delete": "Удалить фигуру", "hint raise": "Передвинуть вперёд", "hint sort": "Сортировать фигуры",
+        "export dialog": "Сохранить файл как изображение", "print dialog": "Печать",
     },
     "en": {
         "new image": "Untitled", "rectangle item": "Rectangle 0", "rectangle": "Rectangle",
@@ -119,6 +124,7 @@ TEXTS = {
         "zoom 200": "Zoom 200 %", "zoom 100": "Zoom 100 %",
         "ellipse": "Ellipse", "box": "x {}, y {}, width {}, height {}",
         "hint delete": "Delete the figure", "hint raise": "Bring forward", "hint sort": "Sort the figures",
+        "export dialog": "Save File as Picture", "print dialog": "Print",
     },
 }
 # The language of the run, set by main(); T its texts.
@@ -697,6 +703,112 @@ def copy_for_other_programs(s, path):
         s.fail(f"{differing} pixels of the pasted picture differ from the image as kri renders it")
 
 
+def page_pixels(s, pdf, what):
+    """The page of a PDF as poppler draws it at 96 dots per inch."""
+    done = subprocess.run(["pdftoppm", "-r", "96", "-png", "-singlefile", pdf], capture_output=True,
+                          timeout=UI_TIMEOUT)
+    if done.returncode != 0:
+        s.fail(f"pdftoppm could not draw {what} {pdf}: {done.stderr.decode(errors='replace').strip()}")
+    return png_pixels(s, f"poppler's drawing of {what}", done.stdout)
+
+
+def rendered_pixels(s, path):
+    rendered_path = os.path.join(s.work, "rendered.png")
+    done = subprocess.run([s.kri, "render", path, rendered_path], capture_output=True, text=True,
+                          timeout=UI_TIMEOUT)
+    if done.returncode != 0:
+        s.fail(f"kri render {path} ended with status {done.returncode}: {done.stderr.strip()}")
+    with open(rendered_path, "rb") as file:
+        return png_pixels(s, "kri render's picture", file.read())
+
+
+def drawn_box(pixels):
+    """Left, top, right, bottom (exclusive) of the pixels that are not white."""
+    width, height, rgb = pixels
+    xs, ys = [], []
+    for y in range(height):
+        row = rgb[y * width * 3:(y + 1) * width * 3]
+        for x in range(width):
+            if row[3 * x:3 * x + 3] != b"\xff\xff\xff":
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+
+
+def check_page_shows_image(s, what, page, image):
+    """The page shows the image at one page pixel an image pixel: every
+    pixel of the image has a pixel of the page within one pixel whose
+    channels are within half the range of it (vectors are antialiased), the
+    drawings lined up by the boxes of what is not white."""
+    page_box, image_box = drawn_box(page), drawn_box(image)
+    if page_box is None or image_box is None:
+        s.fail(f"{what} shows nothing ({page_box}) or the image is blank ({image_box})")
+    dx, dy = page_box[0] - image_box[0], page_box[1] - image_box[1]
+    (pw, ph, prgb), (iw, ih, irgb) = page, image
+    unmatched = 0
+    for y in range(ih):
+        for x in range(iw):
+            a = irgb[3 * (y * iw + x):3 * (y * iw + x) + 3]
+            near = (prgb[3 * (v * pw + u):3 * (v * pw + u) + 3]
+                    for v in range(max(y + dy - 1, 0), min(y + dy + 2, ph))
+                    for u in range(max(x + dx - 1, 0), min(x + dx + 2, pw)))
+            unmatched += not any(all(abs(a[c] - b[c]) <= 128 for c in range(3)) for b in near)
+    if unmatched > iw * ih // 200:
+        s.fail(f"{unmatched} of the image's {iw * ih} pixels have no match on {what}")
+    return dx, dy
+
+
+def export_as_pdf(s, path):
+    """"Save as..." with the PDF filter picked from the keyboard and a name
+    typed without an extension: the PDF lands under the name with ".pdf"
+    and poppler draws it as kri renders the saved image."""
+    title = T["export dialog"]
+    s.keys(s.main_xid, "ctrl+shift+s")
+    dialog = s.wait_for(f"the file dialog {title!r}", lambda: s.window(title), seen=s.window_listing)
+    types = next((n for n in s.descendants(dialog) if n.getRoleName() == "combo box" and "(*.bmp)" in n.name), None)
+    if types is None:
+        s.fail(f"no list of file types in {title!r}; seen: {s.listing(dialog, ('combo box',))}")
+    dialog_xid = s.x_window(title)
+    s.focus(types, dialog, dialog_xid)
+    s.keys(dialog_xid, "End")
+    s.wait_for("the PDF filter chosen", lambda: types.name == "PDF (*.pdf)", seen=lambda: repr(types.name))
+    exported = os.path.join(s.files, "exported")
+    run_file_dialog(s, title, exported)
+    pdf = s.wait_for(f"the file {exported}.pdf", lambda: os.path.isfile(exported + ".pdf") and exported + ".pdf",
+                     seen=lambda: repr(os.listdir(s.files)))
+    page, image = page_pixels(s, pdf, "the exported PDF"), rendered_pixels(s, path)
+    if page[:2] != image[:2]:
+        s.fail(f"the exported page is {page[0]} x {page[1]} pixels at 96 dpi, the image {image[0]} x {image[1]}")
+    check_page_shows_image(s, "the exported PDF", page, image)
+
+
+def print_to_pdf(s, path):
+    """Ctrl+P, the print dialog's output file set to a path, Return: poppler
+    draws the printed page with the image centred on it at its own size."""
+    title = T["print dialog"]
+    s.keys(s.main_xid, "ctrl+p")
+    dialog = s.wait_for(f"the print dialog {title!r}", lambda: s.window(title), seen=s.window_listing)
+    field = next((n for n in s.descendants(dialog)
+                  if n.getRoleName() == "text" and n.queryText().getText(0, -1).endswith(".pdf")), None)
+    if field is None:
+        s.fail(f"no output file field in {title!r}; seen: {s.listing(dialog, ('text', 'label'))}")
+    printed = os.path.join(s.files, "printed.pdf")
+    field.queryEditableText().setTextContents(printed)
+    s.wait_for("the output file field holding the path", lambda: field.queryText().getText(0, -1) == printed,
+               seen=lambda: repr(field.queryText().getText(0, -1)))
+    s.keys(s.x_window(title), "Return")
+    s.wait_for(f"the print dialog {title!r} to close", lambda: s.window(title) is None, seen=s.window_listing)
+    s.wait_for(f"the file {printed}", lambda: os.path.isfile(printed), seen=lambda: repr(os.listdir(s.files)))
+    page, image = page_pixels(s, printed, "the printed page"), rendered_pixels(s, path)
+    if page[0] <= page[1]:
+        s.fail(f"the page of a wide image is {page[0]} x {page[1]} pixels, not turned")
+    dx, dy = check_page_shows_image(s, "the printed page", page, image)
+    left, top = dx, dy
+    right, bottom = page[0] - dx - image[0], page[1] - dy - image[1]
+    if abs(left - right) > 2 or abs(top - bottom) > 2:
+        s.fail(f"the image is not centred on the page: margins {left}, {top}, {right}, {bottom} pixels")
+
+
 def make_unsaved_change(s, path):
     """The rectangle dragged 10 pixels right and down by its inside."""
     surface = drawing_surface(s, s.window(path))
@@ -1053,6 +1165,8 @@ def main():
         ("8a figures on the bus", lambda s: check_figures(s, s.window(path), [(T["rectangle item"],
                                                                                  box_of(PRESS_AT, RELEASE_AT))])),
         ("9 copy for other programs", lambda s: copy_for_other_programs(s, path)),
+        ("9a export as PDF", lambda s: export_as_pdf(s, path)),
+        ("9b print to a PDF file", lambda s: print_to_pdf(s, path)),
         ("10 unsaved change", lambda s: make_unsaved_change(s, path)),
         ("11 recovery file", lambda s: recovered.update(container=recovery_file(s, path))),
         ("12 crash and restore", lambda s: kill_and_restore(s, path)),
