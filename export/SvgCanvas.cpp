@@ -28,6 +28,26 @@ std::string Hex(uint32_t C) {
   return text;
 }
 
+// The pixels of an 8 x 8 hatch cell as path data, a rectangle per run of a
+// row.
+std::string CellPathData(const uint8_t* Cell) {
+  std::string runs;
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8;) {
+      if ((Cell[y] >> x & 1) == 0) {
+        ++x;
+        continue;
+      }
+      int end = x;
+      while (end < 8 && (Cell[y] >> end & 1) != 0) ++end;
+      runs += "M" + std::to_string(x) + ' ' + std::to_string(y) + 'h' + std::to_string(end - x) + "v1h-" +
+              std::to_string(end - x) + 'z';
+      x = end;
+    }
+  }
+  return runs;
+}
+
 TXY Shifted(TPoint P, double Shift) { return {double(P.x) + Shift, double(P.y) + Shift}; }
 
 // A box whose corners are quarter ellipses of radii Rx, Ry, from the upper
@@ -200,6 +220,12 @@ bool TSvgCanvas::PrepareBox(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TBox
   return true;
 }
 
+const std::string& TSvgCanvas::CellPaths(TBrushStyle Style, const uint8_t* Cell) {
+  std::string& paths = FCellPaths[Style];
+  if (paths.empty()) paths = CellPathData(Cell);
+  return paths;
+}
+
 std::string TSvgCanvas::FillAttribute(const TPaint& Paint, TBrushStyle Style) {
   const uint8_t* cell = HatchPattern(Style);
   if (cell == nullptr) return "fill=\"" + Hex(Paint.Color) + '"';
@@ -207,23 +233,9 @@ std::string TSvgCanvas::FillAttribute(const TPaint& Paint, TBrushStyle Style) {
   if (added) {
     // The raster's 8 x 8 cell repeated from the image origin, its other
     // pixels transparent as the raster canvas leaves them.
-    std::string runs;
-    for (int y = 0; y < 8; ++y) {
-      for (int x = 0; x < 8;) {
-        if ((cell[y] >> x & 1) == 0) {
-          ++x;
-          continue;
-        }
-        int end = x;
-        while (end < 8 && (cell[y] >> end & 1) != 0) ++end;
-        runs += "M" + std::to_string(x) + ' ' + std::to_string(y) + 'h' + std::to_string(end - x) + "v1h-" +
-                std::to_string(end - x) + 'z';
-        x = end;
-      }
-    }
     Append("<defs><pattern id=\"" + hatch->second +
-           "\" patternUnits=\"userSpaceOnUse\" x=\"0\" y=\"0\" width=\"8\" height=\"8\"><path d=\"" + runs +
-           "\" fill=\"" + Hex(Paint.Color) + "\"/></pattern></defs>");
+           "\" patternUnits=\"userSpaceOnUse\" x=\"0\" y=\"0\" width=\"8\" height=\"8\"><path d=\"" +
+           CellPaths(Style, cell) + "\" fill=\"" + Hex(Paint.Color) + "\"/></pattern></defs>");
   }
   return "fill=\"url(#" + hatch->second + ")\"";
 }

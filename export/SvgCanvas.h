@@ -106,6 +106,8 @@ class TSvgCanvas : public TCanvas {
 
   void Append(const std::string& Element);
   std::string FillAttribute(const TPaint& Paint, TBrushStyle Style);
+  // The path data of a hatch style's cell, made once per style.
+  const std::string& CellPaths(TBrushStyle Style, const uint8_t* Cell);
   std::string StrokeAttributes(const TPaint& Paint, int64_t Width) const;
   // Notes the mode when Paint shows only approximately.
   void Use(const TPaint& Paint);
@@ -118,5 +120,6 @@ class TSvgCanvas : public TCanvas {
   int FMasks = 0;
   // Hatch patterns defined so far, by style and colour.
   std::map<std::pair<TBrushStyle, uint32_t>, std::string> FHatches;
+  std::map<TBrushStyle, std::string> FCellPaths;
   std::unique_ptr<TFontCache> FFonts;
 };
