@@ -8,6 +8,9 @@
 // record. A block longer than its data still pastes: readers read only what
 // the data describes.
 //
+// Pictures that other programs put there (PNG, BMP) are read as picture
+// figures.
+//
 // Every routine runs on the GUI thread of a QGuiApplication; without one the
 // clipboard counts as empty and a put does nothing.
 #pragma once
@@ -19,6 +22,7 @@
 class TMemoryStream;
 class TFiguresCollection;
 class TBasicFigure;
+class TFigureBitmap;
 
 // A clipboard format: its registered name is its identity. The system
 // clipboard keys data by the name itself (on X11 the name is the selection
@@ -60,3 +64,19 @@ void CopyFigureToClipboard(const TBasicFigure& Figure);
 // read error"; the record's failures propagate. Nothing is created on
 // failure.
 std::unique_ptr<TBasicFigure> PasteFigureFromClipboard();
+
+// A picture put there by another program: "image/png" or "image/bmp". Our
+// own image copy offers a PNG too, so callers look for the image block
+// first.
+bool ClipboardHasPicture();
+// A new picture figure, without canvas, holding the clipboard's picture at
+// its own size from (0, 0) to (width, height), in the 24 bits a picture
+// figure keeps: a PNG's pixels composited over white (opaque ones kept
+// exactly), a BMP read as a BMP file is (its alpha ignored). Room: the
+// memory the image's pictures still may take. A PNG is refused from its
+// declared size, before it is decoded: over MaxPictureSide a side, over
+// MaxPictureBytes (EPictureTooLarge) or over Room (EPicturesTooLarge) once
+// loaded; a BMP is refused so by the picture reader. Data that is no such
+// picture: "Picture cannot be read: REASON", or the picture reader's
+// failures; none on the clipboard: EOutOfMemory, as for the blocks.
+std::unique_ptr<TFigureBitmap> PastePictureFromClipboard(uint64_t Room);

@@ -19,7 +19,7 @@ namespace {
 // image may be no larger than runs of its data could cover: a run codes at
 // most 255 pixels in 2 bytes. Tiny images are exempt, so that a sparse
 // icon still loads.
-constexpr int64_t MaxDimension = 32768;
+constexpr int64_t MaxDimension = MaxPictureSide;
 constexpr int64_t MaxPixels = int64_t(1) << 26;
 constexpr int64_t MaxRunLengthPixelsPerByte = 128;
 constexpr int64_t RunLengthPixelsAlwaysAllowed = 4096;

@@ -26,6 +26,8 @@ class TStream;
 // The most memory one picture may take decoded (its kept file image and its
 // pixels): what trusted image readers allow by default.
 constexpr uint64_t MaxPictureBytes = uint64_t(256) << 20;
+// The widest and tallest picture the reader takes, pixels.
+constexpr int32_t MaxPictureSide = 32768;
 
 // While one lives, the pictures decoded on its thread share Bytes of memory
 // between them (nested allowances share the smaller rest); a picture that

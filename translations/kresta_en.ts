@@ -664,6 +664,14 @@
         <source>%1 байт</source>
         <translation>%1 bytes</translation>
     </message>
+    <message>
+        <source>Картинка слишком велика (больше %1 точек по стороне)</source>
+        <translation>Picture too large (over %1 pixels a side)</translation>
+    </message>
+    <message>
+        <source>Картинка не читается: %1</source>
+        <translation>Picture cannot be read: %1</translation>
+    </message>
 </context>
 <context>
     <name>TObjectList</name>
@@ -1239,6 +1247,10 @@ The file is kept as %1</translation>
             <numerusform>Figure drawn in copy mode instead of its pen mode: %n</numerusform>
             <numerusform>Figures drawn in copy mode instead of their pen mode: %n</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>В буфере обмена картинка другой программы. Вставить её в открытое изображение фигурой «Картинка»?</source>
+        <translation>The clipboard holds a picture from another program. Paste it into the open image as a Picture figure?</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,9 @@
 // The main window's file and clipboard commands: Open, Save, Export,
-// Print, Copy and Paste of the whole image, and the file and clipboard
-// sources of OpenImage.
+// Print, Copy and Paste of the whole image (Paste also takes another
+// program's picture, as a figure), and the file and clipboard sources of
+// OpenImage.
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QStatusBar>
 
 #include <memory>
@@ -11,6 +13,8 @@
 #include "canvas/BmpEncode.h"
 #include "document/ClipBoardUnit.h"
 #include "document/Collection.h"
+#include "figures/Exceptions.h"
+#include "figures/RealFigures.h"
 #include "figures/Streams.h"
 #include "ui/Document.h"
 #include "ui/FileDialogs.h"
@@ -30,6 +34,33 @@ class TExportGuard {
  private:
   TfrmImage& FWindow;
 };
+
+bool AskPastePicture(QWidget* Parent) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Kresta"),
+                  TfrmMain::tr("В буфере обмена картинка другой программы. Вставить её в открытое изображение "
+                               "фигурой «Картинка»?"),
+                  QMessageBox::Yes | QMessageBox::No, Parent);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.setAccessibleName(box.windowTitle());
+  return box.exec() == QMessageBox::Yes;
+}
+
+// A new image of the clipboard picture's size, the picture its one figure.
+std::unique_ptr<TFiguresCollection> ImageOfClipboardPicture() {
+  std::unique_ptr<TFigureBitmap> picture = PastePictureFromClipboard(MaxImagePictureBytes);
+  const TRect rect{0, 0, picture->Picture().Width(), picture->Picture().Height()};
+  if (rect.Right > MaxImageEdge || rect.Bottom > MaxImageEdge) throw EImageSizeInvalid();
+  auto image = std::make_unique<TFiguresCollection>(nullptr, rect);
+  try {
+    // White, as the picture's transparent parts were composited over.
+    image->SetBackgroundColor(clWhite);
+  } catch (const EAbort&) {
+    // Without a canvas it is drawn later; the colour is kept.
+  }
+  if (image->Add(std::move(picture)) == nullptr) throw EOutOfMemory();
+  return image;
+}
 
 }  // namespace
 
@@ -55,6 +86,11 @@ void TfrmMain::AttachReadImage(std::unique_ptr<TFiguresCollection> Image, const 
 }
 
 void TfrmMain::OpenClipboardImage() {
+  // The image block wins over the picture our own copy offers beside it.
+  if (!ClipboardHasImage() && ClipboardHasPicture()) {
+    AttachReadImage(ImageOfClipboardPicture(), {});
+    return;
+  }
   EnsureImageWindow();
   FDocument->Open(std::make_unique<TFiguresCollection>(nullptr));
   TFiguresCollection& collection = *FDocument->Collection();
@@ -111,7 +147,19 @@ void TfrmMain::CopyCommand() {
 }
 
 void TfrmMain::PasteCommand() {
-  if (!ClipboardHasImage() || !QueryDiscardImage(false)) return;
+  if (ClipboardHasImage()) {
+    if (!QueryDiscardImage(false)) return;
+  } else if (!ClipboardHasPicture()) {
+    return;
+  } else if (FImage != nullptr && FDocument->IsOpen()) {
+    // A picture of another program goes into the open image, at its
+    // top-left corner, when the user agrees.
+    if (!AskPastePicture(this)) return;
+    FDocument->EndPendingStep();
+    FImage->SetMode(emSelect);
+    FImage->AddPastedFigure(PastePictureFromClipboard(FDocument->Collection()->PictureRoom()));
+    return;
+  }
   CloseImage();
   OpenImage(isClipboard);
 }

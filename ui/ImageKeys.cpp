@@ -215,6 +215,18 @@ void TfrmImage::EndDrawing() {
   EndStep();
 }
 
+TBasicFigure* TfrmImage::AddPastedFigure(std::unique_ptr<TBasicFigure> Figure) {
+  Figure->SetCanvas(FCollection->Canvas());
+  EndStep();
+  TBasicFigure* figure = FCollection->Add(std::move(Figure));
+  if (figure == nullptr) return nullptr;
+  Notify(figure, faPasted);
+  FCollection->UpdateRaster();
+  FStepOpen = true;
+  EndStep();
+  return figure;
+}
+
 void TfrmImage::PasteFigure() {
   try {
     std::unique_ptr<TBasicFigure> pasted;
@@ -223,15 +235,8 @@ void TfrmImage::PasteFigure() {
       pasted = PasteFigureFromClipboard();
     }
     if (!pasted) return;
-    pasted->SetCanvas(FCollection->Canvas());
     pasted->MoveBy(TPoint{-10, -10});
-    EndStep();
-    TBasicFigure* figure = FCollection->Add(std::move(pasted));
-    if (figure == nullptr) return;
-    Notify(figure, faPasted);
-    FCollection->UpdateRaster();
-    FStepOpen = true;
-    EndStep();
+    AddPastedFigure(std::move(pasted));
   } catch (const EPicturesTooLarge&) {
     // A picture the image has no room for is refused with a message.
     throw;

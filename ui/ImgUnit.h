@@ -112,6 +112,10 @@ class TfrmImage : public QWidget {
   // gesture, and before anyone else changes the image (a figure still
   // being drawn ends its step there).
   void EndStep();
+  // A pasted figure (without canvas, or on the collection's) on top of the
+  // image, reported as faPasted and then as a step of its own; none, with
+  // the figure dropped, when the collection cannot take it.
+  TBasicFigure* AddPastedFigure(std::unique_ptr<TBasicFigure> Figure);
   // The key of the step being reported: empty for a gesture of the mouse;
   // the same for a run of key presses moving the same figure, or the same
   // figure's key point.
