@@ -19,7 +19,7 @@
 #include "support/RasterTestSupport.h"
 #include "support/BmpBuilder.h"
 #include "export/Export.h"
-#include "export/SvgPath.h"
+#include "export/VectorPath.h"
 
 namespace {
 

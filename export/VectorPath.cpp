@@ -1,4 +1,4 @@
-#include "export/SvgPath.h"
+#include "export/VectorPath.h"
 
 #include <algorithm>
 #include <charconv>
@@ -24,7 +24,7 @@ struct TBounds {
   bool Meets(const TBounds& O) const { return X0 <= O.X1 && O.X0 <= X1 && Y0 <= O.Y1 && O.Y0 <= Y1; }
 };
 
-TBounds ViewBounds(const TSvgView& V) { return {-V.Margin, -V.Margin, V.Width + V.Margin, V.Height + V.Margin}; }
+TBounds ViewBounds(const TVectorView& V) { return {-V.Margin, -V.Margin, V.Width + V.Margin, V.Height + V.Margin}; }
 
 // Appends the arc from T0 to T1 as chords: fine where it comes near the
 // view, coarse elsewhere (a chord stays within its piece's bounds).
@@ -104,7 +104,7 @@ std::string Number(double V) {
 
 TXY EllipsePoint(TXY C, double Rx, double Ry, double T) { return {C.X + Rx * std::cos(T), C.Y - Ry * std::sin(T)}; }
 
-bool ClipSegment(TXY& A, TXY& B, const TSvgView& View, double& T0) {
+bool ClipSegment(TXY& A, TXY& B, const TVectorView& View, double& T0) {
   double t0 = 0, t1 = 1;
   for (const TEdge& edge : ViewEdges(ViewBounds(View))) {
     const double sa = edge.Side(A), sb = edge.Side(B);
@@ -120,17 +120,17 @@ bool ClipSegment(TXY& A, TXY& B, const TSvgView& View, double& T0) {
   return true;
 }
 
-TSvgPath& TSvgPath::Move(TXY P) {
+TVectorPath& TVectorPath::Move(TXY P) {
   FCommands.push_back({'M', P, {}});
   return *this;
 }
 
-TSvgPath& TSvgPath::Line(TXY P) {
+TVectorPath& TVectorPath::Line(TXY P) {
   FCommands.push_back({'L', P, {}});
   return *this;
 }
 
-TSvgPath& TSvgPath::Arc(TXY C, double Rx, double Ry, double T0, double T1) {
+TVectorPath& TVectorPath::Arc(TXY C, double Rx, double Ry, double T0, double T1) {
   // One SVG arc command turns less than a full circle: a longer one is
   // written in halves.
   if (T1 - T0 > std::numbers::pi) {
@@ -142,28 +142,28 @@ TSvgPath& TSvgPath::Arc(TXY C, double Rx, double Ry, double T0, double T1) {
   return *this;
 }
 
-TSvgPath& TSvgPath::Close() {
+TVectorPath& TVectorPath::Close() {
   FCommands.push_back({'Z', {}, {}});
   return *this;
 }
 
-std::string TSvgPath::Text(const TSvgView& View, bool Flat) const {
-  return !Flat && Near(View) ? Exact() : Clipped(View);
+TVectorPath TVectorPath::Resolved(const TVectorView& View, bool Flat) const {
+  return !Flat && Near(View) ? *this : Clipped(View);
 }
 
-bool TSvgPath::Near(const TSvgView& View) const {
+bool TVectorPath::Near(const TVectorView& View) const {
   const TBounds near{-kNear, -kNear, View.Width + kNear, View.Height + kNear};
   const auto inside = [&](double X, double Y) { return X >= near.X0 && X <= near.X1 && Y >= near.Y0 && Y <= near.Y1; };
-  return std::all_of(FCommands.begin(), FCommands.end(), [&](const TCommand& c) {
+  return std::all_of(FCommands.begin(), FCommands.end(), [&](const TPathCommand& c) {
     if (c.Kind == 'Z') return true;
     if (c.Kind != 'A') return inside(c.P.X, c.P.Y);
     return inside(c.C.X - c.Rx, c.C.Y - c.Ry) && inside(c.C.X + c.Rx, c.C.Y + c.Ry);
   });
 }
 
-std::string TSvgPath::Exact() const {
+std::string TVectorPath::SvgData() const {
   std::string s;
-  for (const TCommand& c : FCommands) {
+  for (const TPathCommand& c : FCommands) {
     if (!s.empty()) s += ' ';
     s += c.Kind;
     if (c.Kind == 'Z') continue;
@@ -181,23 +181,22 @@ std::string TSvgPath::Exact() const {
   return s;
 }
 
-std::string TSvgPath::Clipped(const TSvgView& View) const {
+TVectorPath TVectorPath::Clipped(const TVectorView& View) const {
   const TBounds view = ViewBounds(View);
-  std::string s;
-  const auto write = [&](const std::vector<TXY>& Points, bool Closed) {
+  TVectorPath clipped;
+  const auto add = [&](const std::vector<TXY>& Points, bool Closed) {
     for (size_t i = 0; i < Points.size(); ++i) {
-      if (!s.empty()) s += ' ';
-      s += i == 0 ? 'M' : 'L';
-      AppendNumber(s, Points[i].X);
-      s += ' ';
-      AppendNumber(s, Points[i].Y);
+      if (i == 0)
+        clipped.Move(Points[i]);
+      else
+        clipped.Line(Points[i]);
     }
-    if (Closed && !Points.empty()) s += " Z";
+    if (Closed && !Points.empty()) clipped.Close();
   };
   std::vector<TXY> points;
   const auto finish = [&](bool Closed) {
     if (Closed) {
-      write(ClipClosed(std::move(points), view), true);
+      add(ClipClosed(std::move(points), view), true);
     } else {
       // An open path: the runs of its segments inside the view.
       std::vector<TXY> run;
@@ -206,16 +205,16 @@ std::string TSvgPath::Clipped(const TSvgView& View) const {
         double cut = 0;
         if (!ClipSegment(a, b, View, cut)) continue;
         if (run.empty() || run.back().X != a.X || run.back().Y != a.Y) {
-          write(run, false);
+          add(run, false);
           run = {a};
         }
         run.push_back(b);
       }
-      write(run, false);
+      add(run, false);
     }
     points.clear();
   };
-  for (const TCommand& c : FCommands) {
+  for (const TPathCommand& c : FCommands) {
     switch (c.Kind) {
       case 'M':
         if (!points.empty()) finish(false);
@@ -227,5 +226,5 @@ std::string TSvgPath::Clipped(const TSvgView& View) const {
     }
   }
   if (!points.empty()) finish(false);
-  return s;
+  return clipped;
 }
