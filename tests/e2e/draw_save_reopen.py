@@ -11,7 +11,8 @@ wheel, a rectangle drawn there and saved; back at 100 %, an ellipse drawn,
 Tab pressed, a figure deleted, one raised, the figures sorted and every
 step undone, the drawing surface's accessible children checked against
 the figures after each (and after the first drawing and the reopening);
-and the program quit. Last, the sample image opened on a screen of two
+a PNG that another program (xclip) offers pasted through the menu as a
+picture figure, undone, redone and saved; and the program quit. Last, the sample image opened on a screen of two
 device pixels to a pixel, shown exactly at 100 % and at 200 %.
 
 Guards against what only the whole program shows: keys that do not reach
@@ -25,8 +26,9 @@ that ignores the filter or its extension, a printed page that does not
 show the image centred at its size on paper turned to fit it, a recovery file
 never written or restored to other bytes, figures a screen reader cannot
 reach (missing, misnamed, misplaced or out of the list's order, a Tab that
-does not move the selection and focus it), and a program that does not
-end cleanly.
+does not move the selection and focus it), another program's picture
+pasted elsewhere than the top-left corner, with other pixels or as more
+than one step of undo, and a program that does not end cleanly.
 
 Usage: draw_save_reopen.py KRESTA KRI [ru|en]: the program speaks the
 language given (LANGUAGE), Russian by default. It needs an X display with no
@@ -110,6 +112,9 @@ TEXTS = {
         "ellipse": "Эллипс", "box": "x {}, y {}, ширина {}, высота {}",
         "hint delete": "Удалить фигуру", "hint raise": "Передвинуть вперёд", "hint sort": "Сортировать фигуры",
         "export dialog": "Сохранить файл как изображение", "print dialog": "Печать",
+        "paste image": "Из буфера", "picture": "Картинка", "yes": "Да",
+        "paste question": "В буфере обмена картинка другой программы. Вставить её в открытое изображение "
+                          "фигурой «Картинка»?",
     },
     "en": {
         "new image": "Untitled", "rectangle item": "Rectangle 0", "rectangle": "Rectangle",
@@ -125,6 +130,9 @@ TEXTS = {
         "ellipse": "Ellipse", "box": "x {}, y {}, width {}, height {}",
         "hint delete": "Delete the figure", "hint raise": "Bring forward", "hint sort": "Sort the figures",
         "export dialog": "Save File as Picture", "print dialog": "Print",
+        "paste image": "Paste Image", "picture": "Picture", "yes": "Yes",
+        "paste question": "The clipboard holds a picture from another program. Paste it into the open image "
+                          "as a Picture figure?",
     },
 }
 # The language of the run, set by main(); T its texts.
@@ -669,18 +677,24 @@ def png_pixels(s, what, data):
     return width, height, b"".join(rows)
 
 
-def copy_for_other_programs(s, path):
-    """'Copy Image' ("В буфер"): another program pastes the image as drawn, without the
-    selected rectangle's markers, as PNG."""
+def click_file_menu_item(s, name):
+    """The File menu opened and its item clicked with the mouse (a modal
+    dialog the item opens would block an action called on the bus)."""
     main = s.window("Kresta")
     bar = next((c for c in s.children(main) if c.getRoleName() == "menu bar"), None)
     menu = next((c for c in s.children(bar) if c.name == T["file menu"]), None) if bar is not None else None
     if menu is None:
         s.fail(f"no menu {T['file menu']!r} in the main window's menu bar; seen: {s.listing(main)}")
     s.xdotool("mousemove", *centre(s.extents(menu)), "click", 1)
-    item = s.wait_for(f"the menu item {T['copy image']!r}", lambda: s.find(menu, "menu item", name=T["copy image"]),
+    item = s.wait_for(f"the menu item {name!r}", lambda: s.find(menu, "menu item", name=name),
                       seen=lambda: s.listing(menu))
     s.xdotool("mousemove", *centre(s.extents(item)), "click", 1)
+
+
+def copy_for_other_programs(s, path):
+    """'Copy Image' ("В буфер"): another program pastes the image as drawn, without the
+    selected rectangle's markers, as PNG."""
+    click_file_menu_item(s, T["copy image"])
 
     def pasted():
         done = subprocess.run(["xclip", "-selection", "clipboard", "-t", "image/png", "-o"], capture_output=True,
@@ -858,7 +872,11 @@ def check_figures(s, image, expected):
     seen = []
 
     def shown():
-        seen.append([(c.name, c.description, s.extents(c)) for c in s.children(surface)])
+        try:
+            seen.append([(c.name, c.description, s.extents(c)) for c in s.children(surface)])
+        except NotImplementedError:
+            # A child read while the figures change may be gone already.
+            return False
         return seen[-1] == wanted
 
     s.wait_for(f"the drawing surface's children {wanted}", shown, seen=lambda: seen[-1] if seen else "nothing")
@@ -920,6 +938,78 @@ def figures_through_commands(s, path):
     s.wait_for(f"the image window titled {path!r} after undoing every step", lambda: s.window(path),
                seen=s.window_listing)
     check_figures(s, image, [(f"{rectangle} 1", zoomed), (f"{rectangle} 0", moved)])
+
+
+# Another program's picture: each pixel a colour of its own, opaque.
+PICTURE_WIDTH, PICTURE_HEIGHT = 12, 8
+
+
+def picture_png(width, height):
+    """An 8-bit RGB PNG of width x height distinct pixels, and its RGB
+    bytes, rows top to bottom."""
+    rgb = bytes(c for y in range(height) for x in range(width) for c in (20 * x, 30 * y, 250 - 9 * x - 7 * y))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    rows = b"".join(b"\0" + rgb[y * width * 3:(y + 1) * width * 3] for y in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b"")), rgb
+
+
+def paste_other_picture(s, path, pasted_path):
+    """A PNG that xclip offers, 'Paste Image' ("Из буфера") chosen from the
+    menu and the question answered: one step of undo puts a picture figure
+    on top at the top-left corner, and the image saved then renders as
+    before with the PNG's pixels there."""
+    image = s.wait_for(f"the image window {path!r}", lambda: s.window(path), seen=s.window_listing)
+    before = rendered_pixels(s, path)
+    png, rgb = picture_png(PICTURE_WIDTH, PICTURE_HEIGHT)
+    png_path = os.path.join(s.work, "other.png")
+    with open(png_path, "wb") as file:
+        file.write(png)
+    below = [(f"{T['rectangle']} 1", box_of(ZOOMED_FROM, ZOOMED_TO)),
+             (f"{T['rectangle']} 0", box_of(MOVED_FROM, MOVED_TO))]
+    pasted = [(f"{T['picture']} 2", box_of((0, 0), (PICTURE_WIDTH, PICTURE_HEIGHT)))] + below
+    # In the foreground, xclip serves the clipboard until it is stopped.
+    server = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard", "-t", "image/png", "-i", png_path],
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        s.wait_for("xclip offering image/png", lambda: b"image/png" in subprocess.run(
+            ["xclip", "-selection", "clipboard", "-t", "TARGETS", "-o"], capture_output=True,
+            timeout=UI_TIMEOUT).stdout)
+        click_file_menu_item(s, T["paste image"])
+        question = s.wait_for(f"the question {T['paste question']!r}",
+                              lambda: next((w for w in s.windows()
+                                            if s.find(w, "label", name=T["paste question"]) is not None), None),
+                              seen=s.window_listing)
+        yes = s.find(question, "push button", name=T["yes"])
+        if yes is None:
+            s.fail(f"no button {T['yes']!r} in the question; seen: {s.listing(question, ('push button',))}")
+        # The answer returns before the program reads the clipboard: xclip
+        # serves until the figure is there.
+        yes.queryAction().doAction(0)
+        check_figures(s, image, pasted)
+    finally:
+        server.terminate()
+        server.wait()
+    s.keys(s.main_xid, "ctrl+z")
+    s.wait_for(f"the image window titled {path!r} after undoing the paste", lambda: s.window(path),
+               seen=s.window_listing)
+    check_figures(s, image, below)
+    s.keys(s.main_xid, "ctrl+y")
+    check_figures(s, image, pasted)
+    save_image(s, pasted_path)
+    width, height, expected = before[0], before[1], bytearray(before[2])
+    for y in range(PICTURE_HEIGHT):
+        row = rgb[y * PICTURE_WIDTH * 3:(y + 1) * PICTURE_WIDTH * 3]
+        expected[y * width * 3:y * width * 3 + len(row)] = row
+    after = rendered_pixels(s, pasted_path)
+    differing = [(i // 3 % width, i // 3 // width) for i in range(0, len(expected), 3)
+                 if after[2][i:i + 3] != expected[i:i + 3]]
+    if after[:2] != (width, height) or differing:
+        s.fail(f"the image saved after the paste renders {after[0]} x {after[1]}, {len(differing)} pixels "
+               f"differing from the image before with the PNG at the top-left corner, first {differing[:5]}")
 
 
 def recovery_file(s, path):
@@ -1150,6 +1240,7 @@ def main():
     restored_path = os.path.join(s.files, RESTORED_FILE_NAME)
     zoomed_path = os.path.join(s.files, ZOOMED_FILE_NAME)
     sample_path = os.path.join(s.files, "sample.kri")
+    pasted_path = os.path.join(s.files, "pasted.kri")
     recovered = {}
     steps = [
         ("1 start", start_program),
@@ -1173,6 +1264,7 @@ def main():
         ("13 restored bytes", lambda s: check_restored_bytes(s, recovered["container"], restored_path)),
         ("14 zoomed drawing", lambda s: zoomed_drawing(s, restored_path, zoomed_path)),
         ("14a figures through the list's commands", lambda s: figures_through_commands(s, zoomed_path)),
+        ("14b another program's picture pasted", lambda s: paste_other_picture(s, zoomed_path, pasted_path)),
         ("15 quit", quit_program),
         ("16 high-density screen", lambda s: high_density_screen(s, sample_path)),
     ]
