@@ -12,21 +12,25 @@ constexpr const char* kModeNames[] = {
 
 }  // namespace
 
-std::string ImageToSvg(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated) {
-  const TRect& r = Image.ImageRect();
-  TSvgCanvas canvas(r.Right, r.Bottom);
-  canvas.Brush.Color = Image.BackgroundColor();
-  canvas.Brush.Style = bsSolid;
-  canvas.FillRect(r);
+void DrawForExport(TFiguresCollection& Image, TVectorCanvas& Canvas, std::vector<TSvgApproximation>& Approximated) {
+  Canvas.Brush.Color = Image.BackgroundColor();
+  Canvas.Brush.Style = bsSolid;
+  Canvas.FillRect(Image.ImageRect());
   // Drawn as the collection draws it, figure by figure, so that each
   // approximation is known by its figure.
   int32_t position = 0;
   for (TBasicFigure* figure : Image.Figures()) {
-    figure->DrawOn(canvas);
-    if (const std::optional<TPenMode> mode = canvas.TakeApproximation())
+    figure->DrawOn(Canvas);
+    if (const std::optional<TPenMode> mode = Canvas.TakeApproximation())
       Approximated.push_back({position, figure->ClassName(), *mode});
     ++position;
   }
+}
+
+std::string ImageToSvg(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated) {
+  const TRect& r = Image.ImageRect();
+  TSvgCanvas canvas(r.Right, r.Bottom);
+  DrawForExport(Image, canvas, Approximated);
   return canvas.Document();
 }
 

@@ -17,6 +17,13 @@ struct TSvgApproximation {
   TPenMode Mode = pmCopy;
 };
 
+class TVectorCanvas;
+
+// Draws the image on Canvas as RenderImage draws it on a raster: the
+// background, then every figure bottom to top, no selection markers.
+// Appends the figures drawn only approximately to Approximated.
+void DrawForExport(TFiguresCollection& Image, TVectorCanvas& Canvas, std::vector<TSvgApproximation>& Approximated);
+
 // The image as RenderImage draws it (a white page of Right x Bottom pixels of
 // the image rectangle, the background, every figure bottom to top, no
 // selection markers) as an SVG document, UTF-8. Appends the figures drawn

@@ -89,6 +89,27 @@ void AppendNumber(std::string& Out, double V) {
     if (half) Out += ".5";
     return;
   }
+  // Thousandths by integer arithmetic, unless the product's rounding could
+  // reach a half, where only exact decimal conversion decides.
+  const double thousandths = V * 1000;
+  const double fraction = thousandths - std::floor(thousandths);
+  if (std::fabs(fraction - 0.5) > std::fabs(thousandths) * 1e-15 + 1e-9) {
+    const int64_t rounded = std::llround(thousandths);
+    if (rounded == 0) {
+      Out += '0';
+      return;
+    }
+    if (rounded < 0) Out += '-';
+    const uint64_t magnitude = rounded < 0 ? uint64_t(-rounded) : uint64_t(rounded);
+    Out.append(text, std::to_chars(text, text + sizeof text, magnitude / 1000).ptr);
+    uint64_t digits = magnitude % 1000;
+    if (digits == 0) return;
+    char fractionText[4] = {'.', char('0' + digits / 100), char('0' + digits / 10 % 10), char('0' + digits % 10)};
+    size_t length = 4;
+    while (fractionText[length - 1] == '0') --length;
+    Out.append(fractionText, length);
+    return;
+  }
   const auto result = std::to_chars(text, text + sizeof text, V, std::chars_format::fixed, 3);
   std::string_view s(text, size_t(result.ptr - text));
   while (s.back() == '0') s.remove_suffix(1);

@@ -120,10 +120,8 @@ void TImagePrinter::PaintPreview(QPrinter& Printer) {
 }
 
 void TImagePrinter::SendPage(QPrinter& Printer) {
-  const TRect& r = FImage->ImageRect();
   std::vector<TSvgApproximation> approximated;
-  const std::vector<uint8_t> pdf =
-      SvgToPdf(ImageToSvg(*FImage, approximated), r.Right, r.Bottom, Placement(Printer, *FImage, FitToPage));
+  const std::vector<uint8_t> pdf = ImageToPdf(*FImage, approximated, Placement(Printer, *FImage, FitToPage));
   if (Printer.outputFormat() == QPrinter::PdfFormat)
     WriteFileAtomically(LocalFileName(Printer.outputFileName()), pdf);
   else

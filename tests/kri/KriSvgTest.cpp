@@ -12,7 +12,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <charconv>
 #include <functional>
+#include <random>
 #include <set>
 
 #include "kri/KriTestSupport.h"
@@ -296,9 +298,19 @@ TEST(KriPdf, RenderedPdfMatchesTheRaster) {
   }
 }
 
-// Texts stay text: their fonts embedded, their words found by a reader.
+// Texts stay text: their fonts embedded, their words found by a reader;
+// a face without a program to embed (a Type 1 one) is drawn as outlines
+// and still found.
 TEST(KriPdf, TextsAreEmbeddedAndSearchable) {
-  const TScene texts{"texts", Texts, false};
+  const TScene texts{"texts", [](TFiguresCollection& Image) {
+                       Texts(Image);
+                       auto& outlined = AddFilled<TFigureText>(Image, {{120, 5}}, clBlack, 1, clWhite, bsClear);
+                       outlined.SetText("Chancery");
+                       TFont font;
+                       font.Name = "Monotype Corsiva";
+                       font.Height = -24;
+                       outlined.SetFont(font);
+                     }};
   std::vector<TSvgApproximation> approximated;
   const std::vector<uint8_t> pdf = ImageToPdf(*MakeScene(texts), approximated);
   const QList<QByteArray> fonts = PopplerOutput("pdffonts", {}, pdf).split('\n');
@@ -313,9 +325,27 @@ TEST(KriPdf, TextsAreEmbeddedAndSearchable) {
   const QString words = QString::fromUtf8(PopplerOutput("pdftotext", {}, pdf, {"-"}));
   for (const QString& expected :
        {QString::fromUtf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80"),
-        QStringLiteral("Times <&> Roman"), QStringLiteral("Courier 0123")}) {
+        QStringLiteral("Times <&> Roman"), QStringLiteral("Courier 0123"), QStringLiteral("Chancery")}) {
     EXPECT_TRUE(words.contains(expected)) << expected.toStdString() << " not in " << words.toStdString();
   }
+}
+
+// On paper the drawing moves and scales, and its hatch cells with it.
+TEST(KriPdf, PlacedDrawingKeepsItsHatchesInStep) {
+  const TScene hatches{"hatches", Hatches, true};
+  const QImage raster = RenderImage(*MakeScene(hatches));
+  // Two dots of poppler's 96 an inch to a pixel, 30 and 20 dots in.
+  TPdfPlacement placement;
+  placement.Scale = 1.5;
+  placement.Left = 22.5;
+  placement.Top = 15;
+  placement.PageWidth = raster.width() * 1.5 + 45;
+  placement.PageHeight = raster.height() * 1.5 + 30;
+  std::vector<TSvgApproximation> approximated;
+  const QImage page = RenderedPdf(ImageToPdf(*MakeScene(hatches), approximated, placement));
+  const QImage doubled = raster.scaled(raster.size() * 2);
+  const QImage drawn = page.copy(30, 20, doubled.width(), doubled.height());
+  EXPECT_LT(std::max(Unmatched(doubled, drawn), Unmatched(drawn, doubled)), 4 * 144);
 }
 
 // A figure whose raster mode depends on the pixels beneath is drawn as copy
@@ -391,4 +421,17 @@ TEST(KriSvg, NumbersAreShortestToAThousandth) {
                                                   {-1e300, "-1000000000000000"},
                                                   {std::nan(""), "0"}};
   for (const auto& [value, text] : cases) EXPECT_EQ(Number(value), text) << value;
+  // Whatever shortcut writes them, fractions are the exact decimal rounding,
+  // also a hair either side of a half thousandth.
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    const double near = double(int64_t(random() % 4000000) - 2000000) / 1000 + 0.0005;
+    const double value = i % 2 == 0 ? std::uniform_real_distribution<double>(-5000, 5000)(random)
+                                    : std::nextafter(near, i % 4 == 1 ? 1e300 : -1e300);
+    char exact[64];
+    std::string_view digits(exact, size_t(std::to_chars(exact, exact + 64, value, std::chars_format::fixed, 3).ptr - exact));
+    while (digits.back() == '0') digits.remove_suffix(1);
+    if (digits.back() == '.') digits.remove_suffix(1);
+    ASSERT_EQ(Number(value), digits == "-0" ? "0" : std::string(digits)) << value;
+  }
 }
