@@ -252,7 +252,7 @@ bool ClipboardHasPicture() { return !OfferedPictureFormat().isEmpty(); }
 
 std::unique_ptr<TFigureBitmap> PastePictureFromClipboard(uint64_t Room) {
   const QString format = OfferedPictureFormat();
-  if (format.isEmpty()) throw EOutOfMemory();
+  if (format.isEmpty()) return nullptr;
   try {
     const QByteArray block = ClipboardBlock(format);
     std::span<const uint8_t> bitmap(reinterpret_cast<const uint8_t*>(block.constData()), size_t(block.size()));

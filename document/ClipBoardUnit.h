@@ -78,5 +78,6 @@ bool ClipboardHasPicture();
 // MaxPictureBytes (EPictureTooLarge) or over Room (EPicturesTooLarge) once
 // loaded; a BMP is refused so by the picture reader. Data that is no such
 // picture: "Picture cannot be read: REASON", or the picture reader's
-// failures; none on the clipboard: EOutOfMemory, as for the blocks.
+// failures. Null when the clipboard holds no picture (any more: another
+// program may take it back while the person is asked).
 std::unique_ptr<TFigureBitmap> PastePictureFromClipboard(uint64_t Room);

@@ -46,9 +46,11 @@ bool AskPastePicture(QWidget* Parent) {
   return box.exec() == QMessageBox::Yes;
 }
 
-// A new image of the clipboard picture's size, the picture its one figure.
+// A new image of the clipboard picture's size, the picture its one figure;
+// null when the picture is gone.
 std::unique_ptr<TFiguresCollection> ImageOfClipboardPicture() {
   std::unique_ptr<TFigureBitmap> picture = PastePictureFromClipboard(MaxImagePictureBytes);
+  if (!picture) return nullptr;
   const TRect rect{0, 0, picture->Picture().Width(), picture->Picture().Height()};
   if (rect.Right > MaxImageEdge || rect.Bottom > MaxImageEdge) throw EImageSizeInvalid();
   auto image = std::make_unique<TFiguresCollection>(nullptr, rect);
@@ -88,7 +90,7 @@ void TfrmMain::AttachReadImage(std::unique_ptr<TFiguresCollection> Image, const 
 void TfrmMain::OpenClipboardImage() {
   // The image block wins over the picture our own copy offers beside it.
   if (!ClipboardHasImage() && ClipboardHasPicture()) {
-    AttachReadImage(ImageOfClipboardPicture(), {});
+    if (std::unique_ptr<TFiguresCollection> image = ImageOfClipboardPicture()) AttachReadImage(std::move(image), {});
     return;
   }
   EnsureImageWindow();
@@ -157,7 +159,9 @@ void TfrmMain::PasteCommand() {
     if (!AskPastePicture(this)) return;
     FDocument->EndPendingStep();
     FImage->SetMode(emSelect);
-    FImage->AddPastedFigure(PastePictureFromClipboard(FDocument->Collection()->PictureRoom()));
+    // Gone meanwhile, the picture leaves nothing to paste.
+    if (std::unique_ptr<TFigureBitmap> picture = PastePictureFromClipboard(FDocument->Collection()->PictureRoom()))
+      FImage->AddPastedFigure(std::move(picture));
     return;
   }
   CloseImage();

@@ -1,7 +1,7 @@
 // "Из буфера" with another program's picture on the clipboard. Guards
 // against pixels changed on the way into the figure (alpha composited
 // wrongly), a paste that is no single undoable step or happens when
-// declined, a huge declared size decoded before it is refused, and our own
+// declined, a picture gone meanwhile reported as a failure, a huge declared size decoded before it is refused, and our own
 // image losing to the PNG offered beside it.
 #include "MainWindowSupport.h"
 
@@ -75,6 +75,16 @@ TEST_F(ClipboardPictureTest, GoesIntoTheOpenImageAsOneStepWhenAccepted) {
 
   Main->mn_MainClick(Main->Menu.mnMain_Edit_Undo);
   EXPECT_EQ(ListTexts(), before);
+
+  // Taken back by its program while the question was open, the picture
+  // leaves nothing to paste and nothing to report.
+  Reports.clear();
+  WithModal(paste, [](QWidget* Box) {
+    QGuiApplication::clipboard()->clear();
+    Answer(Box, QMessageBox::Yes);
+  });
+  EXPECT_EQ(ListTexts(), before);
+  EXPECT_TRUE(Reports.empty()) << Reports.front().toStdString();
 }
 
 TEST_F(ClipboardPictureTest, OpensAsAnImageOfItsSizeWhenNoneIsOpen) {
