@@ -65,12 +65,6 @@ void AppendArc(std::string& Out, const TPathCommand& A) {
   }
 }
 
-std::string Hex4(uint32_t V) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04X", unsigned(V & 0xFFFF));
-  return text;
-}
-
 // The placement as a transformation from image pixels (y down) to the
 // page's default space (y up).
 std::string PlacementMatrix(const TPdfPlacement& P) {
@@ -237,7 +231,7 @@ void TPdfCanvas::PutText(const TVectorText& Text) {
     AppendPoint(FContent, {double(Text.X) + at[0].x(), top + at[0].y()});
     FContent += "Tm [<";
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
-      FContent += Hex4(glyphs[i]);
+      FContent += PdfHexCode(glyphs[i]);
       if (i + 1 == glyphs.size()) break;
       // Each glyph moves the pen by its declared advance; the difference
       // from the layout's position is taken back, in thousandths of the
@@ -280,7 +274,7 @@ void TPdfCanvas::AppendInvisibleText(const QString& Text, double X, double Basel
   FContent += " Tz 1 0 0 -1 ";
   AppendPoint(FContent, {X, Baseline});
   FContent += "Tm <";
-  for (const quint32 glyph : glyphs) FContent += Hex4(glyph);
+  for (const quint32 glyph : glyphs) FContent += PdfHexCode(glyph);
   FContent += "> Tj ET Q\n";
 }
 

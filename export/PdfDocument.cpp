@@ -84,25 +84,14 @@ std::vector<uint8_t> TPdfDocument::Finish(int Catalog, int Info) {
   return std::move(FOut);
 }
 
-std::string PdfLiteral(std::string_view Bytes) {
-  std::string s = "(";
-  for (const char c : Bytes) {
-    if (c == '(' || c == ')' || c == '\\') s += '\\';
-    if (c == '\r') {
-      s += "\\r";
-      continue;
-    }
-    s += c;
-  }
-  return s + ')';
+std::string PdfHexCode(uint32_t Code) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04X", unsigned(Code & 0xFFFF));
+  return text;
 }
 
 std::string PdfTextString(std::u16string_view Text) {
   std::string s = "<FEFF";
-  char unit[8];
-  for (const char16_t c : Text) {
-    std::snprintf(unit, sizeof unit, "%04X", unsigned(c));
-    s += unit;
-  }
+  for (const char16_t c : Text) s += PdfHexCode(c);
   return s + '>';
 }

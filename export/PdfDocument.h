@@ -49,7 +49,7 @@ class TPdfDocument {
 // Data compressed for a stream, on any thread.
 std::vector<uint8_t> Deflated(std::string_view Data);
 
-// Text as a PDF literal string, in parentheses with the delimiters escaped.
-std::string PdfLiteral(std::string_view Bytes);
+// A two-byte code (a glyph number, a UTF-16 unit) as four hex digits.
+std::string PdfHexCode(uint32_t Code);
 // UTF-16 as a PDF text string: big-endian with a byte order mark, in hex.
 std::string PdfTextString(std::u16string_view Text);

@@ -141,12 +141,6 @@ QByteArray Sfnt(const TTables& Tables, bool TrueType) {
   return out + data;
 }
 
-std::string Hex4(uint32_t V) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04X", unsigned(V & 0xFFFF));
-  return text;
-}
-
 // A PDF name made of the face's family and style, letters and digits only.
 std::string PostScriptName(const QRawFont& Face) {
   std::string name;
@@ -187,7 +181,7 @@ std::string ToUnicodeMap(const std::map<quint32, char16_t>& Glyphs) {
   for (size_t i = 0; i < mapped.size(); i += 100) {
     const size_t end = std::min(mapped.size(), i + 100);
     cmap += std::to_string(end - i) + " beginbfchar\n";
-    for (size_t k = i; k < end; ++k) cmap += '<' + Hex4(mapped[k].first) + "> <" + Hex4(mapped[k].second) + ">\n";
+    for (size_t k = i; k < end; ++k) cmap += '<' + PdfHexCode(mapped[k].first) + "> <" + PdfHexCode(mapped[k].second) + ">\n";
     cmap += "endbfchar\n";
   }
   return cmap + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
