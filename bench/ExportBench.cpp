@@ -20,7 +20,7 @@ void BM_Export(benchmark::State& State) {
   TFiguresCollection image(nullptr, TRect{0, 0, 650, 400});
   AddMixedFigures(image, count, 480, 400, nullptr);
   const std::string path = QDir::tempPath().toStdString() + "/kresta-export-bench-" + std::to_string(getpid());
-  std::vector<TSvgApproximation> approximated;
+  std::vector<TVectorApproximation> approximated;
   for (auto _ : State) ExportImage(image, path, format, approximated);
   std::remove(path.c_str());
   State.SetItemsProcessed(State.iterations() * count);

@@ -16,7 +16,7 @@ TExportFormat ExportFormatOfName(const std::string& FileName) {
 }
 
 void ExportImage(TFiguresCollection& Image, const std::string& FileName, TExportFormat Format,
-                 std::vector<TSvgApproximation>& Approximated, int Scale) {
+                 std::vector<TVectorApproximation>& Approximated, int Scale) {
   switch (Format) {
     case TExportFormat::Bmp: WriteFileAtomically(FileName, EncodeBmp24(ScalePixels(RenderImage(Image), Scale))); return;
     case TExportFormat::Png: WriteFileAtomically(FileName, EncodePng(ScalePixels(RenderImage(Image), Scale))); return;

@@ -23,4 +23,4 @@ TExportFormat ExportFormatOfName(const std::string& FileName);
 // appending the figures they draw only approximately to Approximated.
 // Needs a QGuiApplication when the image holds text.
 void ExportImage(TFiguresCollection& Image, const std::string& FileName, TExportFormat Format,
-                 std::vector<TSvgApproximation>& Approximated, int Scale = 1);
+                 std::vector<TVectorApproximation>& Approximated, int Scale = 1);

@@ -24,12 +24,12 @@ TPdfPlacement PagePlacement(double PageWidth, double PageHeight, const TPageMarg
   return placement;
 }
 
-std::vector<uint8_t> ImageToPdf(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated) {
+std::vector<uint8_t> ImageToPdf(TFiguresCollection& Image, std::vector<TVectorApproximation>& Approximated) {
   const TRect& r = Image.ImageRect();
   return ImageToPdf(Image, Approximated, NaturalPlacement(r.Right, r.Bottom));
 }
 
-std::vector<uint8_t> ImageToPdf(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated,
+std::vector<uint8_t> ImageToPdf(TFiguresCollection& Image, std::vector<TVectorApproximation>& Approximated,
                                 const TPdfPlacement& Placement) {
   const TRect& r = Image.ImageRect();
   TPdfCanvas canvas(r.Right, r.Bottom);
@@ -37,6 +37,6 @@ std::vector<uint8_t> ImageToPdf(TFiguresCollection& Image, std::vector<TSvgAppro
   return canvas.Document(Placement);
 }
 
-void ExportPdf(TFiguresCollection& Image, const std::string& FileName, std::vector<TSvgApproximation>& Approximated) {
+void ExportPdf(TFiguresCollection& Image, const std::string& FileName, std::vector<TVectorApproximation>& Approximated) {
   WriteFileAtomically(FileName, ImageToPdf(Image, Approximated));
 }

@@ -10,7 +10,6 @@
 
 #include "document/Collection.h"
 #include "export/PdfCanvas.h"
-#include "export/SvgExport.h"
 
 // The page of the image's own size: 1/96 inch a pixel.
 TPdfPlacement NaturalPlacement(int32_t Width, int32_t Height);
@@ -31,9 +30,9 @@ TPdfPlacement PagePlacement(double PageWidth, double PageHeight, const TPageMarg
 // default a page of its own size). Appends the figures drawn only
 // approximately to Approximated. Needs a QGuiApplication when the image
 // holds text.
-std::vector<uint8_t> ImageToPdf(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated);
-std::vector<uint8_t> ImageToPdf(TFiguresCollection& Image, std::vector<TSvgApproximation>& Approximated,
+std::vector<uint8_t> ImageToPdf(TFiguresCollection& Image, std::vector<TVectorApproximation>& Approximated);
+std::vector<uint8_t> ImageToPdf(TFiguresCollection& Image, std::vector<TVectorApproximation>& Approximated,
                                 const TPdfPlacement& Placement);
 
 // ImageToPdf written with WriteFileAtomically.
-void ExportPdf(TFiguresCollection& Image, const std::string& FileName, std::vector<TSvgApproximation>& Approximated);
+void ExportPdf(TFiguresCollection& Image, const std::string& FileName, std::vector<TVectorApproximation>& Approximated);

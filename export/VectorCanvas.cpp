@@ -14,6 +14,11 @@
 
 namespace {
 
+constexpr const char* kModeNames[] = {
+    "pmBlack",       "pmWhite",      "pmNop",   "pmNot",      "pmCopy", "pmNotCopy", "pmMergePenNot", "pmMaskPenNot",
+    "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor",         "pmNotXor",
+};
+
 // A pen wider than this covers every page that renderers can draw from any
 // path within the view's margin; cairo fails on wider strokes.
 constexpr int64_t kMaxStrokeWidth = int64_t(1) << 21;
@@ -425,4 +430,30 @@ void TVectorCanvas::DoStretchDraw(const TRect& Dest, const TPixelImage& Picture,
       {int32_t(Dest.Left - left), int32_t(Dest.Top - top), int32_t(Dest.Right - left), int32_t(Dest.Bottom - top)},
       Picture, Transparent);
   PutImage(left, top, part);
+}
+
+void DrawForExport(TFiguresCollection& Image, TVectorCanvas& Canvas, std::vector<TVectorApproximation>& Approximated) {
+  Canvas.Brush.Color = Image.BackgroundColor();
+  Canvas.Brush.Style = bsSolid;
+  Canvas.FillRect(Image.ImageRect());
+  // Drawn as the collection draws it, figure by figure, so that each
+  // approximation is known by its figure.
+  int32_t position = 0;
+  for (TBasicFigure* figure : Image.Figures()) {
+    figure->DrawOn(Canvas);
+    if (const std::optional<TPenMode> mode = Canvas.TakeApproximation())
+      Approximated.push_back({position, figure->ClassName(), *mode});
+    ++position;
+  }
+}
+
+std::string DescribeApproximations(std::span<const TVectorApproximation> Approximated) {
+  if (Approximated.empty()) return {};
+  std::string line = "figures drawn in copy mode instead of their raster mode: ";
+  for (size_t i = 0; i < Approximated.size(); ++i) {
+    const TVectorApproximation& a = Approximated[i];
+    if (i > 0) line += ", ";
+    line += std::to_string(a.Position) + " (" + a.ClassName + ", " + kModeNames[a.Mode < 16 ? a.Mode : pmCopy] + ')';
+  }
+  return line;
 }

@@ -15,10 +15,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "canvas/Canvas.h"
+#include "document/Collection.h"
 #include "export/VectorPath.h"
 
 class TFontCache;
@@ -167,3 +170,20 @@ class TVectorCanvas : public TCanvas {
   std::optional<TPenMode> FApproximation;
   std::unique_ptr<TFontCache> FFonts;
 };
+
+// A figure drawn in copy mode because its raster mode depends on the pixels
+// beneath, which vectors cannot express.
+struct TVectorApproximation {
+  int32_t Position = 0;  // in the drawing order, 0 at the bottom
+  std::string ClassName;
+  TPenMode Mode = pmCopy;
+};
+
+// Draws the image on Canvas as RenderImage draws it on a raster: the
+// background, then every figure bottom to top, no selection markers.
+// Appends the figures drawn only approximately to Approximated.
+void DrawForExport(TFiguresCollection& Image, TVectorCanvas& Canvas, std::vector<TVectorApproximation>& Approximated);
+
+// One line naming the approximated figures, without the line end; empty
+// when there are none.
+std::string DescribeApproximations(std::span<const TVectorApproximation> Approximated);

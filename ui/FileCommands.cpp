@@ -125,7 +125,7 @@ void TfrmMain::ExportCommand() {
     WriteFileAtomically(LocalFileName(choice->FileName), EncodeBmp24(FImage->imgDraw->Image()));
     return;
   }
-  std::vector<TSvgApproximation> approximated;
+  std::vector<TVectorApproximation> approximated;
   ExportImage(*FDocument->Collection(), LocalFileName(choice->FileName), choice->Format, approximated);
   if (!approximated.empty())
     sbHelper->showMessage(

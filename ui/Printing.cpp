@@ -120,7 +120,7 @@ void TImagePrinter::PaintPreview(QPrinter& Printer) {
 }
 
 void TImagePrinter::SendPage(QPrinter& Printer) {
-  std::vector<TSvgApproximation> approximated;
+  std::vector<TVectorApproximation> approximated;
   const std::vector<uint8_t> pdf = ImageToPdf(*FImage, approximated, Placement(Printer, *FImage, FitToPage));
   if (Printer.outputFormat() == QPrinter::PdfFormat)
     WriteFileAtomically(LocalFileName(Printer.outputFileName()), pdf);

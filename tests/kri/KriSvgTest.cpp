@@ -264,7 +264,7 @@ TEST(KriSvg, RenderedSvgMatchesTheRaster) {
       {"dashes", DashedLines, false},   {"texts", Texts, false},        {"far", FarAway, true}};
   for (const TScene& scene : scenes) {
     SCOPED_TRACE(scene.Name);
-    std::vector<TSvgApproximation> approximated;
+    std::vector<TVectorApproximation> approximated;
     const QImage svg = RenderedSvg(ImageToSvg(*MakeScene(scene), approximated));
     const QImage raster = RenderImage(*MakeScene(scene));
     ASSERT_EQ(svg.size(), raster.size());
@@ -288,7 +288,7 @@ TEST(KriPdf, RenderedPdfMatchesTheRaster) {
       {"dashes", DashedLines, false},   {"texts", Texts, false},        {"far", FarAway, true}};
   for (const TScene& scene : scenes) {
     SCOPED_TRACE(scene.Name);
-    std::vector<TSvgApproximation> approximated;
+    std::vector<TVectorApproximation> approximated;
     const QImage pdf = RenderedPdf(ImageToPdf(*MakeScene(scene), approximated));
     const QImage raster = RenderImage(*MakeScene(scene));
     ASSERT_EQ(pdf.size(), raster.size());
@@ -311,7 +311,7 @@ TEST(KriPdf, TextsAreEmbeddedAndSearchable) {
                        font.Height = -24;
                        outlined.SetFont(font);
                      }};
-  std::vector<TSvgApproximation> approximated;
+  std::vector<TVectorApproximation> approximated;
   const std::vector<uint8_t> pdf = ImageToPdf(*MakeScene(texts), approximated);
   const QList<QByteArray> fonts = PopplerOutput("pdffonts", {}, pdf).split('\n');
   int listed = 0;
@@ -341,7 +341,7 @@ TEST(KriPdf, PlacedDrawingKeepsItsHatchesInStep) {
   placement.Top = 15;
   placement.PageWidth = raster.width() * 1.5 + 45;
   placement.PageHeight = raster.height() * 1.5 + 30;
-  std::vector<TSvgApproximation> approximated;
+  std::vector<TVectorApproximation> approximated;
   const QImage page = RenderedPdf(ImageToPdf(*MakeScene(hatches), approximated, placement));
   const QImage doubled = raster.scaled(raster.size() * 2);
   const QImage drawn = page.copy(30, 20, doubled.width(), doubled.height());
@@ -383,7 +383,7 @@ TEST(KriSvg, DocumentIsWellFormedXml) {
   text.SetText("<a & \"b\" 'c'>\x01\t]]>");
   AddFigure<TFigurePolyLine>(*image, {{-2147483647 - 1, -2147483647 - 1}, {2147483647, 2147483647}}).SetPenWidth(9);
   AddFilled<TFigureEllipse>(*image, {{2147483647, 0}, {-2147483647, 90}}, clBlack, 1, 0x0000FF, bsCross);
-  std::vector<TSvgApproximation> approximated;
+  std::vector<TVectorApproximation> approximated;
   const std::string svg = ImageToSvg(*image, approximated);
 
   QXmlStreamReader reader(QByteArray::fromStdString(svg));

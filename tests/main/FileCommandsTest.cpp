@@ -127,7 +127,7 @@ TEST_F(FileTest, ExportWritesTheFormatOfTheFilterChosenAsKriDoes) {
               ExportAs(filter, FilePath("exported"), &proposed));
     EXPECT_TRUE(proposed.endsWith(extension)) << proposed.toStdString();
     const std::vector<uint8_t> written = ReadFileBytes(FilePath("exported") + extension);
-    std::vector<TSvgApproximation> approximated;
+    std::vector<TVectorApproximation> approximated;
     const std::string reference = FilePath("reference") + extension;
     ExportImage(*reopened, reference, format, approximated);
     EXPECT_EQ(written, ReadFileBytes(reference));

@@ -98,14 +98,14 @@ int Run(int& argc, char** argv) {
     const QGuiApplication application(argc, argv);
     const TExportFormat format =
         ExportFormatOfName(render->Files[1]) == TExportFormat::Png ? TExportFormat::Png : TExportFormat::Bmp;
-    std::vector<TSvgApproximation> none;
+    std::vector<TVectorApproximation> none;
     ExportImage(*image, render->Files[1], format, none, render->Scale);
   } else if (args.size() == 3 && command == "export") {
     const std::unique_ptr<TFiguresCollection> image = LoadImage(args[1]);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QGuiApplication application(argc, argv);
-    std::vector<TSvgApproximation> approximated;
+    std::vector<TVectorApproximation> approximated;
     const TExportFormat format =
         ExportFormatOfName(args[2]) == TExportFormat::Pdf ? TExportFormat::Pdf : TExportFormat::Svg;
     ExportImage(*image, args[2], format, approximated);
