@@ -30,17 +30,18 @@ class TCoverCells {
 
   // Whether the cells holding Pixels, a box within the area, are all set.
   bool Cover(const TBox& Pixels) const {
-    bool covered = true;
-    ForCells(Pixels.Top - FArea.Top, Pixels.Bottom - FArea.Top + kSize - 1, Pixels.Left - FArea.Left,
-             Pixels.Right - FArea.Left + kSize - 1,
-             [&](const uint64_t& Word, uint64_t Cells) { covered = covered && (Word & Cells) == Cells; });
-    return covered;
+    return ForCells(Pixels.Top - FArea.Top, Pixels.Bottom - FArea.Top + kSize - 1, Pixels.Left - FArea.Left,
+                    Pixels.Right - FArea.Left + kSize - 1,
+                    [](const uint64_t& Word, uint64_t Cells) { return (Word & Cells) == Cells; });
   }
   // Sets the cells that Part, a box anywhere, holds whole.
   void Set(const TBox& Part) {
     ForCells(Part.Top - FArea.Top + kSize - 1, Past(Part.Bottom, FArea.Top, FArea.Bottom),
              Part.Left - FArea.Left + kSize - 1, Past(Part.Right, FArea.Left, FArea.Right),
-             [](uint64_t& Word, uint64_t Cells) { Word |= Cells; });
+             [](uint64_t& Word, uint64_t Cells) {
+               Word |= Cells;
+               return true;
+             });
   }
 
  private:
@@ -53,9 +54,10 @@ class TCoverCells {
   }
   // Calls Visit(word, cells) for each word of cells [Column0, Column1) in
   // rows of cells [Row0, Row1), where each bound is a pixel offset from the
-  // area's start divided by the cell size, clamped to the cells.
+  // area's start divided by the cell size, clamped to the cells, until a
+  // visit returns false; whether none did.
   template <class TVisit>
-  void ForCells(int64_t Row0, int64_t Row1, int64_t Column0, int64_t Column1, TVisit&& Visit) const {
+  bool ForCells(int64_t Row0, int64_t Row1, int64_t Column0, int64_t Column1, TVisit&& Visit) const {
     const auto cells = [](int64_t Offset, int64_t Count) {
       return std::clamp<int64_t>(Offset, 0, Count * kSize) / kSize;
     };
@@ -65,10 +67,11 @@ class TCoverCells {
       uint64_t* row = FBits.data() + size_t(r) * FWords;
       for (int64_t c = c0; c < c1;) {
         const int64_t end = std::min(c1, (c / 64 + 1) * 64);
-        Visit(row[c / 64], (~uint64_t(0) >> (64 - (end - c))) << (c % 64));
+        if (!Visit(row[c / 64], (~uint64_t(0) >> (64 - (end - c))) << (c % 64))) return false;
         c = end;
       }
     }
+    return true;
   }
 
   TBox FArea;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "canvas/RasterMath.h"
@@ -139,6 +140,41 @@ void TCurveChain::Build(const TCurveBox& Box, const TViewport& View) {
     FQuarter[i] = {x - cw / 2, y - ch / 2};
   }
   FCentre = {int32_t(Box.Left + (Box.Right - Box.Left) / 2), int32_t(Box.Top + (Box.Bottom - Box.Top) / 2)};
+}
+
+bool TCurveChain::AccumulateRows(int64_t Top, std::vector<TSpan>& Rows) const {
+  if (!FExact || FQuarter.empty()) return false;
+  // The outline of a single pixel steps nowhere and lights nothing.
+  if (FBox.Right - FBox.Left == 1 && FBox.Bottom - FBox.Top == 1) return true;
+  const int64_t cw = FBox.CornerW, ch = FBox.CornerH;
+  const int64_t last = Top + int64_t(Rows.size());
+  const auto widen = [&](int64_t Y, int64_t X0, int64_t X1) {
+    if (Y < Top || Y >= last) return;
+    TSpan& row = Rows[size_t(Y - Top)];
+    row.X0 = std::min(row.X0, X0);
+    row.X1 = std::max(row.X1, X1);
+  };
+  // Every position of the closed outline is lit, and so is every pixel of
+  // the straight runs between the corners. A row of the corners spans from
+  // the quarter's point furthest out on it (its first: x falls along the
+  // quarter) in a left corner to its mirror image in a right corner; the
+  // runs across the top and bottom rows lie between those. The placements
+  // are those of Build.
+  const int64_t right = FBox.Right - cw, left = FBox.Left + cw - 1;
+  const int64_t top = FBox.Top + ch - 1, bottom = FBox.Bottom - ch;
+  int64_t y = std::numeric_limits<int64_t>::min();
+  for (const TOffset64& q : FQuarter) {
+    if (q.Y + ch / 2 == y) continue;
+    y = q.Y + ch / 2;
+    const int64_t x = q.X + cw / 2;
+    widen(top - y, left - x, right + x + 1);
+    widen(bottom + y, left - x, right + x + 1);
+  }
+  // The rows between the corners hold the runs down the left and right
+  // sides.
+  for (int64_t r = std::max(top - ch / 2 + 1, Top); r < std::min(bottom + ch / 2, last); ++r)
+    widen(r, FBox.Left, FBox.Right);
+  return true;
 }
 
 size_t TCurveChain::FindRay(int64_t Rx, int64_t Ry) const {

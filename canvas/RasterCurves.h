@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "canvas/Canvas.h"
+#include "canvas/RasterSurface.h"
 
 // A point of a quarter ellipse, whose box may exceed the 32-bit range.
 struct TOffset64 {
@@ -54,6 +55,11 @@ class TCurveChain {
   // the viewport also gets the points where the rays cross it.
   void AppendArc(TPoint Start, TPoint End, std::vector<TPoint>& Out) const;
   TPoint Centre() const { return FCentre; }
+  // For rows [Top, Top + Rows.size()), widens Rows[y - Top] to hold the
+  // pixels the closed outline lights on row y, as AccumulatePathRows does
+  // with Points(), but from the quarter alone; false, leaving Rows alone,
+  // for an outline not traced pixel by pixel.
+  bool AccumulateRows(int64_t Top, std::vector<TSpan>& Rows) const;
 
  private:
   // Position of the first chain point at or past the ray's angle.

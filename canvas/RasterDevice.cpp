@@ -70,55 +70,53 @@ struct TStretchAxis {
 
 }  // namespace
 
-// Interior rows of a shape, asked for one row after the other.
-struct TRasterDevice::TFillSource {
-  virtual ~TFillSource() = default;
-  virtual int64_t Top() const = 0;
-  virtual int64_t Bottom() const = 0;
-  // Rows then come one by one from First, up to Last (exclusive).
-  virtual void Start(int64_t First, int64_t Last) = 0;
-  virtual void Row(int64_t Y, TSpanList& Out) = 0;
-};
+// The fills below give the interior rows of a shape one after the other:
+// the rows lie within [Top(), Bottom()); Start(First, Last) comes first,
+// then ForSpans(Y, Visit) calls Visit(X0, X1) for the spans of each row Y
+// from First up to Last (exclusive) in turn, left to right. The drawing
+// routines take the kind of fill as a template parameter, so that no row
+// costs a call through a table.
 
 // The box [X0, X1) x [Y0, Y1).
-struct TRasterDevice::TRectFill final : TFillSource {
+struct TRasterDevice::TRectFill {
   int64_t X0, Y0, X1, Y1;
-  TRectFill(int64_t L, int64_t T, int64_t R, int64_t B) : X0(L), Y0(T), X1(R), Y1(B) {}
-  int64_t Top() const override { return Y0; }
-  int64_t Bottom() const override { return X0 < X1 ? Y1 : Y0; }
-  void Start(int64_t, int64_t) override {}
-  void Row(int64_t Y, TSpanList& Out) override {
-    Out.clear();
-    if (Y >= Y0 && Y < Y1 && X0 < X1) Out.push_back({X0, X1});
+  int64_t Top() const { return Y0; }
+  int64_t Bottom() const { return X0 < X1 ? Y1 : Y0; }
+  void Start(int64_t, int64_t) {}
+  template <class TVisit>
+  void ForSpans(int64_t Y, TVisit&& Visit) const {
+    if (Y >= Y0 && Y < Y1 && X0 < X1) Visit(X0, X1);
   }
 };
 
 // One span per row, from row First.
-struct TRasterDevice::TRowsFill final : TFillSource {
+struct TRasterDevice::TRowsFill {
   const std::vector<TSpan>& Rows;
   int64_t First;
-  TRowsFill(const std::vector<TSpan>& R, int64_t F) : Rows(R), First(F) {}
-  int64_t Top() const override { return First; }
-  int64_t Bottom() const override { return First + int64_t(Rows.size()); }
-  void Start(int64_t, int64_t) override {}
-  void Row(int64_t Y, TSpanList& Out) override {
-    Out.clear();
+  int64_t Top() const { return First; }
+  int64_t Bottom() const { return First + int64_t(Rows.size()); }
+  void Start(int64_t, int64_t) {}
+  template <class TVisit>
+  void ForSpans(int64_t Y, TVisit&& Visit) const {
     if (Y < First || Y >= Bottom()) return;
     const TSpan& s = Rows[size_t(Y - First)];
-    if (s.X0 < s.X1) Out.push_back(s);
+    if (s.X0 < s.X1) Visit(s.X0, s.X1);
   }
 };
 
 // The even-odd interior of a polygon.
-struct TRasterDevice::TPolygonFill final : TFillSource {
+struct TRasterDevice::TPolygonFill {
   TPolygonScan& Scan;
   TPolygonFill(TPolygonScan& S, std::span<const TPoint> Points, int64_t Columns) : Scan(S) {
     Scan.Begin(Points, Columns);
   }
-  int64_t Top() const override { return Scan.Top(); }
-  int64_t Bottom() const override { return Scan.Bottom(); }
-  void Start(int64_t First, int64_t Last) override { Scan.Seek(First, Last); }
-  void Row(int64_t, TSpanList& Out) override { Scan.NextRow(Out); }
+  int64_t Top() const { return Scan.Top(); }
+  int64_t Bottom() const { return Scan.Bottom(); }
+  void Start(int64_t First, int64_t Last) { Scan.Seek(First, Last); }
+  template <class TVisit>
+  void ForSpans(int64_t, TVisit&& Visit) {
+    Scan.NextRow(Visit);
+  }
 };
 
 bool BrushSetsEveryPixel(const TDeviceState& State, TPenMode Mode) {
@@ -176,7 +174,8 @@ bool TRasterDevice::PrepareBox(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, T
   return true;
 }
 
-void TRasterDevice::DrawShape(TFillSource* Fill, std::span<const TPoint> Path, bool Closed) {
+template <class TFill>
+void TRasterDevice::DrawShape(TFill* Fill, std::span<const TPoint> Path, bool Closed) {
   if (FSurface.Empty()) return;
   if (State.BrushStyle == bsClear) Fill = nullptr;
   const TBrushPaint brush = BrushPaint(State.Mode);
@@ -188,27 +187,33 @@ void TRasterDevice::DrawShape(TFillSource* Fill, std::span<const TPoint> Path, b
   if (HasPen()) DrawThinPath(FSurface, Path, Closed, PenPaint());
 }
 
-void TRasterDevice::FillRows(TFillSource& Fill, const TBrushPaint& Brush) {
+void TRasterDevice::DrawOutline(std::span<const TPoint> Path, bool Closed) {
+  DrawShape<TRectFill>(nullptr, Path, Closed);
+}
+
+template <class TFill>
+void TRasterDevice::FillRows(TFill& Fill, const TBrushPaint& Brush) {
   const int64_t top = std::max<int64_t>(Fill.Top(), FSurface.Top());
   const int64_t bottom = std::min<int64_t>(Fill.Bottom(), FSurface.Bottom());
   if (top >= bottom) return;
   Fill.Start(top, bottom);
   for (int64_t y = top; y < bottom; ++y) {
-    Fill.Row(y, FFillSpans);
-    for (const TSpan& s : FFillSpans) Brush.Span(FSurface, int32_t(y), s.X0, s.X1);
+    Fill.ForSpans(y, [&](int64_t X0, int64_t X1) { Brush.Span(FSurface, int32_t(y), X0, X1); });
   }
 }
 
 // A wide pen's region and the interior share no pixel: the interior is
 // painted where the pen does not reach, then the pen region once.
-void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush, std::span<const TPoint> Path,
-                                    bool Closed) {
-  FWide.Begin(Path, Closed, FPenWidth, PenDisc(), FSurface.Width, FSurface.Top(), FSurface.Bottom());
+template <class TFill>
+void TRasterDevice::FillWithWidePen(TFill* Fill, const TBrushPaint& Brush, std::span<const TPoint> Path, bool Closed) {
   const TPixelOp penOp = MakePixelOp(State.Mode, State.PenColor);
   if (penOp.And == 0) {
     // The pen sets its pixels whatever lies beneath (copy and the like):
-    // painting the whole interior first leaves the same pixels.
+    // painting the whole interior first leaves the same pixels, and so does
+    // setting a pixel of the pen more than once.
     if (Fill != nullptr) FillRows(*Fill, Brush);
+    if (FWide.Paint(Path, Closed, FPenWidth, PenDisc(), FSurface, penOp.Xor)) return;
+    FWide.Begin(Path, Closed, FPenWidth, PenDisc(), FSurface.Width, FSurface.Top(), FSurface.Bottom());
     for (int64_t y = FWide.Top(); y < FWide.Bottom(); ++y) {
       uint32_t* row = FSurface.Row(int32_t(y));
       FWide.ForEachPixel(
@@ -217,6 +222,7 @@ void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush,
     }
     return;
   }
+  FWide.Begin(Path, Closed, FPenWidth, PenDisc(), FSurface.Width, FSurface.Top(), FSurface.Bottom());
   int64_t top = FSurface.Bottom(), bottom = FSurface.Top();
   const auto include = [&](int64_t From, int64_t To) {
     From = std::max<int64_t>(From, FSurface.Top());
@@ -234,7 +240,8 @@ void TRasterDevice::FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush,
     FPenSpans.clear();
     if (y >= FWide.Top() && y < FWide.Bottom()) FWide.Row(y, FPenSpans);
     if (Fill != nullptr) {
-      Fill->Row(y, FFillSpans);
+      FFillSpans.clear();
+      Fill->ForSpans(y, [&](int64_t X0, int64_t X1) { FFillSpans.push_back({X0, X1}); });
       SubtractSpans(FFillSpans, FPenSpans, FPaintSpans);
       for (const TSpan& s : FPaintSpans) Brush.Span(FSurface, int32_t(y), s.X0, s.X1);
     }
@@ -256,7 +263,7 @@ void TRasterDevice::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   // right column and the bottom row.
   const int64_t before = HasPen() ? (FPenWidth - 1) / 2 + 1 : 0;
   const int64_t after = HasPen() ? FPenWidth / 2 + 1 : 1;
-  TRectFill fill(l + before, t + before, r - after, b - after);
+  TRectFill fill{l + before, t + before, r - after, b - after};
   DrawShape(&fill, FPath, true);
 }
 
@@ -282,7 +289,7 @@ void TRasterDevice::DrawCurve(const TCurveBox& Box) {
   if (std::min(w - 1, Box.CornerW) < 2 || std::min(h - 1, Box.CornerH) < 2) {
     // Too small to round: the interior is the box less its right column
     // and bottom row.
-    TRectFill fill(Box.Left, Box.Top, Box.Right - 1, Box.Bottom - 1);
+    TRectFill fill{Box.Left, Box.Top, Box.Right - 1, Box.Bottom - 1};
     DrawShape(&fill, outline, true);
     return;
   }
@@ -291,8 +298,9 @@ void TRasterDevice::DrawCurve(const TCurveBox& Box) {
   const int64_t bottom = std::min<int64_t>(Box.Bottom, FSurface.Bottom());
   FRows.assign(size_t(std::max<int64_t>(bottom - top, 0)),
                {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()});
-  if (State.BrushStyle != bsClear) AccumulatePathRows(outline, true, int32_t(top), FRows);
-  TRowsFill fill(FRows, top);
+  if (State.BrushStyle != bsClear && !FChain.AccumulateRows(top, FRows))
+    AccumulatePathRows(outline, true, int32_t(top), FRows);
+  TRowsFill fill{FRows, top};
   DrawShape(&fill, outline, true);
 }
 
@@ -306,7 +314,7 @@ void TRasterDevice::Arc(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t 
   FChain.AppendArc({X3, Y3}, {X4, Y4}, FPath);
   if (Kind == TArcKind::Pie) FPath.push_back(FChain.Centre());
   if (Kind == TArcKind::Arc) {
-    DrawShape(nullptr, FPath, false);
+    DrawOutline(FPath, false);
     return;
   }
   TPolygonFill fill(FPolygon, FPath, FSurface.Width);
@@ -315,7 +323,7 @@ void TRasterDevice::Arc(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t 
 
 void TRasterDevice::Polyline(std::span<const TPoint> Points) {
   BeginPrimitive();
-  if (Points.size() >= 2) DrawShape(nullptr, Points, false);
+  if (Points.size() >= 2) DrawOutline(Points, false);
 }
 
 void TRasterDevice::Polygon(std::span<const TPoint> Points) {
@@ -328,7 +336,7 @@ void TRasterDevice::Polygon(std::span<const TPoint> Points) {
 void TRasterDevice::FillRect(const TRect& R) {
   if (FSurface.Empty() || State.BrushStyle == bsClear) return;
   const TSpan64 x = FillSpan(R.Left, R.Right), y = FillSpan(R.Top, R.Bottom);
-  TRectFill fill(x.Lo, y.Lo, x.Hi, y.Hi);
+  TRectFill fill{x.Lo, y.Lo, x.Hi, y.Hi};
   FillRows(fill, BrushPaint(pmCopy));
 }
 

@@ -64,14 +64,20 @@ class TRasterDevice {
                   int64_t WS, int64_t HS, std::optional<uint32_t> Transparent);
 
  private:
-  struct TFillSource;
   struct TRectFill;
   struct TRowsFill;
   struct TPolygonFill;
 
-  void DrawShape(TFillSource* Fill, std::span<const TPoint> Path, bool Closed);
-  void FillRows(TFillSource& Fill, const TBrushPaint& Brush);
-  void FillWithWidePen(TFillSource* Fill, const TBrushPaint& Brush, std::span<const TPoint> Path, bool Closed);
+  // The brush fills the interior Fill (nothing when null), then the pen
+  // draws Path.
+  template <class TFill>
+  void DrawShape(TFill* Fill, std::span<const TPoint> Path, bool Closed);
+  // The pen alone along Path.
+  void DrawOutline(std::span<const TPoint> Path, bool Closed);
+  template <class TFill>
+  void FillRows(TFill& Fill, const TBrushPaint& Brush);
+  template <class TFill>
+  void FillWithWidePen(TFill* Fill, const TBrushPaint& Brush, std::span<const TPoint> Path, bool Closed);
   void DrawCurve(const TCurveBox& Box);
   // Resets the pen width of one primitive (an inside-frame pen may narrow it).
   void BeginPrimitive();

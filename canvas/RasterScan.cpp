@@ -89,7 +89,9 @@ struct TOffsetWalk {
 // A step to a neighbouring pixel (or none) lights its start alone (or
 // nothing): the classic line leaves out its end point.
 bool IsNeighbourStep(TPoint A, TPoint B) {
-  return std::abs(int64_t(B.x) - A.x) <= 1 && std::abs(int64_t(B.y) - A.y) <= 1;
+  // Each difference lies in [-1, 1] when, moved up by one, it is at most 2
+  // as an unsigned number.
+  return uint64_t(int64_t(B.x) - A.x + 1) <= 2 && uint64_t(int64_t(B.y) - A.y + 1) <= 2;
 }
 
 // The start of a neighbour step, on or off by the pen pattern at Phase,
@@ -166,7 +168,8 @@ std::array<int64_t, 8> SlantedQuad(TPoint A, TPoint B, int64_t Width) {
   const double length = std::hypot(double(dx), double(dy));
   const double wx = double(Width) * double(std::llabs(dy)) / length;
   const double wy = double(Width) * double(std::llabs(dx)) / length;
-  const auto round = [](double v) { return int64_t(std::floor(v + 0.5)); };
+  // The halves are never negative, so truncating rounds them down.
+  const auto round = [](double v) { return int64_t(v + 0.5); };
   const int64_t narrowX = round(wx / 2), wideX = round((wx + 1) / 2);
   const int64_t sy = (dx > 0) == (dy > 0) ? -1 : 1;  // y direction of that side
   const int64_t narrowY = sy * round(wy / 2), wideY = sy * round((wy + 1) / 2);
@@ -200,6 +203,25 @@ void ForQuadRows(const std::array<int64_t, 8>& Corners, int64_t From, int64_t To
   }
   for (int64_t y = top; y < bottom; ++y) Row(y, Bounds[size_t(y - top)].X0, Bounds[size_t(y - top)].X1);
 }
+
+// The least and greatest coordinates of a path's points. Without points the
+// least are the largest values and the greatest the smallest, which leave
+// any bound taken with them as it was.
+struct TPathBounds {
+  int32_t MinX = std::numeric_limits<int32_t>::max();
+  int32_t MinY = std::numeric_limits<int32_t>::max();
+  int32_t MaxX = std::numeric_limits<int32_t>::min();
+  int32_t MaxY = std::numeric_limits<int32_t>::min();
+
+  explicit TPathBounds(std::span<const TPoint> Points) {
+    for (const TPoint p : Points) {
+      MinX = std::min(MinX, p.x);
+      MaxX = std::max(MaxX, p.x);
+      MinY = std::min(MinY, p.y);
+      MaxY = std::max(MaxY, p.y);
+    }
+  }
+};
 
 // Neighbouring points along one row or one column share their discs' rows:
 // calls Run(x0, y0, x1, y1) with the box of each run of points joined by
@@ -306,15 +328,29 @@ void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPain
 
 void DrawThinPath(const TSurface& Surface, std::span<const TPoint> Points, bool Closed, const TPenPaint& Pen) {
   if (Points.size() < 2) return;
-  // Curve outlines are chains of steps to neighbours: those are drawn here.
+  // Curve outlines are chains of steps to neighbours: those are drawn here,
+  // through copies of the surface's layout and of the pen, the phase being
+  // handed on by a copy too, none of which the pixel writes can then be
+  // taken to change.
+  uint32_t* const bits = Surface.Bits;
+  const std::ptrdiff_t stride = Surface.Stride;
+  const int64_t width = Surface.Width, top = Surface.Top(), bottom = Surface.Bottom();
+  const TPixelOp fore = Pen.Fore, back = Pen.Back;
+  const uint32_t mask = Pen.Mask, period = Pen.Period;
   uint32_t phase = 0;
   const auto segment = [&](TPoint A, TPoint B) {
     if (A == B) return;
-    if (IsNeighbourStep(A, B)) {
-      PlotStepStart(Surface, A, Pen, phase);
-    } else {
-      DrawThinSegment(Surface, A, B, Pen, phase);
+    if (!IsNeighbourStep(A, B)) {
+      uint32_t segmentPhase = phase;
+      DrawThinSegment(Surface, A, B, Pen, segmentPhase);
+      phase = segmentPhase;
+      return;
     }
+    if (A.x >= 0 && A.x < width && A.y >= top && A.y < bottom) {
+      uint32_t& pixel = bits[A.y * stride + A.x];
+      pixel = ((mask >> phase) & 1u ? fore : back).Apply(pixel);
+    }
+    if (++phase == period) phase = 0;
   };
   for (size_t i = 1; i < Points.size(); ++i) segment(Points[i - 1], Points[i]);
   if (Closed) segment(Points.back(), Points.front());
@@ -334,50 +370,118 @@ void AccumulatePathRows(std::span<const TPoint> Points, bool Closed, int32_t Top
 }
 
 void TPolygonScan::Begin(std::span<const TPoint> Points, int64_t Columns) {
+  // The edges from each point to the next and from the last to the first.
   FEdges.clear();
-  FTop = std::numeric_limits<int64_t>::max();
-  FBottom = std::numeric_limits<int64_t>::min();
-  for (size_t i = 1; i < Points.size(); ++i) AddEdge(Points[i - 1], Points[i]);
-  if (!Points.empty()) AddEdge(Points.back(), Points.front());
-  if (FTop > FBottom) FTop = FBottom = 0;
+  FSteps.resize(Points.size());
+  TStep* const steps = FSteps.data();
+  size_t stepCount = 0;
+  int32_t top = std::numeric_limits<int32_t>::max(), bottom = std::numeric_limits<int32_t>::min();
+  const auto addEdge = [&](TPoint A, TPoint B) {
+    if (A.y == B.y) return;
+    const TEdge edge = A.y < B.y ? TEdge{A, B} : TEdge{B, A};
+    top = std::min(top, edge.Upper.y);
+    bottom = std::max(bottom, edge.Lower.y);
+    if (int64_t(edge.Lower.y) - edge.Upper.y == 1) {
+      steps[stepCount++] = {edge.Upper.x, edge.Upper.y};
+    } else {
+      FEdges.push_back(edge);
+    }
+  };
+  for (size_t i = 1; i < Points.size(); ++i) addEdge(Points[i - 1], Points[i]);
+  if (!Points.empty()) addEdge(Points.back(), Points.front());
+  FSteps.resize(stepCount);
+  FTop = top > bottom ? 0 : top;
+  FBottom = top > bottom ? 0 : bottom;
   FColumns = std::max<int64_t>(Columns, 0);
   FColumnBits.assign(size_t(FColumns / 64) + 1, 0);
-}
-
-void TPolygonScan::AddEdge(TPoint A, TPoint B) {
-  if (A.y == B.y) return;
-  const TEdge edge = A.y < B.y ? TEdge{A, B} : TEdge{B, A};
-  FTop = std::min<int64_t>(FTop, edge.Upper.y);
-  FBottom = std::max<int64_t>(FBottom, edge.Lower.y);
-  FEdges.push_back(edge);
 }
 
 void TPolygonScan::Seek(int64_t First, int64_t Last) {
   FActive.clear();
   FRow = First;
   FFirst = First;
-  // The edge table, sorted by the first row sought that each edge crosses:
-  // the count of each row, the start of each row from the counts, each
-  // edge put at its row's start, which moves on to the next row's; and the
-  // starts moved back. Edges wholly above or below the rows are left out.
   const int64_t rows = std::max<int64_t>(std::min(Last, FBottom) - First, 0);
+  FListed = ListCrossings(rows);
+  if (FListed) return;
+  // The edge table, sorted by the first row sought that each edge crosses
+  // (a step as an edge one row high): the count of each row, the start of
+  // each row from the counts, each edge put at its row's start, which
+  // moves on to the next row's; and the starts moved back. Edges wholly
+  // above or below the rows are left out.
+  const auto forEachEdge = [&](auto&& Visit) {
+    for (const TEdge& edge : FEdges) Visit(edge);
+    for (const TStep step : FSteps) Visit(TEdge{{step.X, step.Row}, {step.X, step.Row + 1}});
+  };
   FTableStart.assign(size_t(rows) + 1, 0);
   const auto firstRow = [&](const TEdge& Edge) -> int64_t {
     if (Edge.Lower.y <= First || Edge.Upper.y >= First + rows) return -1;
     return std::max<int64_t>(Edge.Upper.y, First) - First;
   };
-  for (const TEdge& edge : FEdges) {
-    const int64_t row = firstRow(edge);
+  forEachEdge([&](const TEdge& Edge) {
+    const int64_t row = firstRow(Edge);
     if (row >= 0) ++FTableStart[size_t(row) + 1];
-  }
+  });
   for (size_t i = 0; i < size_t(rows); ++i) FTableStart[i + 1] += FTableStart[i];
   FTable.resize(FTableStart[size_t(rows)]);
-  for (const TEdge& edge : FEdges) {
-    const int64_t row = firstRow(edge);
-    if (row >= 0) FTable[FTableStart[size_t(row)]++] = edge;
-  }
+  forEachEdge([&](const TEdge& Edge) {
+    const int64_t row = firstRow(Edge);
+    if (row >= 0) FTable[FTableStart[size_t(row)]++] = Edge;
+  });
   for (size_t i = size_t(rows); i > 0; --i) FTableStart[i] = FTableStart[i - 1];
   FTableStart[0] = 0;
+}
+
+bool TPolygonScan::ListCrossings(int64_t Rows) {
+  // The rows [From, To) each edge crosses among those sought, as offsets
+  // from the first, and the row a step crosses, when sought.
+  const int64_t first = FFirst;
+  const auto crossed = [first, Rows](const TEdge& Edge) {
+    return std::pair{std::clamp<int64_t>(Edge.Upper.y - first, 0, Rows),
+                     std::clamp<int64_t>(Edge.Lower.y - first, 0, Rows)};
+  };
+  const auto stepRow = [first, Rows](TStep Step) { return uint64_t(int64_t(Step.Row) - first) < uint64_t(Rows); };
+  // Listing pays while the crossings are at most a few per row. Each row
+  // gets as many as the edges and steps that cross it: counted from where
+  // edges start and end crossing (in unsigned arithmetic, which the sums
+  // make whole), each row's start follows from the counts; each crossing is
+  // put at its row's start, which moves on to the next row's, and the
+  // starts are moved back.
+  size_t total = 0;
+  FRowStart.assign(size_t(Rows) + 1, 0);
+  for (const TStep step : FSteps) {
+    if (!stepRow(step)) continue;
+    ++total;
+    ++FRowStart[size_t(step.Row - first)];
+    --FRowStart[size_t(step.Row - first) + 1];
+  }
+  for (const TEdge& edge : FEdges) {
+    const auto [from, to] = crossed(edge);
+    if (from >= to) continue;
+    total += size_t(to - from);
+    ++FRowStart[size_t(from)];
+    --FRowStart[size_t(to)];
+  }
+  if (total > 8 * size_t(Rows) + 64) return false;
+  size_t crossers = 0, start = 0;
+  for (size_t i = 0; i < size_t(Rows); ++i) {
+    crossers += FRowStart[i];
+    FRowStart[i] = start;
+    start += crossers;
+  }
+  FRowStart[size_t(Rows)] = start;
+  FRowCrossings.resize(total);
+  for (const TStep step : FSteps) {
+    if (stepRow(step)) FRowCrossings[FRowStart[size_t(step.Row - first)]++] = step.X;
+  }
+  for (const TEdge& edge : FEdges) {
+    const auto [from, to] = crossed(edge);
+    if (from >= to) continue;
+    TEdgeCrossing crossing = TEdgeCrossing::At(edge.Upper.x, edge.Upper.y, edge.Lower.x, edge.Lower.y, first + from);
+    for (int64_t r = from; r < to; ++r, crossing.Step()) FRowCrossings[FRowStart[size_t(r)]++] = int32_t(crossing.X);
+  }
+  for (size_t i = size_t(Rows); i > 0; --i) FRowStart[i] = FRowStart[i - 1];
+  FRowStart[0] = 0;
+  return true;
 }
 
 template <class TCross>
@@ -417,6 +521,13 @@ void TPolygonScan::CrossRow(int64_t Row, std::span<const TEdge> Entering, TCross
 void TPolygonScan::NextRow(TSpanList& Out) {
   Out.clear();
   const int64_t row = FRow++;
+  if (FListed) {
+    if (row >= FFirst && size_t(row - FFirst) + 1 < FRowStart.size()) {
+      const size_t i = size_t(row - FFirst);
+      SpansFromCrossings(FRowCrossings.data() + FRowStart[i], FRowStart[i + 1] - FRowStart[i], Out);
+    }
+    return;
+  }
   std::span<const TEdge> entering;
   if (row >= FFirst && size_t(row - FFirst) + 1 < FTableStart.size()) {
     const size_t i = size_t(row - FFirst);
@@ -452,6 +563,18 @@ void TPolygonScan::NextRow(TSpanList& Out) {
   }
 }
 
+void TPolygonScan::SpansFromCrossings(int32_t* X, size_t Count, TSpanList& Out) {
+  if (Count == 2) {  // most rows
+    const int64_t x0 = std::min(X[0], X[1]), x1 = std::max(X[0], X[1]);
+    if (x0 < x1) Out.push_back({x0, x1});
+    return;
+  }
+  std::sort(X, X + Count);
+  for (size_t i = 1; i < Count; i += 2) {
+    if (X[i - 1] < X[i]) Out.push_back({X[i - 1], X[i]});
+  }
+}
+
 void TPolygonScan::SpansFromColumns(TSpanList& Out) {
   uint64_t* const bits = FColumnBits.data();
   const size_t words = FColumnBits.size();
@@ -473,8 +596,7 @@ void TPolygonScan::SpansFromColumns(TSpanList& Out) {
   if (inside) Out.push_back({start, FColumns});
 }
 
-void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
-                         int64_t ClipWidth, int64_t ClipTop, int64_t ClipBottom) {
+void TWidePenScan::Prepare(int64_t Width, std::span<const TSpan> Disc) {
   FWidth = Width;
   FDisc = Disc;
   FDiscWidest = (Width - 1) / 2;
@@ -482,45 +604,16 @@ void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Wi
     if (Disc[r].X1 - Disc[r].X0 > Disc[size_t(FDiscWidest)].X1 - Disc[size_t(FDiscWidest)].X0) FDiscWidest = int64_t(r);
   }
   PrepareStamps();
-  // Every piece lies within the width of the path's points.
-  int64_t left = ClipWidth, right = 0, top = ClipBottom, bottom = ClipTop;
-  for (TPoint p : Points) {
-    left = std::min<int64_t>(left, p.x - Width);
-    right = std::max<int64_t>(right, p.x + Width + 1);
-    top = std::min<int64_t>(top, p.y - Width);
-    bottom = std::max<int64_t>(bottom, p.y + Width + 1);
-  }
-  FLeft = std::max<int64_t>(left, 0) & ~int64_t(63);
-  FRight = std::min(right, ClipWidth);
-  FTop = std::max(top, ClipTop);
-  FBottom = std::min(bottom, ClipBottom);
-  if (FLeft >= FRight || FTop >= FBottom) {
-    FTop = FBottom = 0;
-    return;
-  }
-  FWords = size_t(FRight - FLeft + 63) / 64;
-  FStride = FWords + 1;
-  FBits.assign(FStride * size_t(FBottom - FTop), 0);
-  if (FStamps != nullptr && FStamps->Masked) {
-    AddPointSteps(Points, Closed);
-    // The discs of a run along one row or column sweep just its box, the
-    // rows of a disc nesting towards its middle; a run that turns back
-    // through its first point's row or column has its discs swept over a
-    // larger box (see ForDiscRuns), which the masks leave out.
-    ForDiscRuns(Points, [&](int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) {
-      if (X0 < X1 && Y0 < Y1) AddDiscs(X0, Y0, X1, Y1);
-    });
-    return;
-  }
-  ForDiscRuns(Points, [&](int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) { AddDiscs(X0, Y0, X1, Y1); });
-  for (size_t i = 1; i < Points.size(); ++i) AddSegment(Points[i - 1], Points[i]);
-  if (Closed && Points.size() > 2) AddSegment(Points.back(), Points.front());
 }
 
 inline void TWidePenScan::CoverRow(int64_t Y, int64_t X0, int64_t X1) {
   X0 = std::max(X0, FLeft) - FLeft;
   X1 = std::min(X1, FRight) - FLeft;
   if (X0 >= X1) return;
+  if (FPixels != nullptr) {
+    FillPixels(FPixels + Y * FPixelStride + FLeft + X0, size_t(X1 - X0), FValue);
+    return;
+  }
   // From here on every value is a non-negative offset into the bits.
   uint64_t* row = FBits.data() + size_t(Y - FTop) * FStride;
   const uint64_t from = uint64_t(X0), to = uint64_t(X1 - 1);
@@ -535,55 +628,179 @@ inline void TWidePenScan::CoverRow(int64_t Y, int64_t X0, int64_t X1) {
   row[last] |= tail;
 }
 
-inline bool TWidePenScan::AddMask(TPoint P, const TMask& Mask) {
-  const int64_t x = P.x + Mask.Left - FLeft, y = P.y + Mask.Top - FTop;
-  if (x < 0 || x + Mask.Width > FRight - FLeft || y < 0 || y + int64_t(Mask.Rows.size()) > FBottom - FTop) return false;
-  // Each row of the mask lands on two neighbouring words at most; the
-  // padding word past each row takes the spill of the last one.
-  const unsigned shift = unsigned(x % 64);
-  const size_t stride = FStride;  // a copy, which the writes cannot be taken to change
-  uint64_t* word = FBits.data() + size_t(y) * stride + size_t(x / 64);
-  if (int64_t(shift) + Mask.Width <= 64) {  // within one word
-    for (uint64_t bits : Mask.Rows) {
-      word[0] |= bits << shift;
-      word += stride;
-    }
-    return true;
-  }
-  for (uint64_t bits : Mask.Rows) {
-    word[0] |= bits << shift;
-    word[1] |= bits >> 1 >> (63 - shift);
-    word += stride;
-  }
-  return true;
-}
+// The columns and rows the masks go to, and the bits they are put into
+// when traced: a copy of the layout, which the writes to the bits cannot be
+// taken to change as they could the members (64-bit integers like the
+// bits).
+struct TWidePenScan::TMaskTarget {
+  uint64_t* Bits;
+  size_t Stride;
+  int64_t Left;
+  int64_t Top;
+  int64_t Columns;
+  int64_t Rows;
 
-void TWidePenScan::AddPointSteps(std::span<const TPoint> Points, bool Closed) {
+  // Whether Mask at P lies wholly within the traced columns and rows.
+  bool Fits(TPoint P, const TMask& Mask) const {
+    const int64_t x = P.x + Mask.Left - Left, y = P.y + Mask.Top - Top;
+    return x >= 0 && x + Mask.Width <= Columns && y >= 0 && y + int64_t(Mask.Rows.size()) <= Rows;
+  }
+  // Whether Mask at P lies wholly outside them.
+  bool Misses(TPoint P, const TMask& Mask) const {
+    const int64_t x = P.x + Mask.Left - Left, y = P.y + Mask.Top - Top;
+    return x + Mask.Width <= 0 || x >= Columns || y + int64_t(Mask.Rows.size()) <= 0 || y >= Rows;
+  }
+  // Adds Mask at P, where it fits.
+  void Put(TPoint P, const TMask& Mask) const {
+    const uint64_t x = uint64_t(P.x + Mask.Left - Left), y = uint64_t(P.y + Mask.Top - Top);
+    // Each row of the mask lands on two neighbouring words at most; the
+    // padding word past each row takes the spill of the last one.
+    const unsigned shift = unsigned(x % 64);
+    uint64_t* word = Bits + y * Stride + x / 64;
+    const uint64_t* const rows = Mask.Rows.data();
+    const size_t count = Mask.Rows.size();
+    if (int64_t(shift) + Mask.Width <= 64) {  // within one word
+      for (size_t r = 0; r < count; ++r, word += Stride) word[0] |= rows[r] << shift;
+      return;
+    }
+    for (size_t r = 0; r < count; ++r, word += Stride) {
+      word[0] |= rows[r] << shift;
+      word[1] |= rows[r] >> 1 >> (63 - shift);
+    }
+  }
+};
+
+template <class TPlace>
+void TWidePenScan::AddPointSteps(std::span<const TPoint> Points, bool Closed, TPlace&& Place) {
   // Point i carries its disc and the segment to point i + 1 (the last one,
   // on a closed path of three or more points, the segment back to the
   // first): a step to a neighbour is a mask of both, anything longer a
   // quadrangle of its own.
   const size_t count = Points.size();
-  for (size_t i = 0; i < count; ++i) {
-    const TPoint p = Points[i];
-    const bool hasNext = i + 1 < count || (Closed && count > 2);
-    const TPoint q = hasNext ? Points[i + 1 < count ? i + 1 : 0] : p;
-    const int64_t dx = int64_t(q.x) - p.x, dy = int64_t(q.y) - p.y;
-    const bool neighbour = std::llabs(dx) <= 1 && std::llabs(dy) <= 1;
-    if (!AddMask(p, FStamps->Steps[neighbour ? size_t(3 * (dy + 1) + dx + 1) : kNoStep])) {
+  if (count == 0) return;
+  // A run that turns back (see ForDiscRuns) has its discs swept over its
+  // box, which the masks leave out. It steps along a row or column and
+  // straight back, so runs are looked for only in a path where a step to a
+  // neighbour undoes the last one that moved.
+  int64_t lastDx = 0, lastDy = 0;
+  bool undone = false;
+  const auto step = [&](TPoint P, TPoint Q) {
+    const int64_t dx = int64_t(Q.x) - P.x, dy = int64_t(Q.y) - P.y;
+    const bool neighbour = IsNeighbourStep(P, Q);
+    if (!Place(P, neighbour ? size_t(3 * (dy + 1) + dx + 1) : kNoStep)) {
       // Near the clip edges: the pieces one by one.
-      AddDiscs(p.x, p.y, p.x, p.y);
-      if (neighbour) AddSegment(p, q);
+      AddDiscs(P.x, P.y, P.x, P.y);
+      if (neighbour) AddSegment(P, Q);
     }
-    if (!neighbour) AddSegment(p, q);
+    if (!neighbour) AddSegment(P, Q);
+    const bool moves = dx != 0 || dy != 0;
+    undone = undone || (neighbour && moves && dx == -lastDx && dy == -lastDy);
+    lastDx = moves ? dx : lastDx;
+    lastDy = moves ? dy : lastDy;
+  };
+  for (size_t i = 0; i + 1 < count; ++i) step(Points[i], Points[i + 1]);
+  step(Points[count - 1], Closed && count > 2 ? Points[0] : Points[count - 1]);
+  if (!undone) return;
+  ForDiscRuns(Points, [&](int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) {
+    if (X0 < X1 && Y0 < Y1) AddDiscs(X0, Y0, X1, Y1);
+  });
+}
+
+void TWidePenScan::Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
+                         int64_t ClipWidth, int64_t ClipTop, int64_t ClipBottom) {
+  Prepare(Width, Disc);
+  // Every piece lies within the width of the path's points.
+  const TPathBounds bounds(Points);
+  FLeft = std::max<int64_t>(std::min<int64_t>(ClipWidth, bounds.MinX - Width), 0) & ~int64_t(63);
+  FRight = std::min<int64_t>(std::max<int64_t>(0, bounds.MaxX + Width + 1), ClipWidth);
+  FTop = std::max<int64_t>(std::min<int64_t>(ClipBottom, bounds.MinY - Width), ClipTop);
+  FBottom = std::min<int64_t>(std::max<int64_t>(ClipTop, bounds.MaxY + Width + 1), ClipBottom);
+  if (FLeft >= FRight || FTop >= FBottom) {
+    FTop = FBottom = 0;
+    return;
   }
+  FWords = size_t(FRight - FLeft + 63) / 64;
+  FStride = FWords + 1;
+  FBits.assign(FStride * size_t(FBottom - FTop), 0);
+  if (FStamps != nullptr && FStamps->Masked) {
+    // When the masks at the extreme coordinates fit, so do all the others.
+    const TStamps& stamps = *FStamps;
+    const bool fit = bounds.MinX + stamps.ReachLeft >= FLeft && bounds.MaxX + stamps.ReachRight <= FRight &&
+                     bounds.MinY + stamps.ReachTop >= FTop && bounds.MaxY + stamps.ReachBottom <= FBottom;
+    const TMaskTarget target{FBits.data(), FStride, FLeft, FTop, FRight - FLeft, FBottom - FTop};
+    AddPointSteps(Points, Closed, [&](TPoint P, size_t Step) {
+      const TMask& mask = stamps.Steps[Step];
+      if (!fit && !target.Fits(P, mask)) return false;
+      target.Put(P, mask);
+      return true;
+    });
+    return;
+  }
+  ForDiscRuns(Points, [&](int64_t X0, int64_t Y0, int64_t X1, int64_t Y1) { AddDiscs(X0, Y0, X1, Y1); });
+  for (size_t i = 1; i < Points.size(); ++i) AddSegment(Points[i - 1], Points[i]);
+  if (Closed && Points.size() > 2) AddSegment(Points.back(), Points.front());
+}
+
+bool TWidePenScan::Paint(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
+                         const TSurface& Surface, uint32_t Value) {
+  Prepare(Width, Disc);
+  if (FStamps == nullptr || !FStamps->Masked || FStamps->PixelCount == 0) return false;
+  TStamps& stamps = *FStamps;
+  if (stamps.OffsetStride != Surface.Stride) {
+    stamps.Offsets.clear();
+    for (const TPoint p : stamps.Pixels) stamps.Offsets.push_back(p.y * Surface.Stride + p.x);
+    stamps.OffsetStride = Surface.Stride;
+  }
+  FPixels = Surface.Bits;
+  FPixelStride = Surface.Stride;
+  FValue = Value;
+  FLeft = 0;
+  FRight = Surface.Width;
+  FTop = Surface.Top();
+  FBottom = Surface.Bottom();
+  const size_t count = stamps.PixelCount;
+  const std::ptrdiff_t* const offsets = stamps.Offsets.data();
+  const auto stamp = [&](TPoint P, size_t Step) {
+    uint32_t* const at = Surface.Row(P.y) + P.x;
+    const std::ptrdiff_t* const pixels = offsets + Step * count;
+    for (size_t k = 0; k < count; k += 4) {
+      at[pixels[k]] = Value;
+      at[pixels[k + 1]] = Value;
+      at[pixels[k + 2]] = Value;
+      at[pixels[k + 3]] = Value;
+    }
+  };
+  // Every piece lies within the width of the path's points, every mask
+  // within its reach: when those lie on the surface, no mask needs to be
+  // checked.
+  const TPathBounds bounds(Points);
+  const int64_t reach = std::max({Width, -stamps.ReachLeft, -stamps.ReachTop, stamps.ReachRight, stamps.ReachBottom});
+  if (bounds.MinX - reach >= FLeft && bounds.MaxX + reach < FRight && bounds.MinY - reach >= FTop &&
+      bounds.MaxY + reach < FBottom) {
+    AddPointSteps(Points, Closed, [&](TPoint P, size_t Step) {
+      stamp(P, Step);
+      return true;
+    });
+  } else {
+    const TMaskTarget surface{nullptr, 0, FLeft, FTop, FRight - FLeft, FBottom - FTop};
+    // A mask wholly off the surface leaves nothing to paint.
+    AddPointSteps(Points, Closed, [&](TPoint P, size_t Step) {
+      const TMask& mask = stamps.Steps[Step];
+      if (!surface.Fits(P, mask)) return surface.Misses(P, mask);
+      stamp(P, Step);
+      return true;
+    });
+  }
+  FPixels = nullptr;
+  FTop = FBottom = 0;
+  return true;
 }
 
 void TWidePenScan::PrepareStamps() {
   constexpr size_t kWidthsKept = 16;
   FStamps = nullptr;
   if (FDisc.empty()) return;
-  for (const TStamps& set : FStampSets) {
+  for (TStamps& set : FStampSets) {
     if (set.Width == FWidth) FStamps = &set;
   }
   if (FStamps != nullptr) return;
@@ -617,7 +834,35 @@ void TWidePenScan::PrepareStamps() {
       set.Masked = BuildMask(pieces, set.Steps[size_t(3 * (dy + 1) + dx + 1)]) && set.Masked;
     }
   }
+  if (set.Masked) set.ListPixels();
+  for (const TMask& mask : set.Steps) {
+    set.ReachLeft = std::min(set.ReachLeft, mask.Left);
+    set.ReachTop = std::min(set.ReachTop, mask.Top);
+    set.ReachRight = std::max(set.ReachRight, mask.Left + mask.Width);
+    set.ReachBottom = std::max(set.ReachBottom, mask.Top + int64_t(mask.Rows.size()));
+  }
   FStamps = &set;
+}
+
+void TWidePenScan::TStamps::ListPixels() {
+  size_t most = 0;
+  for (const TMask& mask : Steps) {
+    size_t pixels = 0;
+    for (uint64_t row : mask.Rows) pixels += size_t(std::popcount(row));
+    most = std::max(most, pixels);
+  }
+  if (most > kMostStampPixels) return;
+  // Stamps are set four pixels at a time.
+  most = (most + 3) / 4 * 4;
+  for (const TMask& mask : Steps) {
+    const size_t first = Pixels.size();
+    for (size_t r = 0; r < mask.Rows.size(); ++r) {
+      for (uint64_t bits = mask.Rows[r]; bits != 0; bits &= bits - 1)
+        Pixels.push_back({int32_t(mask.Left + std::countr_zero(bits)), int32_t(mask.Top + int64_t(r))});
+    }
+    Pixels.resize(first + most, Pixels.back());
+  }
+  PixelCount = most;
 }
 
 bool TWidePenScan::BuildMask(std::span<const std::pair<int64_t, TSpan>> Pieces, TMask& Mask) {
@@ -668,6 +913,11 @@ void TWidePenScan::Cover(int64_t Y0, int64_t Y1, int64_t X0, int64_t X1) {
   Y0 = std::max(Y0, FTop) - FTop;
   Y1 = std::min(Y1, FBottom) - FTop;
   if (X0 >= X1 || Y0 >= Y1) return;
+  if (FPixels != nullptr) {
+    for (int64_t y = Y0; y < Y1; ++y)
+      FillPixels(FPixels + (FTop + y) * FPixelStride + FLeft + X0, size_t(X1 - X0), FValue);
+    return;
+  }
   // From here on every value is a non-negative offset into the bits.
   const uint64_t from = uint64_t(X0), to = uint64_t(X1 - 1);
   const size_t first = from / 64, last = to / 64;

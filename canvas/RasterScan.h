@@ -5,6 +5,7 @@
 // coordinates. Internal to canvas/.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -43,14 +44,13 @@ struct TEdgeCrossing {
   // The edge between two points on different rows, on Row, one of the rows
   // [min(Ay, By), max(Ay, By)) it crosses.
   static TEdgeCrossing At(int64_t Ax, int64_t Ay, int64_t Bx, int64_t By, int64_t Row);
-  // Moves X to the next row.
+  // Moves X to the next row; without a branch on the carry, which the
+  // slopes of random edges would mispredict half the time.
   void Step() {
-    X += StepX;
     Rem += StepRem;
-    if (Rem >= Dy) {
-      Rem -= Dy;
-      ++X;
-    }
+    const int64_t carry = Rem >= Dy;
+    X += StepX + carry;
+    Rem -= Dy & -carry;
   }
 };
 
@@ -69,6 +69,9 @@ class TPolygonScan {
   // Spans of the current row, left to right and not overlapping, then
   // moves to the next row.
   void NextRow(TSpanList& Out);
+  // The same, calling Visit(x0, x1) with each span.
+  template <class TVisit>
+  void NextRow(TVisit&& Visit);
   int64_t Top() const { return FTop; }
   int64_t Bottom() const { return FBottom; }  // exclusive
 
@@ -78,16 +81,29 @@ class TPolygonScan {
     TPoint Upper;
     TPoint Lower;
   };
-  void AddEdge(TPoint A, TPoint B);
+  // An edge one row high (curve outlines are made of them), which crosses
+  // only that row, at its upper end point.
+  struct TStep {
+    int32_t X;
+    int32_t Row;
+  };
   // Calls Cross(x) with the ceiling of each crossing of Row (in no
   // particular order), activating Entering and moving the active edges on.
   template <class TCross>
   void CrossRow(int64_t Row, std::span<const TEdge> Entering, TCross&& Cross);
+  // Lists the crossings of the Rows rows from FFirst by row when they are
+  // few; false, listing none, otherwise.
+  bool ListCrossings(int64_t Rows);
+  // The spans between Count crossings at X, which it reorders.
+  static void SpansFromCrossings(int32_t* X, size_t Count, TSpanList& Out);
   // The spans between the crossings, which FColumnBits holds, which it
   // clears for the next row.
   void SpansFromColumns(TSpanList& Out);
 
-  std::vector<TEdge> FEdges;  // horizontal ones left out
+  // The edges two rows high or more, and the steps; horizontal edges are
+  // left out.
+  std::vector<TEdge> FEdges;
+  std::vector<TStep> FSteps;
   // The edges that cross the rows sought, by the first of those rows they
   // cross: row FFirst + i has FTable[FTableStart[i]] up to
   // FTable[FTableStart[i + 1]].
@@ -106,7 +122,15 @@ class TPolygonScan {
     uint32_t Dy;
     int32_t YEnd;
   };
+  // A polygon whose rows sought are crossed a few times each (curve
+  // outlines, small polygons) has its crossings listed at once, row FFirst +
+  // i holding FRowCrossings[FRowStart[i]] up to FRowCrossings[FRowStart[i +
+  // 1]]; the edge table and the active edges serve the others.
+  bool FListed = false;
+  std::vector<int32_t> FRowCrossings;
+  std::vector<size_t> FRowStart;
   std::vector<TActiveEdge> FActive;  // edges that continue onto the current row
+  TSpanList FRowSpans;               // of the current row, for a visit
   std::vector<int64_t> FCrossings;   // of the current row, when few
   // When a row has many crossings: bit c set for an odd number of them in
   // column c, those left of the columns counted in column 0, those at or
@@ -119,6 +143,20 @@ class TPolygonScan {
   int64_t FTop = 0;
   int64_t FBottom = 0;
 };
+
+template <class TVisit>
+void TPolygonScan::NextRow(TVisit&& Visit) {
+  // A row of two listed crossings (most rows) goes straight to the visit.
+  const size_t i = size_t(FRow - FFirst);
+  if (FListed && FRow >= FFirst && i + 1 < FRowStart.size() && FRowStart[i + 1] - FRowStart[i] == 2) {
+    ++FRow;
+    const int32_t a = FRowCrossings[FRowStart[i]], b = FRowCrossings[FRowStart[i] + 1];
+    if (a != b) Visit(int64_t(std::min(a, b)), int64_t(std::max(a, b)));
+    return;
+  }
+  NextRow(FRowSpans);
+  for (const TSpan& s : FRowSpans) Visit(s.X0, s.X1);
+}
 
 // The region a wide pen of Width pixels covers along a path: one quadrangle
 // per segment, Width across, its corners offset from the end points by
@@ -133,6 +171,13 @@ class TWidePenScan {
   // ClipBottom).
   void Begin(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc, int64_t ClipWidth,
              int64_t ClipTop, int64_t ClipBottom);
+  // Sets every pixel of the region on Surface (its writable rows) to
+  // Value, painting the pieces straight onto the surface, a pixel possibly
+  // more than once, instead of tracing the region first. False, painting
+  // nothing, unless the pen is narrow enough for its steps to be stamped
+  // pixel by pixel. Top() and Bottom() are equal afterwards.
+  bool Paint(std::span<const TPoint> Points, bool Closed, int64_t Width, std::span<const TSpan> Disc,
+             const TSurface& Surface, uint32_t Value);
   // The rows that may hold pixels; bottom exclusive.
   int64_t Top() const { return FTop; }
   int64_t Bottom() const { return FBottom; }
@@ -156,14 +201,22 @@ class TWidePenScan {
   // + 1 for a step by (dx, dy)).
   static constexpr size_t kNoStep = 4;
 
+  // Painting stamps the masks pixel by pixel when none holds more pixels
+  // than this.
+  static constexpr size_t kMostStampPixels = 16;
+
+  // Takes the pen of Width pixels and its disc.
+  void Prepare(int64_t Width, std::span<const TSpan> Disc);
   // The discs of the points in [X0, X1] x [Y0, Y1], swept over the box.
   void AddDiscs(int64_t X0, int64_t Y0, int64_t X1, int64_t Y1);
   void AddSegment(TPoint A, TPoint B);
-  // The discs and segments of the path point by point through the masks.
-  void AddPointSteps(std::span<const TPoint> Points, bool Closed);
-  // Adds Mask at P; false, adding nothing, unless it lies wholly within the
-  // traced columns and rows.
-  bool AddMask(TPoint P, const TMask& Mask);
+  struct TMaskTarget;
+  // The discs and segments of the path point by point through the masks,
+  // and the discs of the runs that turn back (see ForDiscRuns): Place(P, I)
+  // puts mask I of the steps at point P, or returns false to have the
+  // pieces added one by one.
+  template <class TPlace>
+  void AddPointSteps(std::span<const TPoint> Points, bool Closed, TPlace&& Place);
   void AddRows(int64_t Top, std::span<const TSpan> Rows, int64_t Left);
   // Sets columns [X0, X1) of rows [Y0, Y1), clipped to the traced ones.
   void Cover(int64_t Y0, int64_t Y1, int64_t X0, int64_t X1);
@@ -179,6 +232,11 @@ class TWidePenScan {
   // of 64) up to FRight, for rows [FTop, FBottom), rows FStride words apart
   // (the word past the last one is padding, always ignored).
   std::vector<uint64_t> FBits;
+  // While painting: the surface's pixels, which take the place of the bits
+  // (their columns and rows counted as the surface's), and their value.
+  uint32_t* FPixels = nullptr;
+  std::ptrdiff_t FPixelStride = 0;
+  uint32_t FValue = 0;
   int64_t FLeft = 0;
   int64_t FRight = 0;
   size_t FWords = 0;
@@ -198,9 +256,28 @@ class TWidePenScan {
     std::array<int64_t, 4> Tops;
     std::array<TMask, 9> Steps;
     bool Masked = false;
+    // Relative to a point, columns [ReachLeft, ReachRight) and rows
+    // [ReachTop, ReachBottom) hold every one of the masks.
+    int64_t ReachLeft = 0;
+    int64_t ReachTop = 0;
+    int64_t ReachRight = 0;
+    int64_t ReachBottom = 0;
+    // The pixels of each mask, PixelCount of them (a multiple of four) for
+    // each of the nine in turn, a mask with fewer repeating its last one, as
+    // offsets from the point; PixelCount is 0 when a mask holds more than
+    // kMostStampPixels.
+    std::vector<TPoint> Pixels;
+    size_t PixelCount = 0;
+    // The same as offsets into the pixels of a surface whose rows lie
+    // OffsetStride pixels apart.
+    std::vector<std::ptrdiff_t> Offsets;
+    std::ptrdiff_t OffsetStride = 0;
+
+    // Fills Pixels and PixelCount from the masks.
+    void ListPixels();
   };
   std::vector<TStamps> FStampSets;
-  const TStamps* FStamps = nullptr;  // of the current width, if any
+  TStamps* FStamps = nullptr;  // of the current width, if any
   std::vector<TSpan> FBounds;  // scratch rows of a quadrangle
 };
 

@@ -1,7 +1,6 @@
 #include "canvas/RasterSurface.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <initializer_list>
 
@@ -91,47 +90,23 @@ TBrushPaint::TBrushPaint(TPixelOp Fore, TPixelOp Back, const uint8_t* Pattern) :
   }
 }
 
-void TBrushPaint::Span(const TSurface& Surface, int32_t Y, int64_t X0, int64_t X1) const {
-  const int32_t x0 = int32_t(std::max<int64_t>(X0, 0));
-  const int32_t x1 = int32_t(std::min<int64_t>(X1, Surface.Width));
-  if (Y < Surface.Top() || Y >= Surface.Bottom() || x0 >= x1) return;
-  uint32_t* pixels = Surface.Row(Y) + x0;
-  const size_t count = size_t(x1 - x0);
-  switch (FKind) {
-    case TKind::Solid: ApplySpan(pixels, count, FFore); return;
-    case TKind::Transparent: PatternPixels(pixels, count, x0, FPattern[Y & 7]); return;
-    case TKind::Opaque: break;
-  }
-  const uint32_t* ands = FAnds[Y & 7] + (x0 & 7);
-  const uint32_t* xors = FXors[Y & 7] + (x0 & 7);
+void TBrushPaint::OpaquePixels(uint32_t* Pixels, size_t Count, int32_t X0, int32_t Y) const {
+  const uint32_t* ands = FAnds[Y & 7] + (X0 & 7);
+  const uint32_t* xors = FXors[Y & 7] + (X0 & 7);
   using TQuad = uint32_t __attribute__((vector_size(16)));
   TQuad quadAnds[2], quadXors[2];
   std::memcpy(quadAnds, ands, sizeof quadAnds);
   std::memcpy(quadXors, xors, sizeof quadXors);
   size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
+  for (; i + 8 <= Count; i += 8) {
     for (size_t half = 0; half < 2; ++half) {
       TQuad quad;
-      std::memcpy(&quad, pixels + i + 4 * half, sizeof quad);
+      std::memcpy(&quad, Pixels + i + 4 * half, sizeof quad);
       quad = (quad & quadAnds[half]) ^ quadXors[half];
-      std::memcpy(pixels + i + 4 * half, &quad, sizeof quad);
+      std::memcpy(Pixels + i + 4 * half, &quad, sizeof quad);
     }
   }
-  for (; i < count; ++i) pixels[i] = (pixels[i] & ands[i % 8]) ^ xors[i % 8];
-}
-
-void TBrushPaint::PatternPixels(uint32_t* Pixels, size_t Count, int32_t X0, uint8_t Bits) const {
-  if (Bits == 0xFF) {
-    ApplySpan(Pixels, Count, FFore);
-    return;
-  }
-  // Column c of the cell recurs every eight pixels from the first pixel
-  // whose column it is.
-  const TPixelOp fore = FFore;  // a copy, which the pixel writes cannot be taken to change
-  for (unsigned rest = Bits; rest != 0; rest &= rest - 1) {
-    const int32_t column = std::countr_zero(rest);
-    for (size_t i = size_t((column - X0) & 7); i < Count; i += 8) Pixels[i] = fore.Apply(Pixels[i]);
-  }
+  for (; i < Count; ++i) Pixels[i] = (Pixels[i] & ands[i % 8]) ^ xors[i % 8];
 }
 
 const uint8_t* HatchPattern(TBrushStyle Style) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -46,11 +47,28 @@ struct TPixelOp {
 // Source is a pixel value 0x00RRGGBB; an unknown mode acts as pmCopy.
 TPixelOp MakePixelOp(TPenMode Mode, uint32_t Source);
 
+// Sets Count consecutive pixels to Value. A short run, the usual case, is
+// set by a few stores that overlap, four pixels or one at a time, rather
+// than by a loop whose number of turns follows its exact length.
+inline void FillPixels(uint32_t* Pixels, size_t Count, uint32_t Value) {
+  if (Count < 4) {
+    if (Count == 0) return;
+    Pixels[0] = Value;
+    Pixels[Count / 2] = Value;
+    Pixels[Count - 1] = Value;
+    return;
+  }
+  using TQuad = uint32_t __attribute__((vector_size(16)));
+  const TQuad quad = {Value, Value, Value, Value};
+  for (size_t i = 0; i + 4 < Count; i += 4) std::memcpy(Pixels + i, &quad, sizeof quad);
+  std::memcpy(Pixels + Count - 4, &quad, sizeof quad);
+}
+
 // Applies Op to Count consecutive pixels.
 inline void ApplySpan(uint32_t* Pixels, size_t Count, TPixelOp Op) {
   if (Op.And == 0) {
     // The result does not depend on the pixels (copy and the like).
-    std::fill_n(Pixels, Count, Op.Xor);
+    FillPixels(Pixels, Count, Op.Xor);
     return;
   }
   // Four pixels at a time in a vector register where the target has one.
@@ -97,6 +115,8 @@ class TBrushPaint {
   // Fore on the pixels of Pixels[0, Count), starting at column X0, that the
   // pattern row Bits covers.
   void PatternPixels(uint32_t* Pixels, size_t Count, int32_t X0, uint8_t Bits) const;
+  // The tables' operations on Pixels[0, Count), starting at column X0 of row Y.
+  void OpaquePixels(uint32_t* Pixels, size_t Count, int32_t X0, int32_t Y) const;
 
   TPixelOp FFore;
   TKind FKind = TKind::Solid;
@@ -107,6 +127,43 @@ class TBrushPaint {
   uint32_t FAnds[8][16];
   uint32_t FXors[8][16];
 };
+
+inline void TBrushPaint::Span(const TSurface& Surface, int32_t Y, int64_t X0, int64_t X1) const {
+  const int32_t x0 = int32_t(std::max<int64_t>(X0, 0));
+  const int32_t x1 = int32_t(std::min<int64_t>(X1, Surface.Width));
+  if (Y < Surface.Top() || Y >= Surface.Bottom() || x0 >= x1) return;
+  uint32_t* pixels = Surface.Row(Y) + x0;
+  const size_t count = size_t(x1 - x0);
+  switch (FKind) {
+    case TKind::Solid: ApplySpan(pixels, count, FFore); return;
+    case TKind::Transparent: PatternPixels(pixels, count, x0, FPattern[Y & 7]); return;
+    case TKind::Opaque: OpaquePixels(pixels, count, x0, Y); return;
+  }
+}
+
+inline void TBrushPaint::PatternPixels(uint32_t* Pixels, size_t Count, int32_t X0, uint8_t Bits) const {
+  if (Bits == 0xFF) {
+    ApplySpan(Pixels, Count, FFore);
+    return;
+  }
+  // Bit i of Cells is set when column X0 + i is a pattern pixel: the cell
+  // row repeats every eight columns, so one word serves every 64 columns.
+  const uint64_t cells = std::rotr(uint64_t(Bits) * 0x0101010101010101u, X0 & 7);
+  const auto forEachPixel = [&](auto&& Paint) {
+    for (size_t from = 0; from < Count; from += 64) {
+      uint64_t bits = Count - from < 64 ? cells & ((uint64_t(1) << (Count - from)) - 1) : cells;
+      for (; bits != 0; bits &= bits - 1) Paint(Pixels[from + size_t(std::countr_zero(bits))]);
+    }
+  };
+  // Copies, which the pixel writes cannot be taken to change; copy and the
+  // like need not read the pixels.
+  const TPixelOp fore = FFore;
+  if (fore.And == 0) {
+    forEachPixel([Value = fore.Xor](uint32_t& Pixel) { Pixel = Value; });
+  } else {
+    forEachPixel([fore](uint32_t& Pixel) { Pixel = fore.Apply(Pixel); });
+  }
+}
 
 // The 8 x 8 cell of a hatch style, or null for bsSolid (and bsClear).
 const uint8_t* HatchPattern(TBrushStyle Style);

@@ -1,8 +1,9 @@
 // The even-odd polygon interior against a reference decided pixel by pixel
-// from the rule itself, for shapes whose rows cross many edges, reach far
-// past the image on either side or retrace their own edges. Guards against
-// spans lost, shifted or painted twice when a row's crossings are many,
-// coincide or lie outside the image.
+// from the rule itself, for shapes whose rows cross many edges or few, reach
+// far past the image on either side, retrace their own edges or step pixel
+// by pixel as curve outlines do. Guards against spans lost, shifted or
+// painted twice when a row's crossings are many, coincide or lie outside
+// the image.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -46,6 +47,22 @@ std::vector<TPoint> Comb(int Left, int Right, int Pitch, int Top, int Bottom) {
   return points;
 }
 
+// A diamond traced pixel by pixel, as curve outlines are: steps to
+// diagonal neighbours, now and then a step along a row.
+std::vector<TPoint> SteppedDiamond(int CentreX, int CentreY, int Radius) {
+  std::vector<TPoint> points;
+  const int dx[] = {1, -1, -1, 1}, dy[] = {1, 1, -1, -1};
+  TPoint p{CentreX, CentreY - Radius};
+  for (int side = 0; side < 4; ++side) {
+    for (int i = 0; i < Radius; ++i) {
+      points.push_back(p);
+      if (i % 5 == 2) points.push_back(p = {p.x + dx[side], p.y});
+      p = {p.x + dx[side], p.y + dy[side]};
+    }
+  }
+  return points;
+}
+
 std::vector<TPoint> RandomPolygon(int Count, int Left, int Top, int Right, int Bottom) {
   std::mt19937 random(11);
   std::uniform_int_distribution<int> x(Left, Right), y(Top, Bottom);
@@ -72,6 +89,9 @@ TEST(RasterPolygon, InteriorMatchesTheEvenOddRuleWhateverTheCrossings) {
       {"comb reaching a million pixels out", Comb(-1000000, 1000000, 40000, -3, 30), false},
       {"random, partly outside", RandomPolygon(300, -30, -5, kWidth + 30, kHeight + 5), false},
       {"random, traced twice", twice, true},
+      // Few crossings a row: listed for all the rows at once.
+      {"a few random vertices", RandomPolygon(7, -10, -8, kWidth + 10, kHeight + 8), false},
+      {"stepped diamond, partly outside", SteppedDiamond(30, 25, 22), false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
