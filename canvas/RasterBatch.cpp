@@ -10,7 +10,10 @@
 
 namespace {
 
-void Keep(int64_t* Into, std::initializer_list<int64_t> Args) { std::copy(Args.begin(), Args.end(), Into); }
+template <class T>
+void Keep(T* Into, std::initializer_list<T> Args) {
+  std::copy(Args.begin(), Args.end(), Into);
+}
 
 // Cells of 4 x 4 pixels over an area of the surface, a bit each: set once
 // every pixel of the cell within the area is set by the primitives met so
@@ -87,6 +90,7 @@ TRasterBatch::TRasterBatch() = default;
 TRasterBatch::~TRasterBatch() = default;
 
 TRasterBatch::TCommand& TRasterBatch::Add(TKind Kind, const TBox& Reach) {
+  FSets.emplace_back();
   TCommand& command = FCommands.emplace_back();
   command.Kind = Kind;
   command.State = State;
@@ -101,14 +105,14 @@ TRasterBatch::TCommand& TRasterBatch::AddOutlined(TKind Kind, const TBox& Outlin
   return Add(Kind, {Outline.Left - reach, Outline.Top - reach, Outline.Right + reach + 1, Outline.Bottom + reach + 1});
 }
 
-TRasterBatch::TCommand& TRasterBatch::AddBoxed(TKind Kind, std::initializer_list<int64_t> Args) {
+TRasterBatch::TCommand& TRasterBatch::AddBoxed(TKind Kind, std::initializer_list<int32_t> Args) {
   // Args start with the box's corners (X1, Y1, X2, Y2).
-  const int64_t* corners = Args.begin();
+  const int32_t* corners = Args.begin();
   const TBox box{std::min(corners[0], corners[2]), std::min(corners[1], corners[3]), std::max(corners[0], corners[2]),
                  std::max(corners[1], corners[3])};
   TCommand& command = AddOutlined(Kind, box);
-  std::copy(Args.begin(), Args.end(), command.Args);
-  command.Sets = InteriorSet(Kind, box);
+  Keep(command.Args, Args);
+  FSets.back() = InteriorSet(Kind, box);
   return command;
 }
 
@@ -155,9 +159,11 @@ void TRasterBatch::AddPath(TKind Kind, std::span<const TPoint> Points) {
         std::minmax_element(Points.begin(), Points.end(), [](const TPoint& A, const TPoint& B) { return A.y < B.y; });
     outline = {left->x, top->y, right->x, bottom->y};
   }
+  // The batch is drawn once it holds a million points, so the first one's
+  // position fits; a path of 2^31 points or more would take 16 GiB.
   TCommand& command = AddOutlined(Kind, outline);
-  command.First = FPoints.size();
-  command.Count = Points.size();
+  command.Args[0] = int32_t(FPoints.size());
+  command.Args[1] = int32_t(Points.size());
   FPoints.insert(FPoints.end(), Points.begin(), Points.end());
 }
 
@@ -170,43 +176,56 @@ void TRasterBatch::FillRect(const TRect& R) {
   const TBox box{columns.Lo, rows.Lo, columns.Hi, rows.Hi};
   TCommand& command = Add(TKind::FillRect, box);
   Keep(command.Args, {R.Left, R.Top, R.Right, R.Bottom});
-  if (BrushSetsEveryPixel(State, pmCopy)) command.Sets = box;
+  if (BrushSetsEveryPixel(State, pmCopy)) FSets.back() = box;
 }
 
 void TRasterBatch::StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, const TPixelImage& Source, int64_t XS,
                               int64_t YS, int64_t WS, int64_t HS, std::optional<uint32_t> Transparent) {
   TCommand& command = Add(TKind::StretchBlt, {std::min(XD, XD + WD), std::min(YD, YD + HD), std::max(XD, XD + WD) + 1,
                                               std::max(YD, YD + HD) + 1});
-  Keep(command.Args, {XD, YD, WD, HD, XS, YS, WS, HS});
-  command.Picture = &Source;
-  command.Transparent = Transparent;
+  command.Args[0] = int32_t(FPictures.size());
+  FPictures.push_back({{XD, YD, WD, HD, XS, YS, WS, HS}, &Source, Transparent});
 }
 
 void TRasterBatch::Draw(TRasterDevice& Device, const TCommand& Command) const {
-  const auto i32 = [&](size_t I) { return int32_t(Command.Args[I]); };
-  const std::span<const TPoint> points(FPoints.data() + Command.First, Command.Count);
+  const auto i32 = [&](size_t I) { return Command.Args[I]; };
+  const auto points = [&] { return std::span<const TPoint>(FPoints.data() + Command.Args[0], size_t(Command.Args[1])); };
   Device.State = Command.State;
   switch (Command.Kind) {
     case TKind::Rectangle: Device.Rectangle(i32(0), i32(1), i32(2), i32(3)); return;
     case TKind::Ellipse: Device.Ellipse(i32(0), i32(1), i32(2), i32(3)); return;
     case TKind::RoundRect: Device.RoundRect(i32(0), i32(1), i32(2), i32(3), i32(4), i32(5)); return;
     case TKind::Arc: Device.Arc(i32(0), i32(1), i32(2), i32(3), i32(4), i32(5), i32(6), i32(7), Command.Arc); return;
-    case TKind::Polyline: Device.Polyline(points); return;
-    case TKind::Polygon: Device.Polygon(points); return;
+    case TKind::Polyline: Device.Polyline(points()); return;
+    case TKind::Polygon: Device.Polygon(points()); return;
     case TKind::FillRect: Device.FillRect({i32(0), i32(1), i32(2), i32(3)}); return;
     case TKind::StretchBlt: {
-      const int64_t* a = Command.Args;
-      Device.StretchBlt(a[0], a[1], a[2], a[3], *Command.Picture, a[4], a[5], a[6], a[7], Command.Transparent);
+      const TPictureCall& call = FPictures[size_t(Command.Args[0])];
+      const int64_t* a = call.Args;
+      Device.StretchBlt(a[0], a[1], a[2], a[3], *call.Picture, a[4], a[5], a[6], a[7], call.Transparent);
       return;
     }
   }
 }
 
-void TRasterBatch::ReplayBand(TRasterDevice& Device, const TSurface& Band) const {
-  Device.Attach(Band);
-  for (const TCommand& command : FCommands) {
-    if (!command.Hidden && command.Reach.Bottom > Band.Top() && command.Reach.Top < Band.Bottom())
-      Draw(Device, command);
+void TRasterBatch::ReplayBand(TRasterDevice& Device, const TSurface& Surface, size_t Band) const {
+  Device.Attach(Surface);
+  for (const uint32_t i : FBandCommands[Band]) Draw(Device, FCommands[i]);
+}
+
+void TRasterBatch::AssignToBands(const std::vector<int32_t>& Edges) {
+  const size_t bands = Edges.size() - 1;
+  FBandCommands.resize(std::max(FBandCommands.size(), bands));
+  for (size_t b = 0; b < bands; ++b) FBandCommands[b].clear();
+  for (size_t i = 0; i < FCommands.size(); ++i) {
+    const TCommand& command = FCommands[i];
+    if (command.Hidden) continue;
+    // From the first band that ends below the top of the reach, the
+    // non-empty bands whose rows the reach meets.
+    const auto ends = std::upper_bound(Edges.begin() + 1, Edges.end(), command.Reach.Top);
+    for (size_t b = size_t(ends - Edges.begin()) - 1; b < bands && Edges[b] < command.Reach.Bottom; ++b) {
+      if (Edges[b] < Edges[b + 1]) FBandCommands[b].push_back(uint32_t(i));
+    }
   }
 }
 
@@ -220,7 +239,7 @@ void TRasterBatch::HideCovered(const TSurface& Surface) {
   // hidden: the cells span that reach alone.
   TBox area{surface.Right, surface.Bottom, surface.Left, surface.Top};
   for (const TCommand& command : FCommands) {
-    if (command.Sets.Empty()) continue;
+    if (FSets[size_t(&command - FCommands.data())].Empty()) continue;
     const TBox reach = onSurface(command.Reach);
     area = {std::min(area.Left, reach.Left), std::min(area.Top, reach.Top), std::max(area.Right, reach.Right),
             std::max(area.Bottom, reach.Bottom)};
@@ -234,12 +253,13 @@ void TRasterBatch::HideCovered(const TSurface& Surface) {
   // pixels are all set already, else it sets those its set part holds.
   TCoverCells cells(area, FCells);
   bool anySet = false;
-  for (auto command = FCommands.rbegin(); command != FCommands.rend(); ++command) {
-    const TBox reach = onSurface(command->Reach);
+  for (size_t i = FCommands.size(); i-- > 0;) {
+    TCommand& command = FCommands[i];
+    const TBox reach = onSurface(command.Reach);
     if (anySet && within(reach) && cells.Cover(reach)) {
-      command->Hidden = true;
-    } else if (!command->Sets.Empty()) {
-      cells.Set(command->Sets);
+      command.Hidden = true;
+    } else if (!FSets[i].Empty()) {
+      cells.Set(FSets[i]);
       anySet = true;
     }
   }
@@ -275,8 +295,7 @@ std::vector<int32_t> TRasterBatch::BandEdges(const TSurface& Surface, size_t Ban
 
 void TRasterBatch::Replay(const TSurface& Surface, int Bands) {
   if (Surface.Empty()) {
-    FCommands.clear();
-    FPoints.clear();
+    Forget();
     return;
   }
   const int64_t rows = int64_t(Surface.Bottom()) - Surface.Top();
@@ -284,6 +303,7 @@ void TRasterBatch::Replay(const TSurface& Surface, int Bands) {
   while (FDevices.size() < bands) FDevices.push_back(std::make_unique<TRasterDevice>());
   HideCovered(Surface);
   const std::vector<int32_t> edges = BandEdges(Surface, bands);
+  AssignToBands(edges);
   const auto band = [&](size_t I) {
     TSurface part = Surface;
     part.BandTop = edges[I];
@@ -301,7 +321,7 @@ void TRasterBatch::Replay(const TSurface& Surface, int Bands) {
     try {
       workers.emplace_back([this, &failures, i, part = band(i)] {
         try {
-          ReplayBand(*FDevices[i], part);
+          ReplayBand(*FDevices[i], part, i);
         } catch (...) {
           failures[i] = std::current_exception();
         }
@@ -311,15 +331,21 @@ void TRasterBatch::Replay(const TSurface& Surface, int Bands) {
     }
   }
   try {
-    ReplayBand(*FDevices[0], band(0));
-    for (size_t i : left) ReplayBand(*FDevices[i], band(i));
+    ReplayBand(*FDevices[0], band(0), 0);
+    for (size_t i : left) ReplayBand(*FDevices[i], band(i), i);
   } catch (...) {
     failures[0] = std::current_exception();
   }
   for (std::thread& worker : workers) worker.join();
-  FCommands.clear();
-  FPoints.clear();
+  Forget();
   for (const std::exception_ptr& failure : failures) {
     if (failure) std::rethrow_exception(failure);
   }
+}
+
+void TRasterBatch::Forget() {
+  FCommands.clear();
+  FSets.clear();
+  FPoints.clear();
+  FPictures.clear();
 }

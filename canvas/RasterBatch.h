@@ -64,6 +64,8 @@ class TRasterBatch {
   static constexpr size_t kMostPoints = size_t(1) << 20;
 
   enum class TKind : uint8_t { Rectangle, Ellipse, RoundRect, Arc, Polyline, Polygon, FillRect, StretchBlt };
+  // Kept small: the bands' threads read the commands that the calling
+  // thread wrote, each cache line crossing between cores.
   struct TCommand {
     TKind Kind;
     TArcKind Arc = TArcKind::Arc;
@@ -71,13 +73,14 @@ class TRasterBatch {
     TDeviceState State;
     // Holds every pixel the primitive may paint.
     TBox Reach;
-    // Pixels the primitive sets whatever lay beneath; possibly empty.
-    TBox Sets;
-    // Coordinates as called; the points of a path are Points[First, First + Count).
-    int64_t Args[8] = {};
-    size_t First = 0;
-    size_t Count = 0;
-    const TPixelImage* Picture = nullptr;
+    // Coordinates as called; a path's points are FPoints[Args[0], Args[0]
+    // + Args[1]), a picture's call is FPictures[Args[0]].
+    int32_t Args[8] = {};
+  };
+  // A picture drawn into a box, as called.
+  struct TPictureCall {
+    int64_t Args[8];
+    const TPixelImage* Picture;
     std::optional<uint32_t> Transparent;
   };
 
@@ -86,7 +89,7 @@ class TRasterBatch {
   // with the pen of the kept state.
   TCommand& AddOutlined(TKind Kind, const TBox& Outline);
   // A primitive drawn in a box, Args starting with its corners.
-  TCommand& AddBoxed(TKind Kind, std::initializer_list<int64_t> Args);
+  TCommand& AddBoxed(TKind Kind, std::initializer_list<int32_t> Args);
   void AddPath(TKind Kind, std::span<const TPoint> Points);
   // The part of a filled rectangle, or of an ellipse in the box, that the
   // brush of the kept state sets whatever lay beneath and the pen leaves
@@ -95,13 +98,25 @@ class TRasterBatch {
   // Marks the primitives whose pixels on Surface later ones all set.
   void HideCovered(const TSurface& Surface);
   void Draw(TRasterDevice& Device, const TCommand& Command) const;
-  void ReplayBand(TRasterDevice& Device, const TSurface& Band) const;
+  // Draws the primitives FBandCommands[Band] lists on Surface.
+  void ReplayBand(TRasterDevice& Device, const TSurface& Surface, size_t Band) const;
+  // Lists in FBandCommands the primitives each band between Edges draws.
+  void AssignToBands(const std::vector<int32_t>& Edges);
+  // Drops the primitives kept.
+  void Forget();
   // The first row of each of Bands bands of the surface's rows, and their
   // end: bands of about equal work, some possibly empty.
   std::vector<int32_t> BandEdges(const TSurface& Surface, size_t Bands) const;
 
   std::vector<TCommand> FCommands;
+  // Of each command, the pixels it sets whatever lay beneath; possibly
+  // empty. Apart from the commands, which the bands read, since only
+  // hiding needs them.
+  std::vector<TBox> FSets;
   std::vector<TPoint> FPoints;
+  std::vector<TPictureCall> FPictures;
+  // Positions in FCommands of the primitives each band draws, in order.
+  std::vector<std::vector<uint32_t>> FBandCommands;
   // The bits of the cells that find hidden primitives, kept for reuse.
   std::vector<uint64_t> FCells;
   // One per band, kept for the tables they build.

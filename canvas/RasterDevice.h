@@ -14,15 +14,16 @@
 #include "canvas/RasterSurface.h"
 
 // Colours here are pixel values 0x00RRGGBB; ordinals must be valid.
+// The widest members first: a batch keeps one state per primitive.
 struct TDeviceState {
-  uint32_t PenColor = 0x000000;
   int64_t PenWidth = 1;  // 0 and 1 draw the one-pixel pen
-  TPenStyle PenStyle = psSolid;
+  uint32_t PenColor = 0x000000;
   uint32_t BrushColor = 0xFFFFFF;
+  uint32_t BackColor = 0xFFFFFF;
+  TPenStyle PenStyle = psSolid;
   TBrushStyle BrushStyle = bsSolid;  // bsClear: no fill
   TPenMode Mode = pmCopy;
   bool OpaqueBack = true;  // background behind hatches and pen gaps
-  uint32_t BackColor = 0xFFFFFF;
 };
 
 enum class TArcKind : uint8_t { Arc, Chord, Pie };
