@@ -266,16 +266,25 @@ void TRasterBatch::HideCovered(const TSurface& Surface) {
 }
 
 std::vector<int32_t> TRasterBatch::BandEdges(const TSurface& Surface, size_t Bands) const {
-  // The work of a row is taken as the number of primitives that may paint
-  // on it; each band gets an equal share of the whole.
+  // A primitive's work is taken as a unit for each row of the surface it
+  // may paint, where it fills its spans, and as much again for each row
+  // and column of its whole reach, where it traces its outline, shared out
+  // among the rows of the surface: a primitive cut off by the surface's
+  // edge costs more than its rows alone. Each band gets an equal share of
+  // the whole, in sixteenths.
+  constexpr int64_t kUnit = 16;
+  constexpr int64_t kMostTraced = int64_t(1) << 20;  // keeps the sums far from overflowing
   const int32_t top = Surface.Top(), bottom = Surface.Bottom();
   std::vector<int64_t> load(size_t(bottom - top) + 1, 0);
   for (const TCommand& command : FCommands) {
     const int64_t from = std::clamp<int64_t>(command.Reach.Top, top, bottom);
     const int64_t to = std::clamp<int64_t>(command.Reach.Bottom, top, bottom);
     if (command.Hidden || from >= to) continue;
-    ++load[size_t(from - top)];
-    --load[size_t(to - top)];
+    const TBox& reach = command.Reach;
+    const int64_t traced = std::min(reach.Bottom - reach.Top, kMostTraced) + std::min(reach.Right - reach.Left, kMostTraced);
+    const int64_t perRow = kUnit + kUnit * traced / (to - from);
+    load[size_t(from - top)] += perRow;
+    load[size_t(to - top)] -= perRow;
   }
   int64_t covering = 0, total = 0;
   for (int64_t& row : load) {
