@@ -367,8 +367,16 @@ TKriHeader TFiguresCollection::Header() const {
 
 int32_t TFiguresCollection::SelectedPosition() const {
   if (FSelected == nullptr) return -1;
-  if (FSelectedNode == nullptr || FSelectedNode->Figure != FSelected)
+  if (FSelectedNode != nullptr && FSelectedNode->Figure == FSelected) return FSelectedPosition;
+  // A figure selected by its position (undo, opening) is usually the one
+  // NodeAt found last: at 100,000 figures a walk from the top costs
+  // milliseconds.
+  if (FFoundNode != nullptr && FFoundNode->Figure == FSelected) {
+    FSelectedNode = FFoundNode;
+    FSelectedPosition = FFoundPosition;
+  } else {
     FSelectedNode = LocateFromTop(FSelected, 0, FSelectedPosition);
+  }
   return FSelectedPosition;
 }
 
