@@ -85,9 +85,13 @@ TEST(FigureExtent, HoldsBareTextsGlyphs) {
     measure.TextOut(x, y, text);
     canvas.TextOut(x, y, text);
     const TRect extent = measure.Extent({0, 0, kWidth, kHeight});
-    for (int py = 0; py < kHeight; ++py)
-      for (int px = 0; px < kWidth; ++px)
-        if (PixelAt(raster, px, py) != clWhite) ASSERT_TRUE(Inside(extent, px, py)) << "trial " << trial << " at " << px << "," << py;
+    for (int py = 0; py < kHeight; ++py) {
+      for (int px = 0; px < kWidth; ++px) {
+        if (PixelAt(raster, px, py) != clWhite) {
+          ASSERT_TRUE(Inside(extent, px, py)) << "trial " << trial << " at " << px << "," << py;
+        }
+      }
+    }
   }
 }
 
