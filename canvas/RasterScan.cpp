@@ -550,20 +550,11 @@ void TPolygonScan::NextRow(TSpanList& Out) {
   }
   FCrossings.clear();
   CrossRow(row, entering, [this](int64_t X) { FCrossings.push_back(X); });
-  int64_t* const x = FCrossings.data();
-  const size_t count = FCrossings.size();
-  if (count == 2) {  // most rows
-    const int64_t x0 = std::min(x[0], x[1]), x1 = std::max(x[0], x[1]);
-    if (x0 < x1) Out.push_back({x0, x1});
-    return;
-  }
-  std::sort(x, x + count);
-  for (size_t i = 1; i < count; i += 2) {
-    if (x[i - 1] < x[i]) Out.push_back({x[i - 1], x[i]});
-  }
+  SpansFromCrossings(FCrossings.data(), FCrossings.size(), Out);
 }
 
-void TPolygonScan::SpansFromCrossings(int32_t* X, size_t Count, TSpanList& Out) {
+template <class TCoordinate>
+void TPolygonScan::SpansFromCrossings(TCoordinate* X, size_t Count, TSpanList& Out) {
   if (Count == 2) {  // most rows
     const int64_t x0 = std::min(X[0], X[1]), x1 = std::max(X[0], X[1]);
     if (x0 < x1) Out.push_back({x0, x1});

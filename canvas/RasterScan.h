@@ -95,7 +95,8 @@ class TPolygonScan {
   // few; false, listing none, otherwise.
   bool ListCrossings(int64_t Rows);
   // The spans between Count crossings at X, which it reorders.
-  static void SpansFromCrossings(int32_t* X, size_t Count, TSpanList& Out);
+  template <class TCoordinate>
+  static void SpansFromCrossings(TCoordinate* X, size_t Count, TSpanList& Out);
   // The spans between the crossings, which FColumnBits holds, which it
   // clears for the next row.
   void SpansFromColumns(TSpanList& Out);
