@@ -851,7 +851,8 @@ void TWidePenScan::TStamps::ListPixels() {
       for (uint64_t bits = mask.Rows[r]; bits != 0; bits &= bits - 1)
         Pixels.push_back({int32_t(mask.Left + std::countr_zero(bits)), int32_t(mask.Top + int64_t(r))});
     }
-    Pixels.resize(first + most, Pixels.back());
+    const TPoint last = Pixels.back();  // a copy: the growth may move the pixels
+    Pixels.resize(first + most, last);
   }
   PixelCount = most;
 }
