@@ -15,6 +15,14 @@
 
 #include "canvas/RasterSurface.h"
 
+// A step to a neighbouring pixel (or none) lights its start alone (or
+// nothing): the classic line leaves out its end point.
+inline bool IsNeighbourStep(TPoint A, TPoint B) {
+  // Each difference lies in [-1, 1] when, moved up by one, it is at most 2
+  // as an unsigned number.
+  return uint64_t(int64_t(B.x) - A.x + 1) <= 2 && uint64_t(int64_t(B.y) - A.y + 1) <= 2;
+}
+
 // One-pixel line from A towards B in the classic model: B itself is not
 // drawn; along the major axis every step lights one pixel, the minor
 // coordinate rounds to the nearest integer and a tie goes to the smaller
