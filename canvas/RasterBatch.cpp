@@ -188,21 +188,21 @@ void TRasterBatch::StretchBlt(int64_t XD, int64_t YD, int64_t WD, int64_t HD, co
 }
 
 void TRasterBatch::Draw(TRasterDevice& Device, const TCommand& Command) const {
-  const auto i32 = [&](size_t I) { return Command.Args[I]; };
-  const auto points = [&] { return std::span<const TPoint>(FPoints.data() + Command.Args[0], size_t(Command.Args[1])); };
+  const int32_t* a = Command.Args;
+  const auto points = [&] { return std::span<const TPoint>(FPoints.data() + a[0], size_t(a[1])); };
   Device.State = Command.State;
   switch (Command.Kind) {
-    case TKind::Rectangle: Device.Rectangle(i32(0), i32(1), i32(2), i32(3)); return;
-    case TKind::Ellipse: Device.Ellipse(i32(0), i32(1), i32(2), i32(3)); return;
-    case TKind::RoundRect: Device.RoundRect(i32(0), i32(1), i32(2), i32(3), i32(4), i32(5)); return;
-    case TKind::Arc: Device.Arc(i32(0), i32(1), i32(2), i32(3), i32(4), i32(5), i32(6), i32(7), Command.Arc); return;
+    case TKind::Rectangle: Device.Rectangle(a[0], a[1], a[2], a[3]); return;
+    case TKind::Ellipse: Device.Ellipse(a[0], a[1], a[2], a[3]); return;
+    case TKind::RoundRect: Device.RoundRect(a[0], a[1], a[2], a[3], a[4], a[5]); return;
+    case TKind::Arc: Device.Arc(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], Command.Arc); return;
     case TKind::Polyline: Device.Polyline(points()); return;
     case TKind::Polygon: Device.Polygon(points()); return;
-    case TKind::FillRect: Device.FillRect({i32(0), i32(1), i32(2), i32(3)}); return;
+    case TKind::FillRect: Device.FillRect({a[0], a[1], a[2], a[3]}); return;
     case TKind::StretchBlt: {
-      const TPictureCall& call = FPictures[size_t(Command.Args[0])];
-      const int64_t* a = call.Args;
-      Device.StretchBlt(a[0], a[1], a[2], a[3], *call.Picture, a[4], a[5], a[6], a[7], call.Transparent);
+      const TPictureCall& call = FPictures[size_t(a[0])];
+      const int64_t* c = call.Args;
+      Device.StretchBlt(c[0], c[1], c[2], c[3], *call.Picture, c[4], c[5], c[6], c[7], call.Transparent);
       return;
     }
   }
@@ -238,9 +238,9 @@ void TRasterBatch::HideCovered(const TSurface& Surface) {
   // Only a primitive within the reach of those that set pixels can be
   // hidden: the cells span that reach alone.
   TBox area{surface.Right, surface.Bottom, surface.Left, surface.Top};
-  for (const TCommand& command : FCommands) {
-    if (FSets[size_t(&command - FCommands.data())].Empty()) continue;
-    const TBox reach = onSurface(command.Reach);
+  for (size_t i = 0; i < FCommands.size(); ++i) {
+    if (FSets[i].Empty()) continue;
+    const TBox reach = onSurface(FCommands[i].Reach);
     area = {std::min(area.Left, reach.Left), std::min(area.Top, reach.Top), std::max(area.Right, reach.Right),
             std::max(area.Bottom, reach.Bottom)};
   }

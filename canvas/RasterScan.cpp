@@ -235,29 +235,21 @@ void DrawThinSegment(const TSurface& Surface, TPoint A, TPoint B, const TPenPain
 
 void DrawThinPath(const TSurface& Surface, std::span<const TPoint> Points, bool Closed, const TPenPaint& Pen) {
   if (Points.size() < 2) return;
-  // Curve outlines are chains of steps to neighbours: those are drawn here,
-  // through copies of the surface's layout and of the pen, the phase being
-  // handed on by a copy too, none of which the pixel writes can then be
-  // taken to change.
-  uint32_t* const bits = Surface.Bits;
-  const std::ptrdiff_t stride = Surface.Stride;
-  const int64_t width = Surface.Width, top = Surface.Top(), bottom = Surface.Bottom();
-  const TPixelOp fore = Pen.Fore, back = Pen.Back;
-  const uint32_t mask = Pen.Mask, period = Pen.Period;
+  // Curve outlines are chains of steps to neighbours: those are plotted here
+  // through copies of the surface's layout, of the pen and of the phase,
+  // which the pixel writes cannot be taken to change.
+  const TSurface surface = Surface;
+  const TPenPaint pen = Pen;
   uint32_t phase = 0;
   const auto segment = [&](TPoint A, TPoint B) {
     if (A == B) return;
-    if (!IsNeighbourStep(A, B)) {
-      uint32_t segmentPhase = phase;
-      DrawThinSegment(Surface, A, B, Pen, segmentPhase);
-      phase = segmentPhase;
+    if (IsNeighbourStep(A, B)) {
+      PlotStepStart(surface, A, pen, phase);
       return;
     }
-    if (A.x >= 0 && A.x < width && A.y >= top && A.y < bottom) {
-      uint32_t& pixel = bits[A.y * stride + A.x];
-      pixel = ((mask >> phase) & 1u ? fore : back).Apply(pixel);
-    }
-    if (++phase == period) phase = 0;
+    uint32_t segmentPhase = phase;
+    DrawThinSegment(Surface, A, B, Pen, segmentPhase);
+    phase = segmentPhase;
   };
   for (size_t i = 1; i < Points.size(); ++i) segment(Points[i - 1], Points[i]);
   if (Closed) segment(Points.back(), Points.front());
